@@ -1,0 +1,171 @@
+#include "platform/db/IBScript.h"
+
+#include <cctype>
+
+#include "platform/db/FbClient.h"
+#include "platform/db/IBSQL.h"
+
+namespace {
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
+
+std::string TrimBoth(std::string_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && IsSpace(s[b])) ++b;
+  while (e > b && IsSpace(s[e - 1])) --e;
+  return std::string(s.substr(b, e - b));
+}
+
+// The words of a statement without comments, upper case.
+std::vector<std::string> Words(std::string_view bare, size_t most) {
+  std::vector<std::string> words;
+  size_t i = 0;
+  while (i < bare.size() && words.size() < most) {
+    while (i < bare.size() && IsSpace(bare[i])) ++i;
+    size_t j = i;
+    while (j < bare.size() && !IsSpace(bare[j])) ++j;
+    if (j > i) words.push_back(ibdb::UpperAscii(bare.substr(i, j - i)));
+    i = j;
+  }
+  return words;
+}
+
+bool StartsWithAt(std::string_view s, size_t at, std::string_view what) {
+  return !what.empty() && s.size() - at >= what.size() && s.compare(at, what.size(), what) == 0;
+}
+
+}  // namespace
+
+std::vector<TScriptStatement> SplitSqlScript(std::string_view script) {
+  std::vector<TScriptStatement> out;
+  std::string term = ";";
+  std::string text, bare;  // the statement, and the same without comments
+  int line = 1, startLine = 1;
+  size_t i = 0;
+  const size_t n = script.size();
+
+  auto finish = [&]() {
+    std::string body = TrimBoth(text);
+    std::string plain = TrimBoth(bare);
+    if (!plain.empty()) {
+      std::vector<std::string> w = Words(plain, 2);
+      if (w.size() == 2 && w[0] == "SET" && w[1] == "TERM") {
+        std::string rest = TrimBoth(std::string_view(plain).substr(plain.find_first_of(" \t\r\n") + 1));
+        rest = TrimBoth(std::string_view(rest).substr(4));  // after "TERM"
+        if (!rest.empty()) term = rest;
+      } else {
+        out.push_back(TScriptStatement{body, startLine});
+      }
+    }
+    text.clear();
+    bare.clear();
+  };
+
+  while (i < n) {
+    char c = script[i];
+    if (text.empty() && !IsSpace(c)) startLine = line;
+    if (c == '\'' || c == '"') {
+      size_t j = i + 1;
+      while (j < n) {
+        if (script[j] == c) {
+          if (j + 1 < n && script[j + 1] == c) {
+            j += 2;
+            continue;
+          }
+          ++j;
+          break;
+        }
+        ++j;
+      }
+      std::string_view lit = script.substr(i, j - i);
+      for (char k : lit)
+        if (k == '\n') ++line;
+      text.append(lit);
+      bare.append(lit);
+      i = j;
+      continue;
+    }
+    if (c == '-' && i + 1 < n && script[i + 1] == '-') {
+      size_t j = script.find('\n', i);
+      if (j == std::string_view::npos) j = n;
+      if (!text.empty()) text.append(script.substr(i, j - i));
+      bare += ' ';
+      i = j;
+      continue;
+    }
+    if (c == '/' && i + 1 < n && script[i + 1] == '*') {
+      size_t j = script.find("*/", i + 2);
+      j = j == std::string_view::npos ? n : j + 2;
+      std::string_view comment = script.substr(i, j - i);
+      for (char k : comment)
+        if (k == '\n') ++line;
+      if (!text.empty()) text.append(comment);
+      bare += ' ';
+      i = j;
+      continue;
+    }
+    if (StartsWithAt(script, i, term)) {
+      i += term.size();  // before finish(), which may change the terminator
+      finish();
+      continue;
+    }
+    if (c == '\n') ++line;
+    if (!text.empty() || !IsSpace(c)) text += c;
+    bare += c;
+    ++i;
+  }
+  finish();
+  return out;
+}
+
+void TIBScript::ExecuteScript() {
+  if (!Database || !Database->Connected()) throw EIBError("Database not open");
+  std::vector<TScriptStatement> statements = SplitSqlScript(Script);
+  TIBTransaction tr;
+  tr.SetDefaultDatabase(Database);
+  TIBSQL sql;
+  sql.SetDatabase(Database);
+  sql.SetTransaction(&tr);
+  sql.ParamCheck = false;  // ":" in PSQL bodies names variables
+  tr.StartTransaction();
+  for (const TScriptStatement& s : statements) {
+    std::vector<std::string> w = Words(s.text, 2);
+    const std::string first = w.empty() ? "" : w[0];
+    const std::string second = w.size() > 1 ? w[1] : "";
+    try {
+      if (first == "COMMIT") {
+        tr.Commit();
+        tr.StartTransaction();
+        continue;
+      }
+      if (first == "ROLLBACK" && (second.empty() || second == "WORK")) {
+        tr.Rollback();
+        tr.StartTransaction();
+        continue;
+      }
+      if (first == "SET" && (second == "NAMES" || second == "SQL" || second == "AUTODDL" || second == "ECHO" ||
+                             second == "LIST" || second == "STATS" || second == "COUNT" || second == "PLAN" ||
+                             second == "PLANONLY" || second == "WARNINGS" || second == "WNG" || second == "BAIL" ||
+                             second == "HEADING" || second == "BLOBDISPLAY" || second == "BLOB" || second == "TIME" ||
+                             second == "WIDTH" || second == "ROWCOUNT"))
+        continue;
+      if ((first == "CREATE" && second == "DATABASE") || first == "CONNECT")
+        throw EIBError("A script runs against an open database; \"" + first + "\" is not supported");
+      sql.SQL = s.text;
+      sql.ExecQuery();
+      bool ddl = sql.IsDDL();
+      sql.Close();
+      if (ddl) {
+        tr.Commit();
+        tr.StartTransaction();
+      }
+    } catch (const EIBError& e) {
+      try {
+        if (tr.InTransaction()) tr.Rollback();
+      } catch (const EIBError&) {
+      }
+      throw EIBError(e.IBErrorCode, e.SQLCode, e.Message + "\n(script line " + std::to_string(s.line) + ")");
+    }
+  }
+  tr.Commit();
+}

@@ -1,0 +1,236 @@
+#include "support/FirebirdServer.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kServer = "/usr/sbin/firebird";
+const char* const kIsql = "/usr/bin/isql-fb";
+
+// The installed Firebird root (Debian: /usr/lib/<arch>/firebird/3.0).
+fs::path FindInstalledRoot() {
+  std::error_code ec;
+  for (const fs::directory_entry& e : fs::directory_iterator("/usr/lib", ec)) {
+    fs::path candidate = e.path() / "firebird" / "3.0";
+    if (fs::exists(candidate / "firebird.msg") && fs::exists(candidate / "intl")) return candidate;
+  }
+  throw std::runtime_error("FirebirdServer: no Firebird 3.0 installation under /usr/lib");
+}
+
+std::string ReadFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  if (!in) throw std::runtime_error("FirebirdServer: cannot read " + p.string());
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteFile(const fs::path& p, const std::string& text) {
+  std::ofstream out(p, std::ios::binary | std::ios::trunc);
+  out << text;
+  if (!out) throw std::runtime_error("FirebirdServer: cannot write " + p.string());
+}
+
+int FreePort() {
+  int s = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  a.sin_port = 0;
+  socklen_t len = sizeof a;
+  if (s < 0 || bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+      getsockname(s, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
+    if (s >= 0) close(s);
+    throw std::runtime_error("FirebirdServer: no free port");
+  }
+  close(s);
+  return ntohs(a.sin_port);
+}
+
+bool PortAnswers(int port) {
+  int s = socket(AF_INET, SOCK_STREAM, 0);
+  if (s < 0) return false;
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  a.sin_port = htons(static_cast<uint16_t>(port));
+  bool ok = connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+  close(s);
+  return ok;
+}
+
+// The environment of this process without Firebird settings, plus `extra`.
+std::vector<std::string> ChildEnvironment(const std::vector<std::string>& extra) {
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) {
+    std::string v = *e;
+    if (v.rfind("FIREBIRD", 0) == 0 || v.rfind("ISC_", 0) == 0) continue;
+    env.push_back(v);
+  }
+  env.insert(env.end(), extra.begin(), extra.end());
+  return env;
+}
+
+// Starts a program with its output in `log`; the child dies with this process.
+pid_t Spawn(const std::string& program, const std::vector<std::string>& args, const std::vector<std::string>& env,
+            const fs::path& log) {
+  std::vector<char*> argv, envp;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+  envp.push_back(nullptr);
+  std::string logName = log.string();
+  pid_t pid = fork();
+  if (pid < 0) throw std::runtime_error("FirebirdServer: fork failed");
+  if (pid == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    int fd = open(logName.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+    if (fd >= 0) {
+      dup2(fd, 1);
+      dup2(fd, 2);
+      close(fd);
+    }
+    int devnull = open("/dev/null", O_RDONLY);
+    if (devnull >= 0) dup2(devnull, 0);
+    execve(program.c_str(), argv.data(), envp.data());
+    _exit(127);
+  }
+  return pid;
+}
+
+}  // namespace
+
+FirebirdServer::FirebirdServer(const std::vector<fs::path>& udrModules) {
+  // Firebird resolves its root literally: a path through a symlink breaks the intl module.
+  root_ = fs::weakly_canonical(dir_.Path()) / "firebird";
+  installed_ = FindInstalledRoot();
+  Layout(udrModules);
+  CreateUser();
+  for (int attempt = 0; attempt < 3; ++attempt)
+    if (StartOn(FreePort())) return;
+  throw std::runtime_error("FirebirdServer: the server did not start; see " + (root_ / "server.log").string() + ":\n" +
+                           ReadFile(root_ / "server.log"));
+}
+
+FirebirdServer::~FirebirdServer() { Stop(); }
+
+std::string FirebirdServer::Host() const { return "localhost/" + std::to_string(port_); }
+
+std::vector<std::string> FirebirdServer::UserParams() {
+  return {std::string("user_name=") + kUser, std::string("password=") + kPassword, "lc_ctype=SJIS_0208"};
+}
+
+void FirebirdServer::Layout(const std::vector<fs::path>& udrModules) {
+  for (const char* sub : {"", "lock", "udr", "intl", "data"}) fs::create_directories(root_ / sub);
+  fs::create_symlink(installed_ / "firebird.msg", root_ / "firebird.msg");
+  fs::create_symlink(installed_ / "fbtrace.conf", root_ / "fbtrace.conf");
+  // Real copies: the character-set module does not load through a symlinked folder.
+  for (const fs::directory_entry& e : fs::directory_iterator(installed_ / "intl"))
+    fs::copy_file(e.path(), root_ / "intl" / e.path().filename(), fs::copy_options::overwrite_existing);
+  for (const fs::path& module : udrModules)
+    fs::copy_file(module, UdrDir() / module.filename(), fs::copy_options::overwrite_existing);
+  // Configuration files are written as new files, so nothing reaches the installed ones.
+  WriteFile(root_ / "databases.conf", "security.db = " + (root_ / "security3.fdb").string() + "\n");
+  std::string plugins = ReadFile(installed_ / "plugins.conf");
+  const std::string udrPath = "path = $(dir_plugins)/udr";
+  size_t at = plugins.find(udrPath);
+  if (at != std::string::npos)
+    plugins.replace(at, udrPath.size(), "path = $(root)/udr");
+  else
+    plugins += "\nConfig = UDR_config {\n\tpath = $(root)/udr\n}\n";
+  WriteFile(root_ / "plugins.conf", plugins);
+}
+
+void FirebirdServer::CreateUser() {
+  // A security database of our own, made by the embedded engine of this root, so nothing of
+  // the installed one is read or written. The private SecurityDatabase must be configured
+  // first: otherwise the user would land in the installed one. The password goes through a
+  // script file, never a command line; the file goes afterwards.
+  WriteConf(0);
+  const fs::path security = root_ / "security3.fdb";
+  fs::path script = root_ / "users.sql";
+  WriteFile(script, "CREATE DATABASE '" + security.string() + "';\n" +
+                        "CREATE USER " + kUser + " PASSWORD '" + kPassword +
+                        "' GRANT ADMIN ROLE USING PLUGIN Srp;\n"
+                        "GRANT CREATE DATABASE TO USER " + kUser + ";\n"
+                        // Administrator rights for the service manager (attached databases).
+                        "CREATE GLOBAL MAPPING TEST_ADMIN USING PLUGIN Srp FROM USER " + kUser +
+                        " TO ROLE RDB$ADMIN;\n"
+                        "COMMIT;\n");
+  std::vector<std::string> env = ChildEnvironment(
+      {"FIREBIRD=" + root_.string(), "FIREBIRD_LOCK=" + (root_ / "lock").string(), "ISC_USER=SYSDBA"});
+  fs::path log = root_ / "isql.log";
+  pid_t pid = Spawn(kIsql, {"isql-fb", "-q", "-b", "-i", script.string()}, env, log);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  fs::remove(script);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || !fs::exists(security))
+    throw std::runtime_error("FirebirdServer: creating the user failed:\n" + ReadFile(log));
+}
+
+void FirebirdServer::WriteConf(int port) {
+  std::string conf = ReadFile(installed_ / "firebird.conf");
+  conf += "\n# Private test server\n";
+  conf += "SecurityDatabase = " + (root_ / "security3.fdb").string() + "\n";
+  if (port > 0) {
+    conf += "RemoteServicePort = " + std::to_string(port) + "\n";
+    conf += "RemoteBindAddress = 127.0.0.1\n";
+    conf += "IpcName = FIREBIRD_TEST_" + std::to_string(port) + "\n";
+  }
+  WriteFile(root_ / "firebird.conf", conf);
+}
+
+bool FirebirdServer::StartOn(int port) {
+  WriteConf(port);
+  std::vector<std::string> env =
+      ChildEnvironment({"FIREBIRD=" + root_.string(), "FIREBIRD_LOCK=" + (root_ / "lock").string()});
+  pid_ = Spawn(kServer, {"firebird"}, env, root_ / "server.log");
+  port_ = port;
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (std::chrono::steady_clock::now() < deadline) {
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) == pid_) {
+      pid_ = -1;
+      return false;
+    }
+    if (PortAnswers(port)) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  Stop();
+  return false;
+}
+
+void FirebirdServer::Stop() {
+  if (pid_ <= 0) return;
+  kill(pid_, SIGTERM);
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  int status = 0;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (waitpid(pid_, &status, WNOHANG) == pid_) {
+      pid_ = -1;
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  kill(pid_, SIGKILL);
+  waitpid(pid_, &status, 0);
+  pid_ = -1;
+}
