@@ -1,0 +1,394 @@
+#include "tax/z5TaxCalcu104.h"
+
+#include <cstdint>
+
+#include "data/uAccRecord.h"
+
+namespace {
+
+using gencalc::Journal;
+using gencalc::kRatio95;
+using gencalc::kReturns;
+using gencalc::kSales;
+using gencalc::kSpecified;
+using gencalc::kSpecifiedReturns;
+using gencalc::Max0;
+using gencalc::Tr;
+
+constexpr int64_t kYenRaw = Currency::kScale;
+
+// Purchases, imports and their returns.
+constexpr std::initializer_list<int> kPurch = {511, 512, 513, 711, 712, 713};
+constexpr std::initializer_list<int> kPurchRet = {561, 562, 563, 761, 762, 763};
+constexpr std::initializer_list<int> kImport = {521, 522, 523, 721, 722, 723};
+constexpr std::initializer_list<int> kImportRet = {571, 572, 573, 771, 772, 773};
+
+Currency CutTo(Currency x, int64_t unitYen) {
+  const int64_t unit = unitYen * kYenRaw;
+  return Currency::FromRaw(x.Raw() / unit * unit);  // C++ division truncates toward zero
+}
+
+// Year and month of the closing date of the closing period that holds the date.
+void ClosingMonth(int closingDay, TDateTime date, int& year, int& month) {
+  int day = 0;
+  DecodeDate(date, year, month, day);
+  const bool closes = (closingDay >= 1 && closingDay <= 28) || closingDay == 99;
+  if (closes && closingDay != 99 && day > closingDay) {
+    if (++month > 12) {
+      month = 1;
+      ++year;
+    }
+  }
+}
+
+// Months from the closing month of the first date to that of the second.
+int MonthOffset(int closingDay, TDateTime from, TDateTime to) {
+  int y1 = 0, m1 = 0, y2 = 0, m2 = 0;
+  ClosingMonth(closingDay, from, y1, m1);
+  ClosingMonth(closingDay, to, y2, m2);
+  return 12 * (y2 - y1) + (m2 - m1);
+}
+
+// Tr(x × num / den) with x, num, den amounts, computed on the exact quotient.
+Currency TruncMulDiv(Currency x, Currency num, Currency den) {
+  const __int128 p = static_cast<__int128>(x.Raw()) * num.Raw();
+  const __int128 yen = p / (static_cast<__int128>(den.Raw()) * kYenRaw);
+  return Currency::FromYen(static_cast<int64_t>(yen));
+}
+
+// Tax of a set of codes converted to national tax: tax-inclusive amounts and recorded tax
+// each converted and cut to the yen.
+Currency NationalTax(const Journal& j, std::initializer_list<int> codes) {
+  return Tr(j.Conv("KOMI_KOKUZEI", j.K(codes))) + Tr(j.Conv("TAX_KOKUZEI", j.Z(codes)));
+}
+
+// Itemised-method tax of the purchases with one use (the codes given), less their returns.
+Currency ItemisedTax(const Journal& j, std::initializer_list<int> codes,
+                     std::initializer_list<int> returns, int importNationalCode,
+                     int importNationalReturnCode, int specifiedCode, int specifiedReturnCode,
+                     bool withSpecified) {
+  Currency tax = Tr(j.Conv("KOMI_KOKUZEI", j.K(codes) - j.K(returns))) +
+                 Tr(j.Conv("TAX_KOKUZEI", j.Z(codes) - j.Z(returns))) +
+                 j.Z({importNationalCode}) - j.Z({importNationalReturnCode});
+  if (withSpecified)
+    tax += Tr(j.Conv("NUKI_KOKUZEI", j.N({specifiedCode})) -
+              j.Conv("NUKI_KOKUZEI", j.N({specifiedReturnCode})));
+  return tax;
+}
+
+}  // namespace
+
+namespace gencalc {
+
+Currency Tr(Currency x) { return CutTo(x, 1); }
+Currency Tr1000(Currency x) { return CutTo(x, 1000); }
+Currency Tr100(Currency x) { return CutTo(x, 100); }
+Currency Th(Currency x) { return Currency::FromYen(x.Raw() / (1000 * kYenRaw)); }
+Currency Max0(Currency x) { return x < Currency() ? Currency() : x; }
+
+Currency Journal::K(std::initializer_list<int> codes) const {
+  Currency s;
+  for (int code : codes) s += t_.KOMI_SUM[c_][hubsvc::TaxCodeSlot(code)];
+  return s;
+}
+
+Currency Journal::N(std::initializer_list<int> codes) const {
+  Currency s;
+  for (int code : codes) s += t_.NUK_SUM[c_][hubsvc::TaxCodeSlot(code)];
+  return s;
+}
+
+Currency Journal::Z(std::initializer_list<int> codes) const {
+  Currency s;
+  for (int code : codes) s += t_.ZEI_SUM[c_][hubsvc::TaxCodeSlot(code)];
+  return s;
+}
+
+Currency Journal::Conv(std::string_view operation, Currency amount) const {
+  return hubsvc::ConvertTaxAmount(c_, operation, amount);
+}
+
+}  // namespace gencalc
+
+void ClearFuhyou2Totals(TTAXPAR& /*settings*/) {
+  TFuhyou2_H260401& t = Fuhyou2[0];
+  const std::string method = t.KOUJYO_HOUSIKI;
+  const int32_t full = t.ZENGAKU;
+  t = TFuhyou2_H260401{};
+  t.KOUJYO_HOUSIKI = method;
+  t.ZENGAKU = full;
+}
+
+bool IsWithin500Million(const TTAXPAR& settings, Currency taxableSales) {
+  const int months = MonthOffset(AccInf.SIME, settings.KIKAN_KAISI, settings.KIKAN_SYURYO) + 1;
+  Currency annual = taxableSales;
+  if (months >= 1 && months <= 11) {
+    // Exact: a quotient rounded before the × 12 would move the boundary by a yen.
+    const __int128 raw = static_cast<__int128>(taxableSales.Raw()) * 12 / months;
+    annual = Tr(Currency::FromRaw(static_cast<int64_t>(raw)));
+  }
+  return annual <= Currency::FromYen(500'000'000);
+}
+
+bool CalcFuhyou2(TTAXPAR& settings) {
+  ClearFuhyou2Totals(settings);
+  TFuhyou2_H260401& total = Fuhyou2[0];
+
+  // Fixed-asset adjustments, as entered.
+  const Currency hendou[3] = {settings.KOUJYOZEI_18A, settings.KOUJYOZEI_18B,
+                              settings.KOUJYOZEI_18C};
+  const Currency tenyou[3] = {settings.KOUJYOZEI_19A, settings.KOUJYOZEI_19B,
+                              settings.KOUJYOZEI_19C};
+  for (int c = 0; c < 3; ++c) {
+    Fuhyou2[c + 1].HENDOU_TYOUSEI = hendou[c];
+    Fuhyou2[c + 1].TENYOU_TYOUSEI = tenyou[c];
+    total.HENDOU_TYOUSEI += hendou[c];
+    total.TENYOU_TYOUSEI += tenyou[c];
+  }
+
+  // Sales.
+  for (int c = 0; c < 3; ++c) {
+    const Journal j(settings, c);
+    TFuhyou2_H260401& col = Fuhyou2[c + 1];
+    col.KAZEI_URIAGE = (Tr(j.Conv("KOMI2NUKI", j.K(kSales))) -
+                        Tr(j.Conv("KOMI2NUKI", j.K(kReturns)))) +
+                       j.N(kSales) - j.N(kReturns);
+    total.KAZEI_URIAGE += col.KAZEI_URIAGE;
+    total.MENZEI_URIAGE += j.K({120, 220}) + j.N({120, 220}) - j.K({320}) - j.N({320});
+    total.HIKAZEI_YUSHUTSU += j.K({150, 250}) + j.N({150, 250}) - j.K({350}) - j.N({350});
+  }
+  total.KAZEI_TAIKA_SAIKEI = total.KAZEI_URIAGE + total.MENZEI_URIAGE + total.HIKAZEI_YUSHUTSU;
+  total.KAZEI_TAIKA = Max0(total.KAZEI_TAIKA_SAIKEI);
+
+  // Non-taxable sales; securities count at 5% of their value.
+  for (int c = 0; c < 3; ++c) {
+    const Journal j(settings, c);
+    const Currency securities = j.K({140}) - j.K({340}) + j.N({140}) - j.N({340});
+    const Currency securitiesCollected = j.K({240}) + j.N({240});
+    total.HIKAZEI_URIAGE += Tr((j.K({130}) - j.K({330}) + j.N({130}) - j.N({330})) +
+                               securities.MulDiv(5, 100) + j.K({230}) + j.N({230}) +
+                               securitiesCollected.MulDiv(5, 100));
+  }
+  total.SISAN_TAIKA = Max0(total.KAZEI_TAIKA_SAIKEI + total.HIKAZEI_URIAGE);
+
+  // The ratio: a percentage cut toward zero to one decimal, on the exact quotient, so that
+  // 94.99999% stays 94.9.
+  total.KAZEI_WARIAI = Currency();
+  const Currency hundred = Currency::FromYen(100);
+  if (total.KAZEI_TAIKA > Currency() && total.SISAN_TAIKA > Currency()) {
+    const __int128 tenths =
+        static_cast<__int128>(total.KAZEI_TAIKA.Raw()) * 1000 / total.SISAN_TAIKA.Raw();
+    total.KAZEI_WARIAI = tenths >= 1000 ? hundred
+                                        : Currency::FromRaw(static_cast<int64_t>(tenths) * 1000);
+  } else if (total.SISAN_TAIKA.IsZero() && total.KAZEI_TAIKA > Currency()) {
+    total.KAZEI_WARIAI = hundred;
+  }
+  const bool ratio95 = total.KAZEI_WARIAI >= kRatio95;
+
+  // Purchases.
+  for (int c = 0; c < 3; ++c) {
+    const Journal j(settings, c);
+    TFuhyou2_H260401& col = Fuhyou2[c + 1];
+    col.SIIRE_TAIKA = (j.K(kPurch) - j.K(kPurchRet)) + (j.N(kPurch) - j.N(kPurchRet)) +
+                      (j.Z(kPurch) - j.Z(kPurchRet));
+    col.SIIRE_ZEIGAKU = NationalTax(j, kPurch) - NationalTax(j, kPurchRet);
+    col.YUNYU_ZEIGAKU = NationalTax(j, kImport) - NationalTax(j, kImportRet) +
+                        j.Z({724, 725, 726}) - j.Z({774, 775, 776});
+    col.TYOUSEI_ZEIGAKU = NationalTax(j, {531, 532, 533, 731, 732, 733});
+    if (ratio95) {
+      col.TOKUTEI_TAIKA = Currency();
+      col.TOKUTEI_ZEIGAKU = Currency();
+    } else {
+      col.TOKUTEI_TAIKA = j.N(kSpecified) - j.N(kSpecifiedReturns);
+      col.TOKUTEI_ZEIGAKU = Tr(j.Conv("NUKI_KOKUZEI", j.N(kSpecified)) -
+                               j.Conv("NUKI_KOKUZEI", j.N(kSpecifiedReturns)));
+    }
+    col.SIIRE_ZEIGAKU_KEI =
+        col.SIIRE_ZEIGAKU + col.YUNYU_ZEIGAKU + col.TYOUSEI_ZEIGAKU + col.TOKUTEI_ZEIGAKU;
+    total.SIIRE_TAIKA += col.SIIRE_TAIKA;
+    total.SIIRE_ZEIGAKU += col.SIIRE_ZEIGAKU;
+    total.YUNYU_ZEIGAKU += col.YUNYU_ZEIGAKU;
+    total.TYOUSEI_ZEIGAKU += col.TYOUSEI_ZEIGAKU;
+    total.TOKUTEI_TAIKA += col.TOKUTEI_TAIKA;
+    total.TOKUTEI_ZEIGAKU += col.TOKUTEI_ZEIGAKU;
+    total.SIIRE_ZEIGAKU_KEI += col.SIIRE_ZEIGAKU_KEI;
+  }
+
+  // The 95% rule.
+  bool full = ratio95;
+  if (hubsvc::Uses500MillionTest(settings.PERIOD_BASIS, settings.KIKAN_KAISI,
+                                 settings.KIKAN_SYURYO))
+    full = full && IsWithin500Million(settings, total.KAZEI_URIAGE + total.MENZEI_URIAGE);
+  total.ZENGAKU = full ? 1 : 0;
+  for (int c = 1; c <= 3; ++c) {
+    Fuhyou2[c].KOUJYO_SIIRE = Currency();
+    Fuhyou2[c].KOUJYO_KADAI = Currency();
+  }
+
+  // Common purchases are prorated by the ratio's exact quotient, never above 1: non-taxable
+  // returns larger than non-taxable sales would otherwise credit more than the purchase tax,
+  // and with no sales left at all there is nothing to divide by.
+  const bool prorate = total.KAZEI_WARIAI > Currency();
+  const bool wholeFactor = total.SISAN_TAIKA.IsZero() || total.KAZEI_TAIKA >= total.SISAN_TAIKA;
+  auto prorated = [&](Currency x) {
+    return wholeFactor ? Tr(x) : TruncMulDiv(x, total.KAZEI_TAIKA, total.SISAN_TAIKA);
+  };
+
+  if (full) {
+    total.KOUJYO_HOUSIKI = "全額控除";
+  } else if (settings.KAZEIURI95MIMAN == 0) {
+    total.KOUJYO_HOUSIKI = "個別対応";
+  } else {
+    total.KOUJYO_HOUSIKI = "比例配分";
+  }
+  for (int c = 0; c < 3; ++c) {
+    const Journal j(settings, c);
+    TFuhyou2_H260401& col = Fuhyou2[c + 1];
+    Currency x;
+    if (full) {
+      col.ZENGAKU_KOUJYO = col.SIIRE_ZEIGAKU_KEI;
+      x = col.ZENGAKU_KOUJYO;
+      total.ZENGAKU_KOUJYO += col.ZENGAKU_KOUJYO;
+    } else if (settings.KAZEIURI95MIMAN == 0) {
+      col.KOBETU_KAZEI = ItemisedTax(j, {511, 711, 521, 721, 531, 731}, {561, 761, 571, 771},
+                                     724, 774, 551, 581, !ratio95);
+      col.KOBETU_KYOTUU = ItemisedTax(j, {512, 712, 522, 722, 532, 732}, {562, 762, 572, 772},
+                                      725, 775, 552, 582, !ratio95);
+      if (settings.ANBUNWARIAI != 0) {
+        col.KOBETU_KOUJYO =
+            TruncMulDiv(col.KOBETU_KYOTUU, settings.JUNZURUWARIAI, hundred) + col.KOBETU_KAZEI;
+      } else if (prorate) {
+        col.KOBETU_KOUJYO = prorated(col.KOBETU_KYOTUU) + col.KOBETU_KAZEI;
+      } else {
+        col.KOBETU_KOUJYO = col.KOBETU_KAZEI;
+      }
+      x = col.KOBETU_KOUJYO;
+      total.KOBETU_KAZEI += col.KOBETU_KAZEI;
+      total.KOBETU_KYOTUU += col.KOBETU_KYOTUU;
+      total.KOBETU_KOUJYO += col.KOBETU_KOUJYO;
+    } else {
+      col.HIREI_KOUJYO = prorate ? prorated(col.SIIRE_ZEIGAKU_KEI) : Currency();
+      x = col.HIREI_KOUJYO;
+      total.HIREI_KOUJYO += col.HIREI_KOUJYO;
+    }
+    x += col.HENDOU_TYOUSEI + col.TENYOU_TYOUSEI;
+    if (x >= Currency())
+      col.KOUJYO_SIIRE = x;
+    else
+      col.KOUJYO_KADAI = -x;
+    total.KOUJYO_SIIRE += col.KOUJYO_SIIRE;
+    total.KOUJYO_KADAI += col.KOUJYO_KADAI;
+  }
+
+  // Tax on written-off debts collected, and the hand-over to 付表1.
+  for (int c = 0; c < 3; ++c) {
+    const Journal j(settings, c);
+    TFuhyou2_H260401& col = Fuhyou2[c + 1];
+    col.KAISYUU_ZEIGAKU = NationalTax(j, {210, 620});
+    total.KAISYUU_ZEIGAKU += col.KAISYUU_ZEIGAKU;
+    Fuhyou1[c + 1].KOUJYO_SIIRE = col.KOUJYO_SIIRE;
+    Fuhyou1[c + 1].KOUJYO_KADAI = col.KOUJYO_KADAI + col.KAISYUU_ZEIGAKU;
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------
+// Hub services.
+
+namespace hubsvc {
+
+int TaxCodeSlot(int code) {
+  switch (code) {
+    case 110: return 1;   case 111: return 2;   case 112: return 3;   case 113: return 4;
+    case 114: return 5;   case 115: return 6;   case 116: return 84;  case 120: return 7;
+    case 130: return 8;   case 140: return 9;   case 150: return 10;
+    case 210: return 11;  case 220: return 12;  case 230: return 13;  case 240: return 14;
+    case 250: return 15;
+    case 310: return 16;  case 311: return 17;  case 312: return 18;  case 313: return 19;
+    case 314: return 20;  case 315: return 21;  case 316: return 85;  case 320: return 22;
+    case 330: return 23;  case 340: return 24;  case 350: return 25;
+    case 410: return 26;  case 420: return 27;  case 430: return 28;  case 440: return 29;
+    case 450: return 30;
+    case 511: return 31;  case 512: return 32;  case 513: return 33;  case 521: return 34;
+    case 522: return 35;  case 523: return 36;  case 531: return 37;  case 532: return 38;
+    case 533: return 39;  case 540: return 40;  case 551: return 88;  case 552: return 89;
+    case 553: return 90;  case 561: return 41;  case 562: return 42;  case 563: return 43;
+    case 571: return 44;  case 572: return 45;  case 573: return 46;  case 581: return 91;
+    case 582: return 92;  case 583: return 93;
+    case 610: return 47;  case 611: return 48;  case 612: return 49;  case 613: return 50;
+    case 614: return 51;  case 615: return 52;  case 616: return 86;  case 620: return 53;
+    case 630: return 54;  case 631: return 55;  case 632: return 56;  case 633: return 57;
+    case 634: return 58;  case 635: return 59;  case 636: return 87;  case 640: return 60;
+    case 711: return 61;  case 712: return 62;  case 713: return 63;  case 721: return 64;
+    case 722: return 65;  case 723: return 66;  case 724: return 78;  case 725: return 79;
+    case 726: return 80;  case 731: return 67;  case 732: return 68;  case 733: return 69;
+    case 761: return 70;  case 762: return 71;  case 763: return 72;  case 771: return 73;
+    case 772: return 74;  case 773: return 75;  case 774: return 81;  case 775: return 82;
+    case 776: return 83;
+    case 810: return 76;  case 910: return 77;
+    default: return 0;
+  }
+}
+
+Currency ConvertTaxAmount(int rateClass, std::string_view operation, Currency amount) {
+  struct Factor {
+    std::string_view op;
+    int64_t num[3];
+    int64_t den[3];
+  };
+  static constexpr Factor kFactors[] = {
+      {"KOMI2NUKI", {100, 100, 100}, {103, 105, 108}},
+      {"KOMI_KOKUZEI", {3, 4, 63}, {103, 105, 1080}},
+      {"NUKI_ZEIGAKU", {3, 5, 8}, {100, 100, 100}},
+      {"TAX_KOKUZEI", {1, 4, 63}, {1, 5, 80}},
+      {"TAX_ZEIRITU", {3, 4, 63}, {100, 100, 1000}},
+      {"JYOTOWARI", {0, 25, 17}, {1, 100, 63}},
+      {"NUKI_KOKUZEI", {0, 4, 63}, {1, 100, 1000}},
+  };
+  if (rateClass < 0 || rateClass > 2) return Currency();
+  for (const Factor& f : kFactors) {
+    if (f.op != operation) continue;
+    const __int128 p = static_cast<__int128>(amount.Raw()) * f.num[rateClass];
+    const int64_t d = f.den[rateClass];
+    __int128 q = p / d;
+    __int128 r = p % d;
+    if (r < 0) r = -r;
+    // Halves to even.
+    if (2 * r > d || (2 * r == d && (q % 2 != 0))) q += p < 0 ? -1 : 1;
+    return Currency::FromRaw(static_cast<int64_t>(q));
+  }
+  return Currency();
+}
+
+bool Uses500MillionTest(int /*periodBasis*/, TDateTime /*start*/, TDateTime /*end*/) {
+  switch (AccInf.DATATYPE) {
+    case 1:
+    case 3: return AccInf.KISHU >= EncodeDate(2012, 4, 1);
+    case 2: return AccInf.KISHU >= EncodeDate(2013, 1, 1);
+    default: return true;
+  }
+}
+
+int CheckTransitionalAmounts(bool /*fromForms*/) {
+  bool holds[3] = {false, false, false};
+  for (int c = 0; c < 3; ++c) {
+    const TFuhyou2_H260401& f2 = Fuhyou2[c + 1];
+    for (Currency line : {f2.KAZEI_URIAGE, f2.SIIRE_TAIKA, f2.SIIRE_ZEIGAKU, f2.YUNYU_ZEIGAKU,
+                          f2.TYOUSEI_ZEIGAKU, f2.HENDOU_TYOUSEI, f2.TENYOU_TYOUSEI,
+                          f2.KAISYUU_ZEIGAKU, f2.TOKUTEI_TAIKA, f2.TOKUTEI_ZEIGAKU,
+                          Fuhyou1[c + 1].KASHIDAORE_ZEIGAKU})
+      holds[c] = holds[c] || !line.IsZero();
+  }
+  TaxPar.TRANSITIONAL = (!holds[0] && !holds[1] && holds[2]) ? 2 : -1;
+  return TaxPar.TRANSITIONAL;
+}
+
+bool HasSpecifiedPurchases(bool /*fromForms*/) {
+  if (Fuhyou2[0].KAZEI_WARIAI >= gencalc::kRatio95) return false;
+  for (int c = 1; c <= 3; ++c)
+    if (Fuhyou1[c].TOKUTEI_TAIKA > Currency() || Fuhyou1[c].TOKUTEI_HENKAN_ZEIGAKU > Currency())
+      return true;
+  return false;
+}
+
+}  // namespace hubsvc
