@@ -1,0 +1,312 @@
+// Eras: the era table (built-in and from the system database), era conversion at the era
+// boundaries, and the western and era date texts.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "data/uAccDateCmp.h"
+#include "data/uAccFunction2Date.h"
+#include "data/uAccRecord.h"
+#include "platform/DateTime.h"
+#include "platform/db/IBDatabase.h"
+#include "platform/db/IBSQL.h"
+#include "platform/db/IBScript.h"
+#include "support/TempDir.h"
+
+namespace {
+
+TDateTime D(int y, int m, int d) { return EncodeDate(y, m, d); }
+
+// Keeps the process-wide era table and display switch of one test from the next.
+class EraState : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    savedEras_ = GengoArray;
+    savedSwitch_ = SystemDef.R4Bit10;
+    InitGengoTable();
+    SystemDef.R4Bit10 = 0;
+  }
+  void TearDown() override {
+    GengoArray = savedEras_;
+    SystemDef.R4Bit10 = savedSwitch_;
+  }
+
+ private:
+  TGengoArray savedEras_;
+  int32_t savedSwitch_ = 0;
+};
+
+// An embedded system database made from schema/system.sql.
+class SystemDb {
+ public:
+  explicit SystemDb(bool withSchema = true) {
+    db.DatabaseName = (tmp.Path() / "qvaccdef.fdb").string();
+    db.Params = {"user_name=GKFMCB", "password=mirsol", "lc_ctype=SJIS_0208"};
+    db.CreateDatabase();
+    tr.SetDefaultDatabase(&db);
+    tr.Params = {"read_committed", "rec_version", "nowait"};
+    db.DefaultTransaction = &tr;
+    if (withSchema) {
+      TIBScript script;
+      script.Database = &db;
+      script.Script = TempDir::Read(SchemaFile("system.sql"));
+      script.ExecuteScript();
+    }
+  }
+
+  void Exec(const std::string& sql) {
+    tr.StartTransaction();
+    TIBSQL q;
+    q.SetDatabase(&db);
+    q.SQL = sql;
+    q.ExecQuery();
+    tr.Commit();
+  }
+
+  // The eras of a current installation, inserted out of order.
+  void InsertCurrentEras() {
+    Exec("INSERT INTO GENGO VALUES ('昭和', 'S', '1926-12-25', 1926)");
+    Exec("INSERT INTO GENGO VALUES ('令和', 'R', '2019-05-01', 2019)");
+    Exec("INSERT INTO GENGO VALUES ('明治', 'M', '1868-09-08', 1868)");
+    Exec("INSERT INTO GENGO VALUES ('平成', 'H', '1989-01-08', 1989)");
+    Exec("INSERT INTO GENGO VALUES ('大正', 'T', '1912-07-30', 1912)");
+  }
+
+  static std::filesystem::path SchemaFile(const char* name) {
+    if (const char* root = std::getenv("RENDO_SOURCE_DIR")) return std::filesystem::path(root) / "schema" / name;
+    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "schema" / name;
+  }
+
+  TempDir tmp;
+  TIBDatabase db;
+  TIBTransaction tr;
+};
+
+std::string Names() {
+  std::string s;
+  for (const auto& g : GengoArray) s += g.Name + g.Sign + " ";
+  return s;
+}
+
+TEST_F(EraState, BuiltInTableEndsAtHeisei) {
+  ASSERT_EQ(GengoArray.size(), 4u);
+  EXPECT_EQ(Names(), "平成H 昭和S 大正T 明治M ");
+  EXPECT_EQ(GengoArray[0].StartDate, D(1989, 1, 8));
+  EXPECT_EQ(GengoArray[0].YearOffset, 1989);
+  EXPECT_EQ(GengoArray[3].StartDate, D(1868, 9, 8));
+  EXPECT_EQ(GengoArray[3].YearOffset, 1868);
+}
+
+TEST_F(EraState, EraBoundaries) {
+  struct Case { TDateTime date; const char* name; const char* sign; int year; };
+  const Case builtIn[] = {
+      {D(1899, 12, 31), "明治", "M", 32}, {D(1912, 7, 29), "明治", "M", 45}, {D(1912, 7, 30), "大正", "T", 1},
+      {D(1926, 12, 24), "大正", "T", 15}, {D(1926, 12, 25), "昭和", "S", 1}, {D(1989, 1, 7), "昭和", "S", 64},
+      {D(1989, 1, 8), "平成", "H", 1},   {D(2019, 4, 30), "平成", "H", 31}, {D(2019, 5, 1), "平成", "H", 31},
+      {D(2030, 1, 1), "平成", "H", 42},
+      // The zero date (1899-12-30) and earlier have no era.
+      {0, "", "", 1899},                 {-1, "", "", 1899},                {D(1868, 9, 8), "", "", 1868},
+  };
+  for (const auto& c : builtIn) {
+    const TWarekiRec w = DateToWareki(c.date);
+    EXPECT_EQ(w.GengoName, c.name) << FormatDateTime("yyyy/mm/dd", c.date);
+    EXPECT_EQ(w.GengoSign, c.sign) << FormatDateTime("yyyy/mm/dd", c.date);
+    EXPECT_EQ(w.Year, c.year) << FormatDateTime("yyyy/mm/dd", c.date);
+  }
+  const TWarekiRec w = DateToWareki(D(2014, 4, 5) + 0.75);
+  EXPECT_EQ(w.Month, 4);
+  EXPECT_EQ(w.Day, 5);
+}
+
+TEST_F(EraState, EmptyOrPartialTables) {
+  GengoArray.clear();
+  TWarekiRec w = DateToWareki(D(2014, 4, 5));
+  EXPECT_EQ(w.GengoName, "");
+  EXPECT_EQ(w.Year, 2014);
+
+  // Before the oldest era known: its name with a year counting back from its year 1.
+  InitGengoTable();
+  GengoArray.resize(1);
+  w = DateToWareki(D(1988, 6, 1));
+  EXPECT_EQ(w.GengoName, "平成");
+  EXPECT_EQ(w.Year, 0);
+  EXPECT_EQ(DateToWareki(D(1980, 1, 1)).Year, -8);
+  EXPECT_EQ(FormatWarekiText("ee.mm.dd", 0, D(1980, 1, 1)), "-08.01.01");
+
+  // The walk stops at a row without a name: eras behind it are never reached.
+  InitGengoTable();
+  GengoArray.insert(GengoArray.begin() + 1, TGengoRec{});
+  w = DateToWareki(D(1980, 1, 1));
+  EXPECT_EQ(w.GengoName, "平成");
+  EXPECT_EQ(w.Year, -8);
+}
+
+TEST_F(EraState, LoadsTheSystemDatabaseErasNewestFirst) {
+  SystemDb sys;
+  sys.InsertCurrentEras();
+  GengoArray.clear();
+  LoadGengoTableFrom(sys.db, sys.tr);
+  ASSERT_EQ(GengoArray.size(), 5u);
+  EXPECT_EQ(Names(), "令和R 平成H 昭和S 大正T 明治M ");
+  EXPECT_EQ(GengoArray[0].StartDate, D(2019, 5, 1));
+  EXPECT_EQ(GengoArray[0].YearOffset, 2019);
+  EXPECT_FALSE(sys.tr.InTransaction()) << "the transaction it started is ended";
+
+  struct Case { TDateTime date; const char* name; int year; };
+  const Case cases[] = {{D(2019, 4, 30), "平成", 31}, {D(2019, 5, 1), "令和", 1}, {D(2020, 1, 1), "令和", 2},
+                        {D(1989, 1, 7), "昭和", 64}};
+  for (const auto& c : cases) {
+    const TWarekiRec w = DateToWareki(c.date);
+    EXPECT_EQ(w.GengoName, c.name);
+    EXPECT_EQ(w.Year, c.year);
+  }
+
+  // A caller's open transaction stays the caller's.
+  sys.tr.StartTransaction();
+  LoadGengoTableFrom(sys.db, sys.tr);
+  EXPECT_TRUE(sys.tr.InTransaction());
+  sys.tr.Commit();
+  EXPECT_EQ(GengoArray.size(), 5u);
+}
+
+TEST_F(EraState, FallsBackToBuiltInErasWithoutRaising) {
+  {
+    SystemDb sys;  // GENGO without rows
+    GengoArray.clear();
+    LoadGengoTableFrom(sys.db, sys.tr);
+    EXPECT_EQ(Names(), "平成H 昭和S 大正T 明治M ");
+  }
+  {
+    SystemDb bare(false);  // no GENGO table at all
+    GengoArray = {TGengoRec{"x", "X", 1, 1}};
+    EXPECT_NO_THROW(LoadGengoTableFrom(bare.db, bare.tr));
+    EXPECT_EQ(Names(), "平成H 昭和S 大正T 明治M ");
+    EXPECT_FALSE(bare.tr.InTransaction());
+
+    bare.db.Close();  // not connected: the transaction cannot even start
+    GengoArray.clear();
+    EXPECT_NO_THROW(LoadGengoTableFrom(bare.db, bare.tr));
+    EXPECT_EQ(GengoArray.size(), 4u);
+  }
+}
+
+TEST_F(EraState, SlashPatterns) {
+  struct Case { const char* pattern; TDateTime date; const char* western; const char* era; };
+  const TDateTime d = D(2014, 4, 5);
+  const Case cases[] = {
+      {"yyyy/mm/dd", d, "2014/04/05", "平成 26/04/05"}, {"yy/mm/dd", d, "14/04/05", "平成 26/04/05"},
+      {"yyyy/mm", d, "2014/04", "平成 26/04"},          {"yy/mm", d, "14/04", "平成 26/04"},
+      {"yyyy", d, "2014", "平成 26"},                   {"yy", d, "14", "平成 26"},
+      {"yyyy/m/d", d, "2014/ 4/ 5", "平成 26/ 4/ 5"},    {"yy/m/d", D(2005, 4, 5), " 5/ 4/ 5", "平成 17/ 4/ 5"},
+      {"y/m/d", d, "14/ 4/ 5", "平成 26/ 4/ 5"},        {"yyyy/m", d, "2014/ 4", "平成 26/ 4"},
+      {"yy/m", d, "14/ 4", "平成 26/ 4"},               {"y/m", d, "14/4", "平成 26/ 4"},
+      {"y", d, "14", "平成 26"},                        {"yy2/mm/dd", d, "14/04/05", "平成26/04/05"},
+      {"y/m/", d, "14/ 4", ""},                         {"dd.mm.yyyy", d, "05.04.2014", ""},
+      {"yyyy/mm/dd", D(1989, 1, 8), "1989/01/08", "平成 01/01/08"},
+  };
+  for (const auto& c : cases) {
+    SystemDef.R4Bit10 = 0;
+    EXPECT_EQ(FormatDateStyle(c.pattern, 1, c.date), c.western) << c.pattern;
+    SystemDef.R4Bit10 = 1;
+    EXPECT_EQ(FormatDateStyle(c.pattern, 1, c.date), c.era) << c.pattern;
+  }
+  // Any switch value other than 1 is the western form.
+  SystemDef.R4Bit10 = 2;
+  EXPECT_EQ(FormatDateStyle("yyyy/mm/dd", 1, d), "2014/04/05");
+}
+
+TEST_F(EraState, EraTextKinds) {
+  SystemDef.R4Bit10 = 1;
+  const TDateTime d = D(2014, 4, 5);
+  struct Case { int kind; const char* pattern; const char* text; };
+  const Case cases[] = {
+      {0, "yyyy/mm/dd", "26/04/05"},  {1, "yyyy/mm/dd", "平成 26/04/05"}, {2, "yyyy/mm/dd", "H 26/04/05"},
+      {3, "yyyy/mm/dd", "H26/04/05"}, {3, "yyyy/m/d", "H26/4/5"},         {7, "yyyy/mm/dd", "平成 26/04/05"},
+      {0, "yyyy/m/d", "26/ 4/ 5"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FormatDateStyle(c.pattern, c.kind, d), c.text) << c.kind << c.pattern;
+
+  // Kind 3 means the sign only for the slash patterns; elsewhere it is the era name.
+  EXPECT_EQ(FormatDateStyleJ("yyyy年m月d日", 3, d), "平成 26年 4月 5日");
+  EXPECT_EQ(FormatDateStyleJ("yyyy年m月d日", 0, d), "26年 4月 5日");
+  EXPECT_EQ(FormatDateStyleJ("yyyy年m月d日", 2, d), "H 26年 4月 5日");
+  EXPECT_EQ(FormatWarekiText("gg ee年", 2, d), "H 26年");
+  EXPECT_EQ(FormatWarekiText("gg ee年", 0, D(1989, 1, 8)), "01年");
+}
+
+TEST_F(EraState, KanjiPatterns) {
+  struct Case { const char* pattern; TDateTime date; const char* western; const char* era; };
+  const TDateTime d = D(2014, 4, 5);
+  const TDateTime e = D(2005, 11, 25);
+  const Case cases[] = {
+      {"yyyy年mm月dd日", d, "2014年04月05日", "平成 26年04月05日"},
+      {"yy年mm月dd日", d, "14年04月05日", "平成 26年04月05日"},
+      {"yyyy年mm月", d, "2014年04月", "平成 26年04月"},
+      {"yy年mm月", d, "14年04月", "平成 26年04月"},
+      {"yyyy年", d, "2014年", "平成 26年"},
+      {"yy年", d, "14年", "平成 26年"},
+      {"yyyy年 mm月 dd日", d, "2014年 04月 05日", "平成 26年 04月 05日"},
+      {"yy年 mm月 dd日", d, "14年 04月 05日", "平成 26年 04月 05日"},
+      {"yyyy年 mm月", d, "2014年 04月", "平成 26年 04月"},
+      {"yy年 mm月", d, "14年 04月", "平成 26年 04月"},
+      {"yyyy年m月d日", d, "2014年 4月 5日", "平成 26年 4月 5日"},
+      {"yy年m月d日", D(2005, 4, 5), " 5年 4月 5日", "平成 17年 4月 5日"},
+      {"y年m月d日", d, "14年 4月 5日", "平成 26年 4月 5日"},
+      {"yyyy年m月", d, "2014年 4月", "平成 26年 4月"},
+      {"yy年m月", D(2005, 4, 5), "05年 4月", "平成 17年 4月"},
+      {"y年m月", d, "14年 4月", "平成 26年 4月"},
+      {"y", d, "14", "平成 26年"},
+      {"yyyy年 m月 d日", e, "2005年 11月 25日", "平成 17年 11月 25日"},
+      {"yyyy年 m月 d日", d, "2014年 4月 5日", "平成 26年 4月 5日"},
+      {"yy年 m月 d日", e, "05年 11月 25日", "平成 17年 11月 25日"},
+      {"y年 m月 d日", d, "14年 4月 5日", "平成 26年 4月 5日"},
+      {"yyyy年 m月", e, "2005年 11月", "平成 17年 11月"},
+      {"yy年 m月", D(2005, 4, 5), "05年 4月", "平成 17年 4月"},
+      {"y年 m月", d, "14年 4月", "平成 26年 4月"},
+      {"yyyy/mm/dd", d, "2014/04/05", ""},
+  };
+  for (const auto& c : cases) {
+    SystemDef.R4Bit10 = 0;
+    EXPECT_EQ(FormatDateStyleJ(c.pattern, 1, c.date), c.western) << c.pattern;
+    SystemDef.R4Bit10 = 1;
+    EXPECT_EQ(FormatDateStyleJ(c.pattern, 1, c.date), c.era) << c.pattern;
+  }
+}
+
+TEST_F(EraState, WarekiPatternsWhateverTheSwitch) {
+  const TDateTime d = D(2014, 4, 5);
+  struct Case { const char* pattern; int kind; TDateTime date; const char* text; };
+  const Case cases[] = {
+      {"", 1, d, "平成 26年"},
+      {"gg ee年", 1, d, "平成 26年"},
+      {"gg ee年mm月dd日", 1, d, "平成 26年04月05日"},
+      {"e", 0, d, "26"},
+      {"e", 0, D(1989, 1, 8), "1"},
+      {"ee", 0, D(1989, 1, 8), "01"},
+      {"ggee･mm･dd", 1, d, "平成26･04･05"},
+      {"ggee･mm･dd", 2, d, "H26･04･05"},
+      {"ee.mm.dd", 0, d, "26.04.05"},
+      {"yyyy", 1, d, ""},
+      // The zero date.
+      {"e", 0, 0, ""},
+      {"ee", 1, 0, ""},
+      {"gg ee年", 1, 0, " 1899年"},
+      {"ggee･mm･dd", 1, 0, "   ･  ･  "},
+      {"ee.mm.dd", 1, 0, "  ･  ･  "},
+  };
+  for (int sw : {0, 1}) {
+    SystemDef.R4Bit10 = sw;
+    for (const auto& c : cases) EXPECT_EQ(FormatWarekiText(c.pattern, c.kind, c.date), c.text) << c.pattern;
+  }
+}
+
+TEST_F(EraState, PeriodText) {
+  const TDateTime from = D(2014, 4, 1), to = D(2015, 3, 31);
+  EXPECT_EQ(FormatKikanText(from, to), "2014/04/01 ～ 2015/03/31");
+  SystemDef.R4Bit10 = 1;
+  EXPECT_EQ(FormatKikanText(from, to), "H 26/04/01 ～ H 27/03/31");
+}
+
+}  // namespace
