@@ -1,0 +1,108 @@
+#include "ui/forms/Edit.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QValidator>
+
+#include "platform/Encoding.h"
+#include "ui/forms/Application.h"
+
+namespace forms {
+namespace {
+
+// Refuses an edit that would make the text longer than the byte limit.
+class ByteLimit final : public QValidator {
+ public:
+  ByteLimit(QObject* parent, int bytes) : QValidator(parent), bytes_(bytes) {}
+  State validate(QString& input, int&) const override {
+    return sjis::ByteLength(input.toStdString()) <= static_cast<size_t>(bytes_) ? Acceptable : Invalid;
+  }
+
+ private:
+  int bytes_;
+};
+
+}  // namespace
+
+TEdit::TEdit(QWidget* parent) : TWidgetControl<QLineEdit>(parent) {
+  SetColor(clWindow);
+  SetColorRole(QPalette::Base, false);
+  resize(121, 21);
+  connect(this, &QLineEdit::textChanged, this, [this] {
+    Guard([&] {
+      if (OnChange) OnChange(this);
+    });
+  });
+}
+
+void TEdit::SetText(std::string_view text) {
+  setText(QString::fromUtf8(text.data(), static_cast<int>(text.size())));
+}
+
+void TEdit::SetMaxLength(int bytes) {
+  maxBytes_ = std::max(0, bytes);
+  delete validator();
+  if (maxBytes_ > 0) setValidator(new ByteLimit(this, maxBytes_));
+}
+
+void TEdit::SetPasswordChar(char32_t ch) {
+  passwordChar_ = ch;
+  setEchoMode(ch ? QLineEdit::Password : QLineEdit::Normal);
+  SetImeMode(imeMode_);  // the echo mode switches the input method
+}
+
+void TEdit::SetImeMode(TImeMode mode) {
+  imeMode_ = mode;
+  setAttribute(Qt::WA_InputMethodEnabled, mode != imDisable && !passwordChar_);
+}
+
+void TEdit::SetBorderStyle(TBorderStyle style) {
+  borderStyle_ = style == bsSingle ? bsSingle : bsNone;
+  ApplyFrame();
+}
+
+void TEdit::SetCtl3D(bool value) {
+  ctl3D_ = value;
+  ApplyFrame();
+}
+
+void TEdit::ApplyFrame() {
+  // The sunken 3-D frame is the style's; a flat single border is painted by us.
+  setFrame(borderStyle_ == bsSingle && ctl3D_);
+  const int m = borderStyle_ == bsSingle && !ctl3D_ ? 1 : 0;
+  setTextMargins(m, m, m, m);
+  update();
+}
+
+void TEdit::paintEvent(QPaintEvent* event) {
+  TWidgetControl<QLineEdit>::paintEvent(event);
+  if (borderStyle_ == bsSingle && !ctl3D_) {
+    QPainter painter(this);
+    painter.setPen(ToQColor(clWindowFrame));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+  }
+}
+
+int TEdit::SelStart() const { return hasSelectedText() ? selectionStart() : cursorPosition(); }
+
+int TEdit::SelLength() const { return hasSelectedText() ? static_cast<int>(selectedText().size()) : 0; }
+
+void TEdit::SetSelStart(int start) { setCursorPosition(std::max(0, start)); }
+
+void TEdit::SetSelLength(int length) {
+  const int start = SelStart();
+  if (length <= 0) setCursorPosition(start);
+  else setSelection(start, length);
+}
+
+bool TEdit::WantsKey(int key, TShiftState) {
+  return key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
+}
+
+void TEdit::DoEnter() {
+  // Entry by the keyboard selects the whole text; a click places the caret instead.
+  if (autoSelect_ && !(QGuiApplication::mouseButtons() & Qt::LeftButton)) selectAll();
+  TControl::DoEnter();
+}
+
+}  // namespace forms

@@ -1,0 +1,64 @@
+#pragma once
+// The single-line edit. MaxLength counts CP932 bytes, as the stored fields do (a full-width
+// character takes two); 0 means no limit. ImeMode imDisable switches the input method off.
+#include <QLineEdit>
+#include <string>
+#include <string_view>
+
+#include "ui/forms/Control.h"
+
+namespace forms {
+
+enum TImeMode {
+  imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata,
+  imChinese, imSHanguel, imHanguel,
+};
+
+class TEdit : public TWidgetControl<QLineEdit> {
+ public:
+  explicit TEdit(QWidget* parent);
+
+  std::string Text() const { return text().toStdString(); }
+  void SetText(std::string_view text);
+  int MaxLength() const { return maxBytes_; }
+  void SetMaxLength(int bytes);
+  bool ReadOnly() const { return isReadOnly(); }
+  void SetReadOnly(bool value) { setReadOnly(value); }
+  char32_t PasswordChar() const { return passwordChar_; }
+  void SetPasswordChar(char32_t ch);
+  bool AutoSelect() const { return autoSelect_; }
+  void SetAutoSelect(bool value) { autoSelect_ = value; }
+  TImeMode ImeMode() const { return imeMode_; }
+  void SetImeMode(TImeMode mode);
+  TBorderStyle BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TBorderStyle style);
+  bool Ctl3D() const { return ctl3D_; }
+  void SetCtl3D(bool value);
+
+  // Selection in characters; SelStart is the caret when nothing is selected.
+  int SelStart() const;
+  int SelLength() const;
+  void SetSelStart(int start);
+  void SetSelLength(int length);
+  void SelectAll() { selectAll(); }
+
+  TNotifyEvent OnChange;
+
+  bool WantsKey(int key, TShiftState shift) override;
+  void DoEnter() override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void ApplyFrame();
+
+  int maxBytes_ = 0;
+  char32_t passwordChar_ = 0;
+  bool autoSelect_ = true;
+  TImeMode imeMode_ = imDontCare;
+  TBorderStyle borderStyle_ = bsSingle;
+  bool ctl3D_ = true;
+};
+
+}  // namespace forms
