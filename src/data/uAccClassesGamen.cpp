@@ -1,0 +1,119 @@
+#include "data/uAccClassesGamen.h"
+
+#include <exception>
+
+#include "data/DataModule.h"
+#include "data/DbErrorReport.h"
+#include "data/uAccFunction.h"
+#include "data/uAccRecord.h"
+#include "platform/Encoding.h"
+
+namespace {
+
+constexpr int kStyleNameBytes = 40;
+constexpr size_t kValueBytes = 1024;
+
+std::string TrimBlanks(const std::string& s) {
+  size_t b = 0, e = s.size();
+  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+  return s.substr(b, e - b);
+}
+
+void CommitQuietly(TIBTransaction& tr) {
+  try {
+    if (tr.Active()) tr.Commit();
+  } catch (const std::exception&) {
+  }
+}
+
+// Runs work in the system database's transaction, started here when it is not active. A
+// failure in a transaction started here is shown and ends here (the screen still opens, with
+// its defaults); inside a caller's transaction it is the caller's to report.
+template <class Work>
+void InDefTransaction(const char* context, const char* message, Work work) {
+  TIBTransaction& tr = DM->IBTransactionDEF;
+  bool started = false;
+  try {
+    started = !tr.Active();
+    if (started) tr.StartTransaction();
+    work();
+    if (started) tr.Commit();
+  } catch (const EIBError& e) {
+    if (!started) throw;
+    CommitQuietly(tr);
+    ReportDbError(e, context, message, true);
+  } catch (const std::exception& e) {
+    if (!started) throw;
+    CommitQuietly(tr);
+    ShowErrorDetail(message, e.what(), uis::MsgKind::Error);
+  }
+}
+
+}  // namespace
+
+TGamenKeyValue::TGamenKeyValue() : OpCode(SystemDef.LogonId) {
+  if (DM != nullptr) {
+    SQL.SetDatabase(&DM->IBDatabaseDEF);
+    SQL.SetTransaction(&DM->IBTransactionDEF);
+  }
+}
+
+void TGamenKeyValue::SetKey(const std::string& key) {
+  std::string name = Prefix + key;
+  for (char& c : name) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  StyleName = TrimBlanks(PadRightSJIS(name, kStyleNameBytes));
+}
+
+void TGamenKeyValue::FukugenValue(const std::string& key, std::string& text) {
+  ClearValue();
+  if (OpCode == 0 || key.empty() || DM == nullptr) return;
+  SetKey(key);
+  InDefTransaction("TGamenValue.FukugenValue", "前回の画面値の取得に失敗しました。", [&] {
+    SQL.Close();
+    SQL.SQL = "SELECT SSTR FROM STYLECOLOR\nWHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME";
+    SQL.ParamByName("OPCODE").SetInteger(OpCode);
+    SQL.ParamByName("STYLENAME").SetString(StyleName);
+    for (SQL.ExecQuery(); !SQL.Eof(); SQL.Next()) text = SQL.FieldByName("SSTR").AsString();
+    SQL.Close();
+  });
+}
+
+void TGamenKeyValue::HozonValue(const std::string& key, const std::string& text) {
+  if (OpCode == 0 || key.empty() || DM == nullptr) return;
+  SetKey(key);
+  Value = TrimZenkaku(text);
+  if (sjis::ByteLength(Value) > kValueBytes) Value = TrimZenkaku(sjis::CutToBytes(Value, kValueBytes));
+  InDefTransaction("TGamenValue.HozonValue", "画面値の保存に失敗しました。", [&] {
+    SQL.Close();
+    SQL.SQL = "SELECT COUNT(OPCODE) AS RECCNT FROM STYLECOLOR\nWHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME";
+    SQL.ParamByName("OPCODE").SetInteger(OpCode);
+    SQL.ParamByName("STYLENAME").SetString(StyleName);
+    SQL.ExecQuery();
+    const bool exists = !SQL.Eof() && SQL.FieldByName("RECCNT").AsInteger() != 0;
+    SQL.Close();
+    if (exists) {
+      SQL.SQL =
+          "UPDATE STYLECOLOR SET OPCODE=:OPCODE,STYLENAME=:STYLENAME,LINECOLOR1=:LINECOLOR1,LINECOLOR2=:LINECOLOR2,"
+          "LINECOLOR3=:LINECOLOR3,LINECOLOR4=:LINECOLOR4,LINECOLOR5=:LINECOLOR5,NETCOLOR1=:NETCOLOR1,"
+          "NETCOLOR2=:NETCOLOR2,SSTR=:SSTR\nWHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME";
+    } else {
+      SQL.SQL =
+          "INSERT INTO STYLECOLOR(OPCODE,STYLENAME,LINECOLOR1,LINECOLOR2,LINECOLOR3,LINECOLOR4,LINECOLOR5,NETCOLOR1,"
+          "NETCOLOR2,SSTR)\nVALUES(:OPCODE,:STYLENAME,:LINECOLOR1,:LINECOLOR2,:LINECOLOR3,:LINECOLOR4,:LINECOLOR5,"
+          ":NETCOLOR1,:NETCOLOR2,:SSTR)";
+    }
+    SQL.ParamByName("OPCODE").SetInteger(OpCode);
+    SQL.ParamByName("STYLENAME").SetString(StyleName);
+    for (const char* colour : {"LINECOLOR1", "LINECOLOR2", "LINECOLOR3", "LINECOLOR4", "LINECOLOR5", "NETCOLOR1",
+                               "NETCOLOR2"})
+      SQL.ParamByName(colour).SetInteger(-1);
+    SQL.ParamByName("SSTR").SetString(Value);
+    SQL.ExecQuery();
+    SQL.Close();
+  });
+}
+
+void TGamenKeyValue::ClearValue() { Value.clear(); }
