@@ -395,3 +395,16 @@ TEST(FormScreen, CursorIsReadableState) {
 }
 
 }  // namespace
+
+TEST(FormComponents, ControlMadeWithoutParentIsVisibleOnceParented) {
+  auto* form = CreateForm<TDialog>(nullptr);
+  auto* shown = new TPanel(nullptr);
+  shown->SetName("Loose1");
+  shown->SetParent(form);
+  EXPECT_TRUE(shown->Visible());
+  auto* hidden = new TPanel(nullptr);
+  hidden->SetVisible(false);
+  hidden->SetParent(form);
+  EXPECT_FALSE(hidden->Visible());
+  form->Free();
+}

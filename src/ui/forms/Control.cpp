@@ -140,7 +140,8 @@ void TControl::SetBounds(int left, int top, int width, int height) {
 bool TControl::Visible() const { return !self_->isHidden(); }
 
 void TControl::SetVisible(bool visible) {
-  if (Visible() == visible) return;
+  // Hiding a not-yet-parented control must be remembered even though Qt already counts it hidden.
+  if (Visible() == visible && !(visible == false && self_->isWindow())) return;
   self_->setVisible(visible);
   if (align_ != alNone) {
     if (TControl* parent = Parent()) parent->AlignControls();
@@ -156,7 +157,10 @@ TControl* TControl::Parent() const {
 }
 
 void TControl::SetParent(TControl* parent) {
-  const bool visible = Visible();
+  // A control made without a parent is a hidden window to Qt; it counts as visible (as a
+  // control does by default) unless somebody hid it on purpose.
+  const bool visible =
+      Visible() || (self_->isWindow() && !self_->testAttribute(Qt::WA_WState_ExplicitShowHide));
   self_->setParent(parent ? parent->Widget() : nullptr);  // ParentChange runs ParentChanged
   if (parent) self_->setVisible(visible);
 }
