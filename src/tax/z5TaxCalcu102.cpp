@@ -2,6 +2,7 @@
 
 #include "tax/z5TaxCalcu103.h"
 #include "tax/z5TaxCalcu104.h"
+#include "tax/z5TaxCul_H.h"
 
 using namespace gencalc;
 
@@ -119,22 +120,22 @@ bool CalcFuhyou1(TTAXPAR& settings, TSyohizeiSinkoku& ret) {
 
   // With amounts in the 8% class only, the local tax is taken on the return's whole base at
   // that class's conversion rather than summed from the columns.
-  settings.TRANSITIONAL = hubsvc::CheckTransitionalAmounts(true);
+  settings.TRANSITIONAL = CheckTransitionalAmounts(true);
   if (settings.TRANSITIONAL == 2) {
     const TFuhyou1_H260401& col63 = Fuhyou1[3];
     ret.TIHO_KIJYUN_4 = Currency();
     ret.TIHO_KIJYUN_63 = Currency();
     if (ret.TIHO_KANPU > Currency()) {
-      ret.JOUTO_KANPU = Tr(hubsvc::ConvertTaxAmount(2, "JYOTOWARI", ret.TIHO_KANPU));
+      ret.JOUTO_KANPU = Tr(ConvertTaxAmount(2, "JYOTOWARI", ret.TIHO_KANPU));
       ret.TIHO_KIJYUN_63 = col63.TIHO_SASHIHIKI - col63.TIHO_KANPU;
     } else if (ret.TIHO_SASHIHIKI > Currency()) {
-      ret.JOUTO_NOUZEI = Tr100(hubsvc::ConvertTaxAmount(2, "JYOTOWARI", ret.TIHO_SASHIHIKI));
+      ret.JOUTO_NOUZEI = Tr100(ConvertTaxAmount(2, "JYOTOWARI", ret.TIHO_SASHIHIKI));
       ret.TIHO_KIJYUN_63 = Tr100(col63.TIHO_SASHIHIKI - col63.TIHO_KANPU);
     }
   }
 
   if (era3) {
-    ret.TOKUTEI_SIIRE_ARI = hubsvc::HasSpecifiedPurchases(true);
+    ret.TOKUTEI_SIIRE_ARI = HasSpecifiedPurchases(true);
     TKazeiHyoujunUtiwake& u = KazeiHyoujunUtiwake;
     u.KAZEI_HYOUJUN = total.KAZEI_HYOUJUN;
     for (int k = 0; k <= 3; ++k) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "data/uAccRecord.h"
+#include "tax/z5TaxCul_H.h"
 
 namespace {
 
@@ -88,24 +89,24 @@ Currency Max0(Currency x) { return x < Currency() ? Currency() : x; }
 
 Currency Journal::K(std::initializer_list<int> codes) const {
   Currency s;
-  for (int code : codes) s += t_.KOMI_SUM[c_][hubsvc::TaxCodeSlot(code)];
+  for (int code : codes) s += t_.KOMI_SUM[c_][TaxCodeSlot(code)];
   return s;
 }
 
 Currency Journal::N(std::initializer_list<int> codes) const {
   Currency s;
-  for (int code : codes) s += t_.NUK_SUM[c_][hubsvc::TaxCodeSlot(code)];
+  for (int code : codes) s += t_.NUK_SUM[c_][TaxCodeSlot(code)];
   return s;
 }
 
 Currency Journal::Z(std::initializer_list<int> codes) const {
   Currency s;
-  for (int code : codes) s += t_.ZEI_SUM[c_][hubsvc::TaxCodeSlot(code)];
+  for (int code : codes) s += t_.ZEI_SUM[c_][TaxCodeSlot(code)];
   return s;
 }
 
 Currency Journal::Conv(std::string_view operation, Currency amount) const {
-  return hubsvc::ConvertTaxAmount(c_, operation, amount);
+  return ConvertTaxAmount(c_, operation, amount);
 }
 
 }  // namespace gencalc
@@ -216,7 +217,7 @@ bool CalcFuhyou2(TTAXPAR& settings) {
 
   // The 95% rule.
   bool full = ratio95;
-  if (hubsvc::Uses500MillionTest(settings.PERIOD_BASIS, settings.KIKAN_KAISI,
+  if (Uses500MillionTest(settings.PERIOD_BASIS, settings.KIKAN_KAISI,
                                  settings.KIKAN_SYURYO))
     full = full && IsWithin500Million(settings, total.KAZEI_URIAGE + total.MENZEI_URIAGE);
   total.ZENGAKU = full ? 1 : 0;
@@ -291,104 +292,3 @@ bool CalcFuhyou2(TTAXPAR& settings) {
   }
   return true;
 }
-
-// ---------------------------------------------------------------------------------------
-// Hub services.
-
-namespace hubsvc {
-
-int TaxCodeSlot(int code) {
-  switch (code) {
-    case 110: return 1;   case 111: return 2;   case 112: return 3;   case 113: return 4;
-    case 114: return 5;   case 115: return 6;   case 116: return 84;  case 120: return 7;
-    case 130: return 8;   case 140: return 9;   case 150: return 10;
-    case 210: return 11;  case 220: return 12;  case 230: return 13;  case 240: return 14;
-    case 250: return 15;
-    case 310: return 16;  case 311: return 17;  case 312: return 18;  case 313: return 19;
-    case 314: return 20;  case 315: return 21;  case 316: return 85;  case 320: return 22;
-    case 330: return 23;  case 340: return 24;  case 350: return 25;
-    case 410: return 26;  case 420: return 27;  case 430: return 28;  case 440: return 29;
-    case 450: return 30;
-    case 511: return 31;  case 512: return 32;  case 513: return 33;  case 521: return 34;
-    case 522: return 35;  case 523: return 36;  case 531: return 37;  case 532: return 38;
-    case 533: return 39;  case 540: return 40;  case 551: return 88;  case 552: return 89;
-    case 553: return 90;  case 561: return 41;  case 562: return 42;  case 563: return 43;
-    case 571: return 44;  case 572: return 45;  case 573: return 46;  case 581: return 91;
-    case 582: return 92;  case 583: return 93;
-    case 610: return 47;  case 611: return 48;  case 612: return 49;  case 613: return 50;
-    case 614: return 51;  case 615: return 52;  case 616: return 86;  case 620: return 53;
-    case 630: return 54;  case 631: return 55;  case 632: return 56;  case 633: return 57;
-    case 634: return 58;  case 635: return 59;  case 636: return 87;  case 640: return 60;
-    case 711: return 61;  case 712: return 62;  case 713: return 63;  case 721: return 64;
-    case 722: return 65;  case 723: return 66;  case 724: return 78;  case 725: return 79;
-    case 726: return 80;  case 731: return 67;  case 732: return 68;  case 733: return 69;
-    case 761: return 70;  case 762: return 71;  case 763: return 72;  case 771: return 73;
-    case 772: return 74;  case 773: return 75;  case 774: return 81;  case 775: return 82;
-    case 776: return 83;
-    case 810: return 76;  case 910: return 77;
-    default: return 0;
-  }
-}
-
-Currency ConvertTaxAmount(int rateClass, std::string_view operation, Currency amount) {
-  struct Factor {
-    std::string_view op;
-    int64_t num[3];
-    int64_t den[3];
-  };
-  static constexpr Factor kFactors[] = {
-      {"KOMI2NUKI", {100, 100, 100}, {103, 105, 108}},
-      {"KOMI_KOKUZEI", {3, 4, 63}, {103, 105, 1080}},
-      {"NUKI_ZEIGAKU", {3, 5, 8}, {100, 100, 100}},
-      {"TAX_KOKUZEI", {1, 4, 63}, {1, 5, 80}},
-      {"TAX_ZEIRITU", {3, 4, 63}, {100, 100, 1000}},
-      {"JYOTOWARI", {0, 25, 17}, {1, 100, 63}},
-      {"NUKI_KOKUZEI", {0, 4, 63}, {1, 100, 1000}},
-  };
-  if (rateClass < 0 || rateClass > 2) return Currency();
-  for (const Factor& f : kFactors) {
-    if (f.op != operation) continue;
-    const __int128 p = static_cast<__int128>(amount.Raw()) * f.num[rateClass];
-    const int64_t d = f.den[rateClass];
-    __int128 q = p / d;
-    __int128 r = p % d;
-    if (r < 0) r = -r;
-    // Halves to even.
-    if (2 * r > d || (2 * r == d && (q % 2 != 0))) q += p < 0 ? -1 : 1;
-    return Currency::FromRaw(static_cast<int64_t>(q));
-  }
-  return Currency();
-}
-
-bool Uses500MillionTest(int /*periodBasis*/, TDateTime /*start*/, TDateTime /*end*/) {
-  switch (AccInf.DATATYPE) {
-    case 1:
-    case 3: return AccInf.KISHU >= EncodeDate(2012, 4, 1);
-    case 2: return AccInf.KISHU >= EncodeDate(2013, 1, 1);
-    default: return true;
-  }
-}
-
-int CheckTransitionalAmounts(bool /*fromForms*/) {
-  bool holds[3] = {false, false, false};
-  for (int c = 0; c < 3; ++c) {
-    const TFuhyou2_H260401& f2 = Fuhyou2[c + 1];
-    for (Currency line : {f2.KAZEI_URIAGE, f2.SIIRE_TAIKA, f2.SIIRE_ZEIGAKU, f2.YUNYU_ZEIGAKU,
-                          f2.TYOUSEI_ZEIGAKU, f2.HENDOU_TYOUSEI, f2.TENYOU_TYOUSEI,
-                          f2.KAISYUU_ZEIGAKU, f2.TOKUTEI_TAIKA, f2.TOKUTEI_ZEIGAKU,
-                          Fuhyou1[c + 1].KASHIDAORE_ZEIGAKU})
-      holds[c] = holds[c] || !line.IsZero();
-  }
-  TaxPar.TRANSITIONAL = (!holds[0] && !holds[1] && holds[2]) ? 2 : -1;
-  return TaxPar.TRANSITIONAL;
-}
-
-bool HasSpecifiedPurchases(bool /*fromForms*/) {
-  if (Fuhyou2[0].KAZEI_WARIAI >= gencalc::kRatio95) return false;
-  for (int c = 1; c <= 3; ++c)
-    if (Fuhyou1[c].TOKUTEI_TAIKA > Currency() || Fuhyou1[c].TOKUTEI_HENKAN_ZEIGAKU > Currency())
-      return true;
-  return false;
-}
-
-}  // namespace hubsvc

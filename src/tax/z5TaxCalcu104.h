@@ -1,7 +1,7 @@
 #pragma once
 // General method, 付表2: the taxable-sales ratio, the 95% rule and the deductible purchase
-// tax per rate column. Also the arithmetic the general chain shares: the cuts toward zero,
-// the journal sums by tax-code set, and the hub services the chain calls.
+// tax per rate column. Also the arithmetic the general chain shares: the cuts toward zero
+// and the journal sums by tax-code set.
 #include <initializer_list>
 #include <string_view>
 
@@ -60,28 +60,3 @@ inline constexpr std::initializer_list<int> kSpecifiedReturns = {581, 582, 583};
 inline constexpr Currency kRatio95 = Currency::FromYen(95);
 
 }  // namespace gencalc
-
-// Services of the engine's hub that the general chain calls. They live here until the hub
-// unit provides them; the namespace keeps them apart from the hub's own definitions.
-namespace hubsvc {
-
-// Slot of a tax code in the journal tables, 1..93; 0 for any other code.
-int TaxCodeSlot(int code);
-
-// amount × the factor of the operation for the rate class, rounded to four decimals (halves
-// to even). An unknown operation (case counts) or rate class gives 0.
-Currency ConvertTaxAmount(int rateClass, std::string_view operation, Currency amount);
-
-// Whether the 500-million-yen limit of the 95% rule applies: judged on the fiscal-year start
-// of the open data set and its entity kind.
-bool Uses500MillionTest(int periodBasis, TDateTime start, TDateTime end);
-
-// 2 when only the 8% class holds amounts in the lines of 付表1 and 付表2 that count, else -1;
-// stored in TRANSITIONAL of the engine's settings.
-int CheckTransitionalAmounts(bool fromForms);
-
-// Whether a rate column of 付表1 reports specified purchases (or their returns) while the
-// taxable-sales ratio is below 95.0.
-bool HasSpecifiedPurchases(bool fromForms);
-
-}  // namespace hubsvc

@@ -2,6 +2,7 @@
 
 #include "tax/z5TaxCalcu104.h"
 #include "tax/z5TaxCalcu107.h"
+#include "tax/z5TaxCul_H.h"
 
 using namespace gencalc;
 
@@ -25,21 +26,6 @@ void SplitNet(Currency net, Currency& refund, Currency& payable) {
 // cut to the yen.
 Currency NationalTax(const Journal& j, std::initializer_list<int> codes) {
   return Tr(j.Conv("KOMI_KOKUZEI", j.K(codes))) + Tr(j.Conv("TAX_KOKUZEI", j.Z(codes)));
-}
-
-// 2 when only the 8% class holds amounts in the simplified forms' lines, else -1; stored in
-// TRANSITIONAL.
-int CheckSimplifiedTransitionalAmounts(TTAXPAR& settings) {
-  bool holds[kRateClassCount] = {false, false, false};
-  for (int c = 0; c < kRateClassCount; ++c) {
-    const TFuhyou5_H260401& f5 = Fuhyou5[c + 2];
-    bool any = !f5.HYOUJUN_ZEIGAKU.IsZero() || !f5.KAISYUU_ZEIGAKU.IsZero() ||
-               !f5.HENKAN_ZEIGAKU.IsZero() || !Fuhyou4[c + 1].KASHIDAORE_ZEIGAKU.IsZero();
-    for (int t = 1; t <= 6; ++t) any = any || !f5.URIAGE_ABS[t].IsZero();
-    holds[c] = any;
-  }
-  settings.TRANSITIONAL = (!holds[0] && !holds[1] && holds[2]) ? 2 : -1;
-  return settings.TRANSITIONAL;
 }
 
 }  // namespace
@@ -145,16 +131,16 @@ bool CalcFuhyou4(TTAXPAR& settings, TSyohizeiSinkoku& ret) {
 
   // With amounts in the 8% class only, the local tax is taken on the return's whole base at
   // that class's conversion rather than summed from the columns.
-  CheckSimplifiedTransitionalAmounts(settings);
+  settings.TRANSITIONAL = CheckTransitionalAmounts(true);
   if (settings.TRANSITIONAL == 2) {
     const TFuhyou4_H260401& col63 = Fuhyou4[3];
     ret.TIHO_KIJYUN_4 = Currency();
     ret.TIHO_KIJYUN_63 = Currency();
     if (ret.TIHO_KANPU > Currency()) {
-      ret.JOUTO_KANPU = Tr(hubsvc::ConvertTaxAmount(2, "JYOTOWARI", ret.TIHO_KANPU));
+      ret.JOUTO_KANPU = Tr(ConvertTaxAmount(2, "JYOTOWARI", ret.TIHO_KANPU));
       ret.TIHO_KIJYUN_63 = col63.TIHO_SASHIHIKI - col63.TIHO_KANPU;
     } else if (ret.TIHO_SASHIHIKI > Currency()) {
-      ret.JOUTO_NOUZEI = Tr100(hubsvc::ConvertTaxAmount(2, "JYOTOWARI", ret.TIHO_SASHIHIKI));
+      ret.JOUTO_NOUZEI = Tr100(ConvertTaxAmount(2, "JYOTOWARI", ret.TIHO_SASHIHIKI));
       ret.TIHO_KIJYUN_63 = Tr100(col63.TIHO_SASHIHIKI - col63.TIHO_KANPU);
     }
   }

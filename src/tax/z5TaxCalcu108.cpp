@@ -5,6 +5,7 @@
 
 #include "data/uAccFunction2.h"
 #include "tax/z5TaxCalcu104.h"
+#include "tax/z5TaxCul_H.h"
 
 namespace {
 
@@ -109,13 +110,6 @@ Currency PairShare(const TFuhyou5_H260401& sum, int a, int b) {
   if (sum.URIAGE_GOUKEI <= Currency()) return Currency();
   const Currency pair = sum.URIAGE[a] + sum.URIAGE[b];
   return pair.MulDiv(kHundred.Raw(), sum.URIAGE_GOUKEI.Raw());
-}
-
-// Whether the summed column's results are not plain, so that the reported totals of 付表4
-// and 付表5 are computed from their own lines.
-int32_t DecideDirectTotal() {
-  TaxPar.SIMPLE_FLAG2 = Fuhyou5[0].TANJUN ? 0 : 1;
-  return TaxPar.SIMPLE_FLAG2;
 }
 
 }  // namespace

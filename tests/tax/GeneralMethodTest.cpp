@@ -10,6 +10,7 @@
 #include "tax/z5ComSyohizei.h"
 #include "tax/z5TaxCalcu101.h"
 #include "tax/z5TaxCalcu104.h"
+#include "tax/z5TaxCul_H.h"
 
 static void PrintTo(const Currency& c, std::ostream* os) { *os << c.ToString(); }
 
@@ -27,7 +28,7 @@ struct Cell {
 
 void Fill(const std::vector<Cell>& cells) {
   for (const Cell& c : cells) {
-    const int slot = hubsvc::TaxCodeSlot(c.code);
+    const int slot = TaxCodeSlot(c.code);
     TJournalTable& t = c.table == 'K' ? TaxPar.KOMI_SUM : c.table == 'N' ? TaxPar.NUK_SUM
                                                                          : TaxPar.ZEI_SUM;
     t[c.rateClass][slot] += Yen(c.yen);
@@ -458,7 +459,7 @@ TEST(GeneralMethodConversionTest, ConvertTaxAmount) {
       {2, "TAX_ZEIRITU", -500, -32},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(hubsvc::ConvertTaxAmount(c.rateClass, c.op, Currency::FromRaw(c.raw)),
+    EXPECT_EQ(ConvertTaxAmount(c.rateClass, c.op, Currency::FromRaw(c.raw)),
               Currency::FromRaw(c.expectedRaw))
         << c.rateClass << " " << c.op << " " << c.raw;
 }

@@ -11,6 +11,7 @@
 #include "tax/z5TaxCalcu104.h"
 #include "tax/z5TaxCalcu105.h"
 #include "tax/z5TaxCalcu108.h"
+#include "tax/z5TaxCul_H.h"
 
 static void PrintTo(const Currency& c, std::ostream* os) { *os << c.ToString(); }
 
@@ -29,7 +30,7 @@ struct Cell {
 
 void Fill(const std::vector<Cell>& cells) {
   for (const Cell& c : cells) {
-    const int slot = hubsvc::TaxCodeSlot(c.code);
+    const int slot = TaxCodeSlot(c.code);
     TJournalTable& t = c.table == 'K' ? TaxPar.KOMI_SUM : c.table == 'N' ? TaxPar.NUK_SUM
                                                                          : TaxPar.ZEI_SUM;
     t[c.rateClass][slot] += Yen(c.yen);

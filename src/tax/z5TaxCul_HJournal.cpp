@@ -1,0 +1,188 @@
+// Tax-code slots and the journal aggregation of the engine's hub.
+#include <array>
+#include <memory>
+#include <stdexcept>
+
+#include "data/DataModule.h"
+#include "data/uAccRecord.h"
+#include "data/uAccTaxCmp.h"
+#include "platform/UiServices.h"
+#include "platform/db/IBSQL.h"
+#include "tax/z5TaxCul_H.h"
+
+namespace {
+
+// The tax codes in the order of their slots 1..93: first the codes in ascending order, then
+// the codes added later.
+constexpr int32_t kSlotCodes[] = {
+    110, 111, 112, 113, 114, 115, 120, 130, 140, 150,                 // 1..10
+    210, 220, 230, 240, 250,                                          // 11..15
+    310, 311, 312, 313, 314, 315, 320, 330, 340, 350,                 // 16..25
+    410, 420, 430, 440, 450,                                          // 26..30
+    511, 512, 513, 521, 522, 523, 531, 532, 533, 540,                 // 31..40
+    561, 562, 563, 571, 572, 573,                                     // 41..46
+    610, 611, 612, 613, 614, 615, 620, 630, 631, 632, 633, 634, 635,  // 47..59
+    640,                                                              // 60
+    711, 712, 713, 721, 722, 723, 731, 732, 733,                      // 61..69
+    761, 762, 763, 771, 772, 773, 810, 910,                           // 70..77
+    724, 725, 726, 774, 775, 776,                                     // 78..83
+    116, 316, 616, 636,                                               // 84..87
+    551, 552, 553, 581, 582, 583,                                     // 88..93
+};
+static_assert(std::size(kSlotCodes) == 93);
+
+constexpr int32_t kMaxCode = 999;
+
+constexpr std::array<int8_t, kMaxCode + 1> MakeSlotTable() {
+  std::array<int8_t, kMaxCode + 1> t{};
+  for (size_t i = 0; i < std::size(kSlotCodes); ++i) t[static_cast<size_t>(kSlotCodes[i])] = static_cast<int8_t>(i + 1);
+  return t;
+}
+constexpr std::array<int8_t, kMaxCode + 1> kSlotOfCode = MakeSlotTable();
+
+bool In(int32_t code, int32_t lo, int32_t hi) { return code >= lo && code <= hi; }
+
+// The progress window and the rest of the GUI are served every so many lines, so a long
+// aggregation stays responsive without paying for the event loop on every line.
+constexpr int kLinesPerEventPump = 1024;
+
+}  // namespace
+
+int32_t TaxCodeSlot(int32_t code) {
+  if (code < 0 || code > kMaxCode) return 0;
+  return kSlotOfCode[static_cast<size_t>(code)];
+}
+
+int32_t TaxRateClass(Currency rate, TDateTime date) { return ZeiRituToNo(rate, date); }
+
+bool IsSeparateTaxCode(int32_t code) {
+  return In(code, 521, 523) || In(code, 551, 553) || In(code, 571, 573) || In(code, 581, 583) ||
+         In(code, 721, 726) || In(code, 771, 776);
+}
+
+bool FlagEstimatedImport(int32_t code, Currency tax) {
+  const bool estimated = ((In(code, 521, 523) || In(code, 571, 573)) && !tax.IsZero()) ||
+                         In(code, 721, 723) || In(code, 771, 773);
+  if (estimated && TaxPar.ESTIMATED_IMPORT == 0) TaxPar.ESTIMATED_IMPORT = 1;
+  return estimated;
+}
+
+TTaxAccounts TTaxAccounts::FromAccInf() {
+  return {AccInf.SysKCode[kSysKaribaraiTax], AccInf.SysKCode[kSysKariukeTax]};
+}
+
+bool TTaxAccounts::Contains(const std::string& kcode) const {
+  // A data set without one of the accounts has no account of that kind: an empty code
+  // matches nothing.
+  return !kcode.empty() && (kcode == karibarai || kcode == kariuke);
+}
+
+void AccumulateJournalLine(const TJournalLine& line, const TTaxAccounts& taxAccounts) {
+  const int c = TaxRateClass(line.RIT, line.HIZUKE);
+  const int s = TaxCodeSlot(line.TAXCODE);
+
+  // The tax code counts positive on its own side; a line whose side pair is neither way
+  // round touches no table.
+  int sign = 0;
+  if ((line.TAISHAKU == 1 && line.TAXDC == 1) || (line.TAISHAKU == 2 && line.TAXDC == 3))
+    sign = 1;
+  else if ((line.TAISHAKU == 1 && line.TAXDC == 3) || (line.TAISHAKU == 2 && line.TAXDC == 1))
+    sign = -1;
+
+  if (sign != 0) {
+    Currency& komi = TaxPar.KOMI_SUM[c][s];
+    Currency& nuk = TaxPar.NUK_SUM[c][s];
+    Currency& zei = TaxPar.ZEI_SUM[c][s];
+    const Currency whole = line.NUK + line.ZEI;
+    if (!IsSeparateTaxCode(line.TAXCODE)) {
+      komi += whole * sign;
+    } else if (line.AUTCALCU != 0) {
+      if (taxAccounts.Contains(line.KCODE)) {
+        // On a consumption-tax account the line's amount is the tax itself.
+        zei += line.NUK * sign;
+      } else if (!line.ZEI.IsZero()) {
+        komi += whole * sign;
+      } else {
+        nuk += line.NUK * sign;
+      }
+    } else {
+      nuk += line.NUK * sign;
+      zei += line.ZEI * sign;
+    }
+  }
+
+  FlagEstimatedImport(line.TAXCODE, line.ZEI);
+  AccumulateRefundDetail(taxAccounts.Contains(line.R_KCODE), line.TAISHAKU, line.GROUPM0, line.DAC,
+                         line.TAXCODE, line.NUK, line.ZEI, line.LINKKUB);
+}
+
+void ClearJournalTables() {
+  for (TJournalTable* t : {&TaxPar.NUK_SUM, &TaxPar.ZEI_SUM, &TaxPar.KOMI_SUM})
+    for (auto& row : *t)
+      for (Currency& cell : row) cell = Currency();
+  TaxPar.ESTIMATED_IMPORT = 0;
+}
+
+void AggregateJournals() {
+  ClearJournalTables();
+  ClearRefundJournalGrids();
+
+  std::unique_ptr<TIBSQL> q = CreateAccSQL("ACCDAT", true);
+  if (!q || !DM) throw std::runtime_error("会社データベースに接続されていません。");
+
+  // The refund-detail tables and the journal are read in one snapshot, so both see one state
+  // of the data. A snapshot left active by an earlier failure is ended first.
+  TIBTransaction& snapshot = DM->IBTransactionDATSS;
+  if (snapshot.Active()) snapshot.Commit();
+  snapshot.StartTransaction();
+  try {
+    LoadRefundDetails();
+
+    q->SQL =
+        "SELECT S.HIZUKE,S.TAISHAKU,S.KCODE,S.TAXCODE,S.TAXDC,S.NUK,S.ZEI,S.RIT,S.AUTCALCU,S.ZEIRITUNO,"
+        "S.R_KCODE,KM.GROUPM0,KM.BLDAC,KM.DAC,S2.LINKKUB FROM SIWAKE S\n"
+        "INNER JOIN KAMOKUMST KM ON (S.KCODE=KM.KCODE)\n"
+        "INNER JOIN SIWAKE2   S2 ON (S.REC=S2.REC)\n"
+        "WHERE (S.DELFLG=0) AND (S.HIZUKE>=:DT1) AND (S.HIZUKE<=:DT2)";
+    // HIZUKE is a date: the period's days are bound as dates, both ends included.
+    q->ParamByName("DT1").SetDate(TaxPar.KIKAN_KAISI);
+    q->ParamByName("DT2").SetDate(TaxPar.KIKAN_SYURYO);
+
+    const TTaxAccounts taxAccounts = TTaxAccounts::FromAccInf();
+    TJournalLine line;
+    int sincePump = 0;
+    for (q->ExecQuery(); !q->Eof(); q->Next()) {
+      line.HIZUKE = q->Fields(0).AsDateTime();
+      line.TAISHAKU = q->Fields(1).AsInteger();
+      line.KCODE = q->Fields(2).AsString();
+      line.TAXCODE = q->Fields(3).AsInteger();
+      line.TAXDC = q->Fields(4).AsInteger();
+      line.NUK = q->Fields(5).AsCurrency();
+      line.ZEI = q->Fields(6).AsCurrency();
+      line.RIT = q->Fields(7).AsCurrency();
+      line.AUTCALCU = q->Fields(8).AsInteger();
+      line.ZEIRITUNO = q->Fields(9).AsInteger();
+      line.R_KCODE = q->Fields(10).AsString();
+      line.GROUPM0 = q->Fields(11).AsString();
+      line.BLDAC = q->Fields(12).AsInteger();
+      line.DAC = q->Fields(13).AsInteger();
+      line.LINKKUB = q->Fields(14).AsInteger();
+      AccumulateJournalLine(line, taxAccounts);
+      if (++sincePump == kLinesPerEventPump) {
+        sincePump = 0;
+        uis::Ui().ProcessPendingEvents();
+      }
+    }
+    q->Close();
+    snapshot.Commit();
+  } catch (...) {
+    // A read-only snapshot: nothing to keep, and an open one would hold back the engine's
+    // garbage collection until the next pass.
+    try {
+      if (snapshot.Active()) snapshot.Rollback();
+    } catch (...) {
+      // The failure that brought us here is the one to report.
+    }
+    throw;
+  }
+}
