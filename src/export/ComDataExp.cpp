@@ -1,0 +1,198 @@
+#include "export/ComDataExp.h"
+
+#include <cctype>
+#include <cstdio>
+#include <exception>
+#include <iostream>
+
+#include "data/uAccFunction2Win.h"
+#include "data/z5AppInfo.h"
+#include "platform/Encoding.h"
+#include "platform/Folders.h"
+#include "platform/Paths.h"
+#include "platform/Registry.h"
+#include "platform/ini/IniFile.h"
+
+namespace {
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+std::string Upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+std::string TwoDigits(int32_t n) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%.2d", n);
+  return buf;
+}
+
+// The first character of a UTF-8 text (a stray byte alone).
+std::string_view FirstChar(std::string_view s) {
+  const unsigned char b = static_cast<unsigned char>(s[0]);
+  size_t n = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 1;
+  return s.substr(0, n > s.size() ? s.size() : n);
+}
+
+}  // namespace
+
+void CheckExportText(const std::string& text, const std::string& element) {
+  std::string cp932;
+  std::string_view rest(text);
+  while (!rest.empty()) {
+    const std::string_view ch = FirstChar(rest);
+    const unsigned char b = static_cast<unsigned char>(ch[0]);
+    const bool control = ch.size() == 1 && (b < 0x20 || b == 0x7F) && b != '\t' && b != '\n' && b != '\r';
+    if (control || !sjis::TryFromUtf8(ch, cp932)) {
+      char code[32];
+      if (control || ch.size() == 1) {
+        std::snprintf(code, sizeof code, "0x%02X", b);
+      } else {
+        std::snprintf(code, sizeof code, "「%.*s」", static_cast<int>(ch.size()), ch.data());
+      }
+      throw EDataExportError("中間ファイルに書き込めない文字が含まれています。", kExportErrBadText,
+                             element + ": " + code + " (" + text + ")");
+    }
+    rest.remove_prefix(ch.size());
+  }
+}
+
+TComDataExport::TComDataExport(std::string exportFile, int32_t functionId) {
+  const std::string program = folders::ProgramFile();
+  ExeName = Upper(ExtractFileName(program));
+  ExeDir = ExtractFileDir(program);
+  ExeDrive = ExtractFileDrive(ExeDir);
+
+  DataRootDir = ExcludeTrailingPathDelimiter(folders::CommonAppDataDir()) + "/" + fw::HomeDir;
+  IniDir = DataRootDir + "/ini";
+  ForceDirectory(IniDir);
+
+  GetSeihinRegValue(10, 0, "Product", ProgramName);
+  GetSeihinRegValue(10, 0, "Version", ProgramVer);
+
+  MinProgramVer = "10.0.0";
+  Caption = "消費税のSoravin（平成26年度版 以降） from " + ProgramName;
+  ConnectedProgramVer = "10.0.0";
+  TargetName = "消費税のSoravin";
+  Kind = "SY";
+  CallerFunctionId = functionId;
+  GyoumuPrefix = "SY26";
+  FormatVersion = 1;
+  FunctionId = functionId != 0 ? functionId : 1;
+
+  if (Kind.find("ST") != std::string::npos) {
+    SelectCondition = 2;
+  } else if (Kind.find("SY") != std::string::npos) {
+    SelectCondition = 0;
+  } else {
+    SelectCondition = 1;
+  }
+  DataVerMajor = "10";
+
+  ExportFile = std::move(exportFile);
+  LoadSettings();
+}
+
+TComDataExport::~TComDataExport() {
+  try {
+    SaveSettings();
+  } catch (const std::exception& e) {
+    // The wizard still has to hand its result to the caller: a settings file that cannot be
+    // written must not end the program here.
+    std::cerr << "Soravin.ini: " << e.what() << '\n';
+  }
+}
+
+std::string TComDataExport::SettingsSection(const std::string& kind) {
+  static const struct {
+    const char* kind;
+    const char* section;
+  } kSections[] = {
+      {"HJ", "HOJINZEI"},   {"HJ_G", "HOJINZEI_G"},     {"SY", "SYOUHIZEI"},
+      {"UG", "UTIWAKESYO"}, {"UG_G", "GAIKYOUSYO"},     {"ST", "SYOTOKUZEI"},
+      {"ST_G", "SYOTOKUZEI_G"}, {"RC", "RENKETUNOUZEI"}, {"RC_G", "RENKETUNOUZEI_G"},
+  };
+  for (const auto& s : kSections) {
+    if (kind == s.kind) return s.section;
+  }
+  return {};
+}
+
+void TComDataExport::LoadSettings() {
+  const std::string section = SettingsSection(Kind);
+  if (section.empty()) return;
+  TIniFile ini(SettingsFile());
+  LastDataPath = ini.ReadString(section, "DATA", "");
+  KomonsakiName = ini.ReadString(section, "KOMONSAKI", "");
+  // A caller that names the output file owns it: it is neither taken from nor kept here.
+  if (CallerFunctionId == 0) ExportFile = ini.ReadString(section, "EXPORTFILE", "");
+}
+
+void TComDataExport::SaveSettings() {
+  const std::string section = SettingsSection(Kind);
+  if (section.empty()) return;
+  TIniFile ini(SettingsFile());
+  ini.WriteString(section, "DATA", LastDataPath);
+  ini.WriteString(section, "KOMONSAKI", KomonsakiName);
+  if (CallerFunctionId == 0) ini.WriteString(section, "EXPORTFILE", ExportFile);
+}
+
+void TComDataExport::GetSeihinRegValue(int32_t version, int32_t letter, const std::string& valueName,
+                                       std::string& value) {
+  TRegistry reg;
+  reg.RootKey = HKEY_LOCAL_MACHINE;
+  const std::string pattern = Lower(AppInfo.ZaimuRegKey) + TwoDigits(version);
+  if (reg.OpenKey(AppInfo.RegKey)) {
+    const std::vector<std::string> names = reg.GetKeyNames();
+    for (auto it = names.rbegin(); it != names.rend(); ++it) {
+      if (Lower(*it).find(pattern) == std::string::npos) continue;
+      if (reg.OpenKey(*it)) {
+        try {
+          value = reg.ReadString(valueName);
+        } catch (const ERegistryException&) {
+          value.clear();  // a value of another type does not name the product
+        }
+      }
+      break;
+    }
+  }
+  if (Lower(valueName) == "rootdir") {
+    value = ExcludeTrailingPathDelimiter(value) + "/" + Lower(AppInfo.ZaimuRegKey) + TwoDigits(version + 8);
+    if (letter > 0) value += static_cast<char>(97 + letter);
+  }
+}
+
+void TComDataExport::SetSystemNode(TXmlSaveDoc& doc) {
+  CheckExportText(ProgramName, "PROGRAMNAME");
+  CheckExportText(ProgramVer, "PROGRAMVER");
+  doc.CreateRoot("REPORT", "");
+  TXmlNode sys = doc.AddNode(nullptr, "SYSTEM");
+  doc.AddTextNode(sys, "GYOUMUPREFIX", GyoumuPrefix);
+  doc.AddTextNode(sys, "VERSION", std::to_string(FormatVersion));
+  doc.AddTextNode(sys, "FUNCTIONID", std::to_string(FunctionId));
+  doc.AddTextNode(sys, "CONNECTEDPROGRAMVER", ConnectedProgramVer);
+  doc.AddTextNode(sys, "PROGRAMNAME", ProgramName);
+  doc.AddTextNode(sys, "PROGRAMVER", ProgramVer);
+}
+
+void TComDataExport::SetBasicNode(TXmlSaveDoc& doc) {
+  CheckExportText(KomonsakiName, "KOMONSAKINAME");
+  TXmlNode basic = doc.AddNode(nullptr, "BASIC");
+  doc.AddTextNode(basic, "KOMONSAKINAME", KomonsakiName);
+  if (GyoumuPrefix == "SY26" || GyoumuPrefix == "SY13") {
+    const std::string accum = AccumMethod != 0 ? "2" : "1";
+    doc.AddTextNode(basic, "JIGYOUNENDOFROM", FormatDateTime("yyyymmdd", YearStart));
+    doc.AddTextNode(basic, "JIGYOUNENDOTO", FormatDateTime("yyyymmdd", YearEnd));
+    doc.AddTextNode(basic, "HOUJINKOJINKUBUN", DataType == 2 ? "2" : "1");
+    doc.AddTextNode(basic, "KAZEIKUBUN", Simplified != 0 ? "2" : "1");
+    // The data maker replaces it once it knows the period's rate classes.
+    doc.AddTextNode(basic, "KEIKASHOCHIKAZEISHISAN", GyoumuPrefix == "SY26" ? "1" : "2");
+    doc.AddTextNode(basic, "URIAGEZEIGAKUKEISAN", accum);
+    doc.AddTextNode(basic, "SHIIREZEIGAKUKEISAN", Simplified != 0 ? "" : accum);
+    return;
+  }
+  throw EDataExportError("業務Prefixが条件に加えられていません。", kExportErrUnknownPrefix,
+                         "SetBasicNode(BASICﾉｰﾄﾞを作成)");
+}

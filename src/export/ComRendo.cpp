@@ -1,0 +1,3 @@
+#include "export/ComRendo.h"
+
+// The maker base has no behaviour of its own beyond its initial values.
