@@ -7,12 +7,14 @@
 
 #include "data/DataModule.h"
 #include "data/DbErrorReport.h"
+#include "data/DbQuietly.h"
 #include "data/uAccConst.h"
 #include "data/uAccDateCmp.h"
 #include "data/uAccFunction.h"
 #include "data/uAccFunctionDb.h"
 #include "data/uAccRecord.h"
 #include "data/uAccScramble.h"
+#include "platform/AsciiCase.h"
 
 namespace {
 
@@ -30,29 +32,6 @@ bool StartIfIdle(TIBTransaction& tr) {
   if (tr.Active()) return false;
   tr.StartTransaction();
   return true;
-}
-
-void CommitQuietly(TIBTransaction& tr, bool started) {
-  if (!started || !tr.Active()) return;
-  try {
-    tr.Commit();
-  } catch (const std::exception&) {
-  }
-}
-
-void RollbackQuietly(TIBTransaction& tr, bool started) {
-  if (!started || !tr.Active()) return;
-  try {
-    tr.Rollback();
-  } catch (const std::exception&) {
-  }
-}
-
-void CloseQuietly(TIBQuery& q) {
-  try {
-    q.Close();
-  } catch (const std::exception&) {
-  }
 }
 
 std::string Str(TIBQuery& q, const char* field) { return q.FieldByName(field).AsString(); }
@@ -127,14 +106,10 @@ void TDM::fnGetAccTotalName(const std::string& kgroup, const std::string& column
     for (IBQACC1.Open(); !IBQACC1.Eof(); IBQACC1.Next()) name = IBQACC1.Fields(0).AsString();
     IBQACC1.Close();
     CommitQuietly(IBTransactionDAT, started);
-  } catch (const EIBError& e) {
-    CloseQuietly(IBQACC1);
-    CommitQuietly(IBTransactionDAT, started);
-    ReportDbError(e, "TDM.fnGetAccTotalName", "集計名称の取得に失敗しました。", true);
   } catch (const std::exception& e) {
     CloseQuietly(IBQACC1);
     CommitQuietly(IBTransactionDAT, started);
-    ShowErrorDetail("集計名称の取得に失敗しました。", e.what(), uis::MsgKind::Error);
+    ReportFailure(e, "TDM.fnGetAccTotalName", "集計名称の取得に失敗しました。");
   }
 }
 
@@ -234,14 +209,10 @@ bool TDM::fnGetExistsOpeDefSisetu() {
     IBQACC1.Close();
     CommitQuietly(IBTransactionDAT, started);
     return found;
-  } catch (const EIBError& e) {
-    CloseQuietly(IBQACC1);
-    CommitQuietly(IBTransactionDAT, started);
-    ReportDbError(e, "TDM.fnGetExistsOpeDefSisetu", kOpeDefSisetuFailed, true);
   } catch (const std::exception& e) {
     CloseQuietly(IBQACC1);
     CommitQuietly(IBTransactionDAT, started);
-    ShowErrorDetail(kOpeDefSisetuFailed, e.what(), uis::MsgKind::Error);
+    ReportFailure(e, "TDM.fnGetExistsOpeDefSisetu", kOpeDefSisetuFailed);
   }
   return false;
 }
@@ -295,23 +266,16 @@ void TDM::GetOpeDefSisetu(std::string& name) {
       readRows();
     }
     CommitQuietly(IBTransactionDAT, started);
-  } catch (const EIBError& e) {
-    CloseQuietly(IBQACC1);
-    CommitQuietly(IBTransactionDAT, started);
-    ReportDbError(e, "TDM.GetOpeDefSisetu", kOpeDefSisetuFailed, true);
   } catch (const std::exception& e) {
     CloseQuietly(IBQACC1);
     CommitQuietly(IBTransactionDAT, started);
-    ShowErrorDetail(kOpeDefSisetuFailed, e.what(), uis::MsgKind::Error);
+    ReportFailure(e, "TDM.GetOpeDefSisetu", kOpeDefSisetuFailed);
   }
 }
 
 void TDM::GetXStrValue(const std::string& xstr, const std::string& name, TAccValue& value) {
   value = TAccValue(int32_t{0});
-  std::string upper = name;
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
+  const std::string upper = ascii::Upper(name);
   std::string text;
   GetNameValue(xstr, upper, text);
   if (upper != "COLOR") {
@@ -338,15 +302,10 @@ void TDM::fnGetDataBaseVer(std::string& version) {
     }
     IBQACC1.Close();
     IBTransactionDAT.Commit();
-  } catch (const EIBError& e) {
-    CloseQuietly(IBQACC1);
-    RollbackQuietly(IBTransactionDAT, true);
-    ReportDbError(e, "TDM.fnGetDataBaseVer", "データベースのバージョンの取得に失敗しました。", true);
-    version = "0.0.0";
   } catch (const std::exception& e) {
     CloseQuietly(IBQACC1);
     RollbackQuietly(IBTransactionDAT, true);
-    ShowErrorDetail("データベースのバージョンの取得に失敗しました。", e.what(), uis::MsgKind::Error);
+    ReportFailure(e, "TDM.fnGetDataBaseVer", "データベースのバージョンの取得に失敗しました。");
     version = "0.0.0";
   }
 }
@@ -580,15 +539,10 @@ bool TDM::fnGetAccInfo() {
         a.DataPassword.clear();
       }
     }
-  } catch (const EIBError& e) {
-    CloseQuietly(IBQACC1);
-    CommitQuietly(IBTransactionDAT, true);
-    ReportDbError(e, "TDM.fnGetAccInfo", kAccInfoFailed, true);
-    return false;
   } catch (const std::exception& e) {
     CloseQuietly(IBQACC1);
     CommitQuietly(IBTransactionDAT, true);
-    ShowErrorDetail(kAccInfoFailed, e.what(), uis::MsgKind::Error);
+    ReportFailure(e, "TDM.fnGetAccInfo", kAccInfoFailed);
     return false;
   }
 

@@ -1,6 +1,4 @@
 // Connecting and disconnecting the system, company and file-manager databases.
-#include <algorithm>
-#include <cctype>
 #include <exception>
 
 #include "data/DataModule.h"
@@ -8,6 +6,7 @@
 #include "data/uAccClasses.h"
 #include "data/uAccFunction.h"
 #include "data/z5AppInfo.h"
+#include "platform/AsciiCase.h"
 #include "platform/Paths.h"
 
 namespace {
@@ -35,11 +34,6 @@ std::string TrimBlanks(const std::string& s) {
   return s.substr(b, e - b);
 }
 
-std::string LowerAscii(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
-}
-
 }  // namespace
 
 bool TDM::fnAccDefConnected(std::string Host, bool Report) {
@@ -50,12 +44,9 @@ bool TDM::fnAccDefConnected(std::string Host, bool Report) {
     SetDatabaseParams(IBDatabaseDEF, DatabaseName(ConnectMode, Host, SystemDef.SysDir, fw::SysDbFile));
     OpenDatabase(IBDatabaseDEF);
     return IBDatabaseDEF.Connected();
-  } catch (const EIBError& e) {
-    if (!Report) throw;
-    ReportDbError(e, "TDM.fnAccDefConnected", kDefConnectFailed, false);
   } catch (const std::exception& e) {
     if (!Report) throw;
-    ShowErrorDetail(kDefConnectFailed, e.what(), uis::MsgKind::Error);
+    ReportFailure(e, "TDM.fnAccDefConnected", kDefConnectFailed, false);
   }
   return false;
 }
@@ -160,7 +151,7 @@ bool TDM::AccDatInConnection(int Kind, std::string Host, std::string Folder, boo
   // case-sensitive, so a lower-cased path could no longer be resolved.
   std::string target;
   ShortFileName(Folder + "/" + (Kind == 0 ? fw::SysDbFile : fw::AccDbFile), nameMode, target);
-  target = LowerAscii(target);
+  target = ascii::Lower(target);
 
   TIBDatabase& own = Kind == 0 ? IBDatabaseDEF : IBDatabaseDAT;
   bool reopen = false;
@@ -176,7 +167,7 @@ bool TDM::AccDatInConnection(int Kind, std::string Host, std::string Folder, boo
     for (const std::string& name : props.DatabaseInfo.DbName) {
       std::string attached;
       ShortFileName(name, nameMode, attached);
-      if (LowerAscii(attached) == target) found = true;
+      if (ascii::Lower(attached) == target) found = true;
     }
   } catch (...) {
     failure = std::current_exception();
@@ -192,10 +183,8 @@ bool TDM::AccDatInConnection(int Kind, std::string Host, std::string Folder, boo
   if (!failure) return found;
   try {
     std::rethrow_exception(failure);
-  } catch (const EIBError& e) {
-    ReportDbError(e, "TDM.AccDatInConnection", kInConnectionFailed, true);
   } catch (const std::exception& e) {
-    ShowErrorDetail(kInConnectionFailed, e.what(), uis::MsgKind::Error);
+    ReportFailure(e, "TDM.AccDatInConnection", kInConnectionFailed);
   }
   return false;
 }
@@ -214,10 +203,8 @@ bool TDM::AccDatDropDatabase(std::string Host, std::string Folder) {
     OpenDatabase(db);
     db.DropDatabase();
     return true;
-  } catch (const EIBError& e) {
-    ReportDbError(e, "TDM.AccDatDropDatabase", kDropFailed, true);
   } catch (const std::exception& e) {
-    ShowErrorDetail(kDropFailed, e.what(), uis::MsgKind::Error);
+    ReportFailure(e, "TDM.AccDatDropDatabase", kDropFailed);
   }
   return false;
 }

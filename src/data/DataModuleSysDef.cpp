@@ -1,9 +1,13 @@
 // The operator's settings in the system database: SYSDEF (one row per logon id), the typed
 // settings of SYSREG, the installation rows of SYSTEMINI, the style texts of STYLECOLOR and
 // the logon list.
+#include <iterator>
+#include <span>
+
 #include "data/DataModule.h"
 #include "data/uAccDateCmp.h"
 #include "data/DbErrorReport.h"
+#include "data/DbQuietly.h"
 #include "data/uAccFunction.h"
 #include "data/uAccFunction2.h"
 #include "data/z5AppInfo.h"
@@ -43,37 +47,19 @@ const SysDefColumn kReadColumns[] = {
     INT_COL(Reserve3),     INT_COL(Reserve4),      INT_COL(Reserve5),        STR_COL(SSTR),
 };
 
-// Columns written one per line after FontHeight, in statement order. The column Shouhyou has
-// no field in SystemDef: it is left out, so that a write keeps its stored value.
-const SysDefColumn kWriteColumns[] = {
-    INT_COL(GridResize),   INT_COL(ShowHint),      INT_COL(GridMaxRow),      INT_COL(GridRsiz),
-    INT_COL(ClientColor),  INT_COL(ClientColor1),  INT_COL(ClientColor2),    INT_COL(ClientColor3),
-    INT_COL(ForeColor),    INT_COL(BorderColor),   INT_COL(ActiveColor),     INT_COL(ThruBorderColor),
-    INT_COL(ColHeaderColor), INT_COL(FixedTopColor), INT_COL(RowHeaderColor), INT_COL(FixedLeftColor),
-    INT_COL(TotalColor),   INT_COL(NetColor1),     INT_COL(NetColor2),       INT_COL(PLineColor1),
-    INT_COL(PLineColor2),  INT_COL(PreviewZOOM),   INT_COL(PanelColor),      INT_COL(PanelBackColor),
-    INT_COL(MenuPrintSw),  INT_COL(HojWait),       INT_COL(DicSwitch),       INT_COL(DicTekAuto),
-    INT_COL(DicTorAuto),   INT_COL(DicUsednt),     INT_COL(DicType),         INT_COL(DicNum1),
-    INT_COL(DicNum2),      INT_COL(DicSortType),   INT_COL(ColHeaderGradColor1), INT_COL(ColHeaderGradColor2),
-    INT_COL(ShowDataSentaku), STR_COL(ZenkaiDrive), INT_COL(UserPrint),      INT_COL(SwkTotal),
-    INT_COL(SwkLine),      INT_COL(KingakuPlus),   INT_COL(ZeroPrint),       INT_COL(SankakuPlus),
-    INT_COL(TEK_AUTOUP),   INT_COL(TOR_AUTOUP),    INT_COL(Reserve1),        INT_COL(Reserve2),
-    INT_COL(Reserve3),     INT_COL(Reserve4),      INT_COL(Reserve5),
-};
-
 #undef INT_COL
 #undef STR_COL
+
+// Columns written one per line after FontHeight, in statement order: the columns read, from
+// GridResize on, without SSTR (written last, on its own). The column Shouhyou has no field in
+// SystemDef: it is not written, so that a write keeps its stored value.
+constexpr size_t kFirstWritten = 12;  // GridResize
+const std::span<const SysDefColumn> kWriteColumns(std::begin(kReadColumns) + kFirstWritten,
+                                                  std::end(kReadColumns) - 1);
 
 void BindColumn(TIBQuery& q, const SysDefColumn& c) {
   if (c.i) q.ParamByName(c.name).SetInteger(SystemDef.*c.i);
   else q.ParamByName(c.name).SetString(SystemDef.*c.s);
-}
-
-void RollbackQuietly(TIBTransaction& tr) {
-  try {
-    if (tr.Active()) tr.Rollback();
-  } catch (const std::exception&) {
-  }
 }
 
 // The value of a name=value line of the text (names compare without regard to case).
@@ -127,13 +113,9 @@ void TDM::funcGetSysReg(const std::string& name, const std::string& type, TAccVa
     QueryDef.Close();
     if (started) IBTransactionDEF.Commit();
     value = read;
-  } catch (const EIBError& e) {
-    QueryDef.Close();
-    ReportDbError(e, "TDM.funcGetSysReg", "システム共通変数の取得に失敗しました。", true);
-    if (started) RollbackQuietly(IBTransactionDEF);
   } catch (const std::exception& e) {
     QueryDef.Close();
-    ShowErrorDetail("システム共通変数の取得に失敗しました。", e.what(), uis::MsgKind::Error);
+    ReportFailure(e, "TDM.funcGetSysReg", "システム共通変数の取得に失敗しました。");
     if (started) RollbackQuietly(IBTransactionDEF);
   }
 }
@@ -167,13 +149,9 @@ void TDM::funcPutSysReg(const std::string& name, const std::string& type, int32_
     QueryDef.ExecSQL();
     QueryDef.Close();
     if (started) IBTransactionDEF.Commit();
-  } catch (const EIBError& e) {
-    QueryDef.Close();
-    ReportDbError(e, "TDM.funcPutSysReg", "システム共通変数の保存に失敗しました。", true);
-    if (started) RollbackQuietly(IBTransactionDEF);
   } catch (const std::exception& e) {
     QueryDef.Close();
-    ShowErrorDetail("システム共通変数の保存に失敗しました。", e.what(), uis::MsgKind::Error);
+    ReportFailure(e, "TDM.funcPutSysReg", "システム共通変数の保存に失敗しました。");
     if (started) RollbackQuietly(IBTransactionDEF);
   }
 }
@@ -207,15 +185,10 @@ bool TDM::GetSysIni(TSystemIniRec& rec) {
     q.Close();
     if (started) IBTransactionDEF.Commit();
     return true;
-  } catch (const EIBError& e) {
-    IBQSysDefGet.Close();
-    if (!started) throw;
-    ReportDbError(e, "TDM.GetSysIni", kGetFailed, true);
-    RollbackQuietly(IBTransactionDEF);
   } catch (const std::exception& e) {
     IBQSysDefGet.Close();
     if (!started) throw;
-    ShowErrorDetail(kGetFailed, e.what(), uis::MsgKind::Error);
+    ReportFailure(e, "TDM.GetSysIni", kGetFailed);
     RollbackQuietly(IBTransactionDEF);
   }
   return false;
@@ -252,15 +225,10 @@ bool TDM::SetSysIni(const TSystemIniRec& rec) {
     q.Close();
     if (started) IBTransactionDEF.Commit();
     return true;
-  } catch (const EIBError& e) {
-    IBQSysDefPut.Close();
-    if (!started) throw;
-    ReportDbError(e, "TDM.SetSysIni", kPutFailed, true);
-    RollbackQuietly(IBTransactionDEF);
   } catch (const std::exception& e) {
     IBQSysDefPut.Close();
     if (!started) throw;
-    ShowErrorDetail(kPutFailed, e.what(), uis::MsgKind::Error);
+    ReportFailure(e, "TDM.SetSysIni", kPutFailed);
     RollbackQuietly(IBTransactionDEF);
   }
   return false;
@@ -336,13 +304,9 @@ void TDM::DeleteLogonInfo() {
     QueryDef.ExecSQL();
     QueryDef.Close();
     if (started) IBTransactionDEF.Commit();
-  } catch (const EIBError& e) {
-    QueryDef.Close();
-    ReportDbError(e, "TDM.DeleteLogonInfo", "ログイン情報の削除に失敗しました。", true);
-    if (started) RollbackQuietly(IBTransactionDEF);
   } catch (const std::exception& e) {
     QueryDef.Close();
-    ShowErrorDetail("ログイン情報の削除に失敗しました。", e.what(), uis::MsgKind::Error);
+    ReportFailure(e, "TDM.DeleteLogonInfo", "ログイン情報の削除に失敗しました。");
     if (started) RollbackQuietly(IBTransactionDEF);
   }
 }
@@ -574,15 +538,10 @@ bool TDM::fnGetSysDef() {
 
     if (IBTransactionDEF.Active()) IBTransactionDEF.Commit();
     return true;
-  } catch (const EIBError& e) {
-    IBQSysDefGet.Close();
-    IBQSysDefPut.Close();
-    ReportDbError(e, "TDM.fnGetSysDef", kGetFailed, true);
-    RollbackQuietly(IBTransactionDEF);
   } catch (const std::exception& e) {
     IBQSysDefGet.Close();
     IBQSysDefPut.Close();
-    ShowErrorDetail(kGetFailed, e.what(), uis::MsgKind::Error);
+    ReportFailure(e, "TDM.fnGetSysDef", kGetFailed);
     RollbackQuietly(IBTransactionDEF);
   }
   return false;
@@ -693,14 +652,9 @@ bool TDM::fnPutSysDef() {
     p.ExecSQL();
     p.Close();
     IBTransactionDEF.Commit();
-  } catch (const EIBError& e) {
-    IBQSysDefPut.Close();
-    ReportDbError(e, "TDM.fnPutSysDef", kPutFailed, true);
-    RollbackQuietly(IBTransactionDEF);
-    return false;
   } catch (const std::exception& e) {
     IBQSysDefPut.Close();
-    ShowErrorDetail(kPutFailed, e.what(), uis::MsgKind::Error);
+    ReportFailure(e, "TDM.fnPutSysDef", kPutFailed);
     RollbackQuietly(IBTransactionDEF);
     return false;
   }

@@ -1,6 +1,7 @@
 // The data-check hook call and the journal-entry counts.
 #include "data/DataModule.h"
 #include "data/DbErrorReport.h"
+#include "data/DbQuietly.h"
 #include "data/uAccFunction.h"
 
 int32_t TDM::CallDataCheckHook(const std::string& host, const std::string& folder, int32_t quiet, int32_t forced) {
@@ -25,21 +26,11 @@ int32_t CountInTransaction(TIBTransaction& tr, const char* context, Work work) {
     if (started) tr.Commit();
     return n;
   } catch (const EIBError& e) {
-    if (started) {
-      try {
-        if (tr.Active()) tr.Commit();
-      } catch (const std::exception&) {
-      }
-      ReportDbError(e, context, "", true);
-    }
+    CommitQuietly(tr, started);
+    if (started) ReportDbError(e, context, "", true);
     throw;
   } catch (const std::exception&) {
-    if (started) {
-      try {
-        if (tr.Active()) tr.Commit();
-      } catch (const std::exception&) {
-      }
-    }
+    CommitQuietly(tr, started);
     throw;
   }
 }

@@ -1,86 +1,61 @@
 // Schema existence tests, linked journal entries, data folders and their data-list numbers,
 // name=value lookup and the data-kind tables.
 #include <exception>
+#include <initializer_list>
+#include <utility>
 
 #include "data/DataModule.h"
 #include "data/DbErrorReport.h"
+#include "data/DbQuietly.h"
 #include "data/uAccClassesSplit.h"
 #include "data/uAccConst.h"
 #include "data/uAccFunction.h"
 #include "data/uAccRecord.h"
+#include "platform/AsciiCase.h"
+#include "platform/TextLines.h"
 
 namespace {
 
-std::string UpperAscii(std::string s) {
-  for (char& c : s) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return s;
-}
-
-bool SameTextAscii(const std::string& a, const std::string& b) { return UpperAscii(a) == UpperAscii(b); }
-
-// Ends a transaction a read started, keeping what it did (reads of settings may have created
-// rows with their defaults). Never raises: the operation's own outcome is what counts.
-void CommitQuietly(TIBTransaction& tr, bool started) {
-  if (!started || !tr.Active()) return;
-  try {
-    tr.Commit();
-  } catch (const std::exception&) {
-  }
-}
-
-void CloseQuietly(TIBQuery& q) {
+// Runs a count of schema rows on the query, in whatever transaction the caller has open on
+// the company database (it starts none of its own): true when the count is above zero. A
+// database error is reported and counts as not found; any other error goes to the caller.
+bool SchemaCountAboveZero(TIBQuery& q, const char* sql,
+                          std::initializer_list<std::pair<const char*, std::string>> params, const char* context,
+                          const char* message) {
   try {
     q.Close();
-  } catch (const std::exception&) {
+    q.SQL = sql;
+    if (!q.Prepared()) q.Prepare();
+    for (const auto& [name, value] : params) q.ParamByName(name).SetString(value);
+    q.Open();
+    const bool found = !q.Eof() && q.Fields(0).AsInteger() > 0;
+    q.Close();
+    return found;
+  } catch (const EIBError& e) {
+    CloseQuietly(q);
+    ReportDbError(e, context, message, true);
+    return false;
+  } catch (...) {
+    CloseQuietly(q);
+    throw;
   }
 }
 
 }  // namespace
 
-// The existence tests run in whatever transaction the caller has open on the company
-// database; they start none of their own.
 bool TDM::fnExistence_Table(const std::string& table) {
-  try {
-    IBQACC1.Close();
-    IBQACC1.SQL = "SELECT Count(*) FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME=:Table_NAME";
-    if (!IBQACC1.Prepared()) IBQACC1.Prepare();
-    IBQACC1.ParamByName("Table_NAME").SetString(table);
-    IBQACC1.Open();
-    const bool found = !IBQACC1.Eof() && IBQACC1.Fields(0).AsInteger() > 0;
-    IBQACC1.Close();
-    return found;
-  } catch (const EIBError& e) {
-    CloseQuietly(IBQACC1);
-    ReportDbError(e, "TDM.fnExistence_Table", "テーブルの存在情報の取得に失敗しました。", true);
-    return false;
-  } catch (...) {
-    CloseQuietly(IBQACC1);
-    throw;
-  }
+  return SchemaCountAboveZero(IBQACC1,
+                              "SELECT Count(*) FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME=:Table_NAME",
+                              {{"Table_NAME", table}}, "TDM.fnExistence_Table",
+                              "テーブルの存在情報の取得に失敗しました。");
 }
 
 bool TDM::fnExistence_Field(const std::string& table, const std::string& field) {
-  try {
-    IBQACC1.Close();
-    IBQACC1.SQL =
-        "SELECT count(*) FROM RDB$RELATION_FIELDS WHERE (RDB$RELATION_NAME=:TABLE_NAME) AND (RDB$FIELD_NAME=:FIELD_NAME )";
-    if (!IBQACC1.Prepared()) IBQACC1.Prepare();
-    IBQACC1.ParamByName("TABLE_NAME").SetString(table);
-    IBQACC1.ParamByName("FIELD_NAME").SetString(field);
-    IBQACC1.Open();
-    const bool found = !IBQACC1.Eof() && IBQACC1.Fields(0).AsInteger() > 0;
-    IBQACC1.Close();
-    return found;
-  } catch (const EIBError& e) {
-    CloseQuietly(IBQACC1);
-    ReportDbError(e, "TDM.fnExistence_Field", "テーブル項目の存在情報の取得に失敗しました。", true);
-    return false;
-  } catch (...) {
-    CloseQuietly(IBQACC1);
-    throw;
-  }
+  return SchemaCountAboveZero(IBQACC1,
+                              "SELECT count(*) FROM RDB$RELATION_FIELDS WHERE (RDB$RELATION_NAME=:TABLE_NAME) AND "
+                              "(RDB$FIELD_NAME=:FIELD_NAME )",
+                              {{"TABLE_NAME", table}, {"FIELD_NAME", field}}, "TDM.fnExistence_Field",
+                              "テーブル項目の存在情報の取得に失敗しました。");
 }
 
 bool TDM::GetLinkSiwakeCount(int32_t kessanOnly, int32_t year) {
@@ -133,7 +108,7 @@ void TDM::SplitDataPath(const std::string& path, std::string& dataNo, std::strin
   parts.Delimiter = '/';
   parts.SetText(p);
   for (int i = 0; i < parts.Count; ++i) {
-    const std::string part = UpperAscii(parts.Items[static_cast<size_t>(i)]);
+    const std::string part = ascii::Upper(parts.Items[static_cast<size_t>(i)]);
     if (part == "DATA" || part == "CB_DATA") {
       parts.GetMoji(i + 1, dataNo);
       parts.GetMoji(i + 2, childNo);
@@ -161,7 +136,7 @@ void TDM::DataPathToRec(const std::string& folder, int32_t& dataNo, int32_t& chi
     IBSQLDEF.Close();
     IBSQLDEF.SQL = "SELECT REC FROM DATALIST\nWHERE (GROUPID=:GROUPID) AND (UPPER(PASNAME)=:PASNAME)";
     IBSQLDEF.ParamByName("GROUPID").SetInteger(SystemDef.GroupId);
-    IBSQLDEF.ParamByName("PASNAME").SetString(UpperAscii(folder));
+    IBSQLDEF.ParamByName("PASNAME").SetString(ascii::Upper(folder));
     for (IBSQLDEF.ExecQuery(); !IBSQLDEF.Eof(); IBSQLDEF.Next()) dataNo = IBSQLDEF.FieldByName("REC").AsInteger();
     IBSQLDEF.Close();
     CommitQuietly(IBTransactionDEF, started);
@@ -177,18 +152,12 @@ void TDM::DataPathToRec(const std::string& folder, int32_t& dataNo, int32_t& chi
 
 void TDM::GetNameValue(const std::string& text, const std::string& name, std::string& value) {
   value.clear();
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    const std::string line = text.substr(start, end - start);
+  for (const std::string& line : textlines::FromText(text)) {
     const size_t eq = line.find('=');
-    if (eq != std::string::npos && SameTextAscii(line.substr(0, eq), name)) {
+    if (eq != std::string::npos && ascii::SameText(std::string_view(line).substr(0, eq), name)) {
       value = line.substr(eq + 1);
       return;
     }
-    if (end == text.size()) break;
-    start = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
   }
 }
 

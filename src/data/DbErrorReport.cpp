@@ -196,3 +196,9 @@ void ReportDbError(const EIBError& error, const std::string& context, const std:
     // The reporter is the last resort of every error path; it must not raise one itself.
   }
 }
+
+void ReportFailure(const std::exception& error, const std::string& context, const std::string& message,
+                   bool reconnect) {
+  if (const auto* db = dynamic_cast<const EIBError*>(&error)) ReportDbError(*db, context, message, reconnect);
+  else ShowErrorDetail(message, error.what(), uis::MsgKind::Error);
+}

@@ -1,6 +1,7 @@
 #pragma once
 // Reporting of failures to the user: the database error reporter with its log, and the
 // message boxes that the reporter and other modules share.
+#include <exception>
 #include <functional>
 #include <string>
 
@@ -28,6 +29,11 @@ void ShowMessageLines(const std::string& message, uis::MsgKind kind);
 // The log folder is created when missing; when the log still cannot be written the user is
 // told all the same. Never throws.
 void ReportDbError(const EIBError& error, const std::string& context, const std::string& message, bool reconnect);
+
+// Reports a failed operation, whatever failed: a database error through ReportDbError, any
+// other error as the message with the error's text as the detail (ShowErrorDetail, kind Error).
+void ReportFailure(const std::exception& error, const std::string& context, const std::string& message,
+                   bool reconnect = true);
 
 // Installed by the application: ends the program after a fatal database error. Without it the
 // reporter asks the UI to quit (uis::Ui().RequestQuit()).

@@ -1,19 +1,21 @@
 #include "data/uAccClasses.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <tuple>
 
 #include "data/DataModule.h"
 #include "data/DbErrorReport.h"
+#include "data/DbQuietly.h"
 #include "data/uAccFunction.h"
 #include "data/uAccFunction2Win.h"
 #include "data/uAccFunctionDb.h"
 #include "data/uAccRecord.h"
 #include "data/z5AppInfo.h"
+#include "platform/AsciiCase.h"
 #include "platform/Paths.h"
 #include "platform/Registry.h"
+#include "platform/TextLines.h"
 #include "platform/ini/IniFile.h"
 
 const std::array<const char*, 11> DataStatusNames = {
@@ -39,25 +41,10 @@ std::vector<std::string> SplitAtPoints(const std::string& text) {
   return parts;
 }
 
-std::string Upper(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return s;
-}
-
 bool LocalFileExists(const std::string& path) {
   const std::string local = ResolvePath(path);
   std::error_code ec;
   return !local.empty() && std::filesystem::is_regular_file(local, ec);
-}
-
-// Ends a transaction that an operation started, keeping the work (these operations only read,
-// apart from settings rows created with their defaults).
-void CommitIfStarted(TIBTransaction& tr, bool started) {
-  if (!started || !tr.Active()) return;
-  try {
-    tr.Commit();
-  } catch (const std::exception&) {
-  }
 }
 
 }  // namespace
@@ -88,9 +75,9 @@ void TSeihinVersionList::Execute(uint8_t sort) {
     TRegistry reg;
     reg.RootKey = HKEY_LOCAL_MACHINE;
     if (!key.empty() && reg.OpenKey(key)) {
-      const std::string product = Upper(ProductKey);
+      const std::string product = ascii::Upper(ProductKey);
       for (const std::string& sub : reg.GetKeyNames()) {
-        if (Upper(sub).find(product) == std::string::npos) continue;
+        if (ascii::Upper(sub).find(product) == std::string::npos) continue;
         TRegistry edition;
         edition.RootKey = HKEY_LOCAL_MACHINE;
         if (!edition.OpenKey("\\" + reg.CurrentPath() + "\\" + sub)) continue;
@@ -122,8 +109,7 @@ void TSeihinVersionList::Sort(int order) {
 }
 
 void TSeihinVersionList::GetText(std::string& text) const {
-  text.clear();
-  for (const auto& n : Names) text += n + "\r\n";
+  text = textlines::ToText(Names);
 }
 
 void TSeihinVersionList::GetVersionText(int index, std::string& text) const {
@@ -242,13 +228,13 @@ int TDataInfomation::GetDataInfoRec(TDataInfomationRec& rec) {
     return 1;
   } catch (const EIBError& e) {
     dm.IBQACC1.Close();
-    CommitIfStarted(dm.IBTransactionDAT, started);
+    CommitQuietly(dm.IBTransactionDAT, started);
     if (!wasConnected) dm.IBDatabaseDAT.ForceClose();
     if (e.IBErrorCode == kDsqlError) throw;
     ReportDbError(e, "TDataInfomation.GetDataInfoRec", kFailed, true);
   } catch (const std::exception&) {
     dm.IBQACC1.Close();
-    CommitIfStarted(dm.IBTransactionDAT, started);
+    CommitQuietly(dm.IBTransactionDAT, started);
     if (!wasConnected) dm.IBDatabaseDAT.ForceClose();
     ShowErrorDetail(kFailed, "", uis::MsgKind::Error);
   }
@@ -370,7 +356,7 @@ int TDataInfomation::ReadIniFileLocal(const std::string& host, const std::string
 
 int TDataInfomation::ReadIniFileServer(const std::string& host, const std::string& folder, TDataInfomationRec& rec) {
   TDM& dm = *DM;
-  const std::string upper = Upper(folder);
+  const std::string upper = ascii::Upper(folder);
   const bool inData = upper.find("\\DATA\\") != std::string::npos || upper.find("/DATA/") != std::string::npos;
   const std::string table = inData ? "DATALIST" : "DATALIST_EX";
 
@@ -409,14 +395,14 @@ int TDataInfomation::ReadIniFileServer(const std::string& host, const std::strin
       rec.VERSION2 = q.FieldByName("VER_TEXT").AsString();
     }
     q.Close();
-    CommitIfStarted(dm.IBTransactionDEF, started);
+    CommitQuietly(dm.IBTransactionDEF, started);
   } catch (const EIBError& e) {
     ReportDbError(e, "TDataInfomation.ReadIniFile", "ロック情報の取得に失敗しました。", true);
     dm.IBSQLDEF.Close();
-    CommitIfStarted(dm.IBTransactionDEF, started);
+    CommitQuietly(dm.IBTransactionDEF, started);
   } catch (const std::exception&) {
     dm.IBSQLDEF.Close();
-    CommitIfStarted(dm.IBTransactionDEF, started);
+    CommitQuietly(dm.IBTransactionDEF, started);
   }
 
   int result = 0;

@@ -4,8 +4,10 @@
 
 #include "data/DataModule.h"
 #include "data/DbErrorReport.h"
+#include "data/DbQuietly.h"
 #include "data/uAccFunction.h"
 #include "data/uAccRecord.h"
+#include "platform/AsciiCase.h"
 #include "platform/Encoding.h"
 
 namespace {
@@ -20,13 +22,6 @@ std::string TrimBlanks(const std::string& s) {
   return s.substr(b, e - b);
 }
 
-void CommitQuietly(TIBTransaction& tr) {
-  try {
-    if (tr.Active()) tr.Commit();
-  } catch (const std::exception&) {
-  }
-}
-
 // Runs work in the system database's transaction, started here when it is not active. A
 // failure in a transaction started here is shown and ends here (the screen still opens, with
 // its defaults); inside a caller's transaction it is the caller's to report.
@@ -39,14 +34,10 @@ void InDefTransaction(const char* context, const char* message, Work work) {
     if (started) tr.StartTransaction();
     work();
     if (started) tr.Commit();
-  } catch (const EIBError& e) {
-    if (!started) throw;
-    CommitQuietly(tr);
-    ReportDbError(e, context, message, true);
   } catch (const std::exception& e) {
     if (!started) throw;
     CommitQuietly(tr);
-    ShowErrorDetail(message, e.what(), uis::MsgKind::Error);
+    ReportFailure(e, context, message);
   }
 }
 
@@ -60,11 +51,7 @@ TGamenKeyValue::TGamenKeyValue() : OpCode(SystemDef.LogonId) {
 }
 
 void TGamenKeyValue::SetKey(const std::string& key) {
-  std::string name = Prefix + key;
-  for (char& c : name) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  StyleName = TrimBlanks(PadRightSJIS(name, kStyleNameBytes));
+  StyleName = TrimBlanks(PadRightSJIS(ascii::Upper(Prefix + key), kStyleNameBytes));
 }
 
 void TGamenKeyValue::FukugenValue(const std::string& key, std::string& text) {

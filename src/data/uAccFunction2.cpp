@@ -4,30 +4,15 @@
 #include <vector>
 
 #include "data/uAccFunction.h"
+#include "platform/AsciiCase.h"
 #include "platform/Encoding.h"
+#include "platform/TextLines.h"
 #include "platform/UiServices.h"
 
 namespace {
 
 // Thickness of a sizing frame (SM_CYFRAME) on this platform.
 constexpr std::int32_t kFrameThickness = 4;
-
-// Lines of a text split the way a string list reads it: CR, LF and CR LF each end a line,
-// and a line break at the very end does not start another (empty) line.
-std::vector<std::string_view> SplitLines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    std::size_t end = text.find_first_of("\r\n", i);
-    if (end == std::string_view::npos) {
-      lines.push_back(text.substr(i));
-      break;
-    }
-    lines.push_back(text.substr(i, end - i));
-    i = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
-  }
-  return lines;
-}
 
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
   std::string out;
@@ -42,8 +27,6 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
     i = pos + from.size();
   }
 }
-
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // --- UTF-8 code points, for the full-width mapping ---------------------------------------
 
@@ -158,9 +141,9 @@ std::string FormatAmount(std::int32_t n) {
 
 std::string GetSeparatedItem(std::string_view text, std::string_view separator, std::int32_t index) {
   const std::string replaced = ReplaceAll(text, separator, "\r\n");
-  const auto lines = SplitLines(replaced);
+  const auto lines = textlines::FromText(replaced);
   if (index < 1 || static_cast<std::size_t>(index) > lines.size()) return {};
-  return std::string(lines[static_cast<std::size_t>(index) - 1]);
+  return lines[static_cast<std::size_t>(index) - 1];
 }
 
 std::string ZeroPad(std::string_view text, std::int32_t width) {
@@ -194,12 +177,9 @@ std::string ZenToUpper(std::string_view text) {
 
 std::string GetValueOfText(std::string_view text, std::string_view name) {
   if (text.empty() || name.empty()) return {};
-  for (std::string_view line : SplitLines(text)) {
+  for (const std::string& line : textlines::FromText(text)) {
     const std::size_t eq = line.find('=');
-    if (eq == std::string_view::npos || eq != name.size()) continue;
-    bool same = true;
-    for (std::size_t k = 0; k < eq && same; ++k) same = AsciiUpper(line[k]) == AsciiUpper(name[k]);
-    if (same) return std::string(line);
+    if (eq != std::string::npos && ascii::SameText(std::string_view(line).substr(0, eq), name)) return line;
   }
   return {};
 }

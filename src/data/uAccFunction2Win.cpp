@@ -15,12 +15,14 @@
 #include <thread>
 
 #include "data/uAccShellOp.h"
+#include "platform/AsciiCase.h"
 #include "platform/Encoding.h"
 #include "platform/Folders.h"
 #include "platform/MountTable.h"
 #include "platform/Paths.h"
 #include "platform/SystemInfo.h"
 #include "platform/TaskQueue.h"
+#include "platform/TextLines.h"
 #include "platform/ini/IniFile.h"
 
 namespace fs = std::filesystem;
@@ -36,13 +38,6 @@ std::string ErrnoText(int err) { return std::generic_category().message(err); }
 
 bool IsBlank(std::string_view s) {
   return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) <= ' '; });
-}
-
-std::string Lower(std::string_view s) {
-  std::string r(s);
-  for (char& c : r)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return r;
 }
 
 bool WriteAll(int fd, const char* data, std::size_t size, std::int64_t offset) {
@@ -354,7 +349,7 @@ std::string GetAppDataDir(bool common) {
 }
 
 std::string GetSpecialDir(std::string_view name) {
-  const std::string kind = Lower(name);
+  const std::string kind = ascii::Lower(name);
   if (kind == "desktop") return OrProgramDir(folders::DesktopDir());
   if (kind == "mydocument") return GetMyDocumentsDir();
   return folders::ProgramDir();
@@ -482,9 +477,7 @@ void IniWriteOrDelete(const std::string& iniFile, std::string_view section, std:
 
 void ReadIniSection(const std::string& iniFile, std::string_view section, std::string& text) {
   if (iniFile.empty() || section.empty()) return;
-  std::string lines;
-  for (const std::string& line : TIniFile(iniFile).ReadSectionValues(section)) lines += line + "\r\n";
-  text = lines;
+  text = textlines::ToText(TIniFile(iniFile).ReadSectionValues(section));
 }
 
 void ReadIniSectionList(const std::string& iniFile, std::string_view section, const std::vector<std::string>& list) {
@@ -498,7 +491,7 @@ void ReadIniSectionList(const std::string& iniFile, std::string_view section, co
     // A name listed twice takes the value of its first line.
     std::string value = line.substr(eq + 1);
     for (const std::string& other : list)
-      if (other.size() > name.size() && other[name.size()] == '=' && Lower(other.substr(0, name.size())) == Lower(name)) {
+      if (other.size() > name.size() && other[name.size()] == '=' && ascii::SameText(other.substr(0, name.size()), name)) {
         value = other.substr(name.size() + 1);
         break;
       }
@@ -543,7 +536,7 @@ int WaitWithMessages(int ms) {
 }
 
 WindowHandle FindDesktopListView(const std::string& className, const std::string& title) {
-  if (Lower(className) == "desktop") return 0;
+  if (ascii::Lower(className) == "desktop") return 0;
   if (className.empty() && title.empty()) return 0;
   std::function<WindowHandle(const std::string&, const std::string&)> hook;
   {

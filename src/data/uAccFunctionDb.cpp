@@ -20,6 +20,7 @@
 #include "platform/Folders.h"
 #include "platform/Paths.h"
 #include "platform/SystemInfo.h"
+#include "platform/TextLines.h"
 
 // ---------------------------------------------------------------------------
 // TAccValue
@@ -235,28 +236,8 @@ std::unique_ptr<TIBQuery> StoreQuery() {
 
 bool IsPictureType(const std::string& t) { return t == "画像" || t == "BMP" || t == "JPG"; }
 
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r' || c == '\n') {
-      lines.push_back(line);
-      line.clear();
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      line += c;
-    }
-  }
-  if (!line.empty()) lines.push_back(line);
-  return lines;
-}
-
-std::string JoinCrLf(const std::vector<std::string>& lines) {
-  std::string out;
-  for (const auto& l : lines) out += l + "\r\n";
-  return out;
-}
+// A memo is stored with every line ended by CR LF, whatever breaks it came with.
+std::string MemoText(std::string_view text) { return textlines::ToText(textlines::FromText(text)); }
 
 std::string ReadWholeFile(const std::string& path) {
   std::ifstream in(ResolvePath(path), std::ios::binary);
@@ -382,7 +363,7 @@ void GetAccRegBlob(const std::string& group, const std::string& key, const std::
       const std::string ext = stored == "JPG" ? ".jpg" : ".bmp";
       value = TAccValue(WritePictureFile(q->FieldByName("FVALUE").AsBlob(), ext));
     } else if (stored == "メモ") {
-      value = TAccValue(JoinCrLf(SplitLines(sjis::ToUtf8(q->FieldByName("FVALUE").AsBlob()))));
+      value = TAccValue(MemoText(sjis::ToUtf8(q->FieldByName("FVALUE").AsBlob())));
     }
   }
   q->Close();
@@ -406,7 +387,7 @@ void PutAccRegBlob(const std::string& group, const std::string& key, const std::
   q->ParamByName("FKEY").SetString(key);
   q->ParamByName("FTYPE").SetString(type);
   if (IsPictureType(type)) q->ParamByName("FVALUE").SetBlob(ReadWholeFile(value.AsString()));
-  else if (type == "メモ") q->ParamByName("FVALUE").SetBlob(sjis::FromUtf8(JoinCrLf(SplitLines(value.AsString()))));
+  else if (type == "メモ") q->ParamByName("FVALUE").SetBlob(sjis::FromUtf8(MemoText(value.AsString())));
   else q->ParamByName("FVALUE").SetNull();
   q->ExecSQL();
   q->Close();

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "data/DbErrorReport.h"
+#include "platform/AsciiCase.h"
 #include "platform/Folders.h"
 #include "platform/MountTable.h"
 #include "platform/Paths.h"
@@ -68,19 +69,12 @@ fs::path ItemPath(const std::string& path) {
   return fs::path(NormalisePath(folder)) / name;
 }
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
-}
-
 // True when `inner` is `outer` itself or lies below it.
 bool IsSameOrBelow(std::string_view inner, std::string_view outer, bool noCase) {
   if (outer == "/") return !inner.empty() && inner.front() == '/';
   if (inner.size() < outer.size()) return false;
   const std::string_view head = inner.substr(0, outer.size());
-  if (!(noCase ? EqualNoCase(head, outer) : head == outer)) return false;
+  if (!(noCase ? ascii::SameText(head, outer) : head == outer)) return false;
   return inner.size() == outer.size() || inner[outer.size()] == '/';
 }
 

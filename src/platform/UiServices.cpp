@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstdio>
 
+#include "platform/TextLines.h"
+
 namespace uis {
 namespace {
 
@@ -48,24 +50,6 @@ HeadlessUi& Headless() {
 
 std::atomic<UiServices*> installed{nullptr};
 
-// Message texts break lines with CR (and sometimes CR LF or LF); each piece is one line.
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r' || c == '\n') {
-      lines.push_back(line);
-      line.clear();
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      line += c;
-    }
-  }
-  lines.push_back(line);
-  return lines;
-}
-
 }  // namespace
 
 UiServices& Ui() {
@@ -82,7 +66,7 @@ int ShowMessage(MsgKind kind, const std::string& text, const std::string& detail
                 int defaultResult) {
   MessageRequest request;
   request.kind = kind;
-  request.lines = SplitLines(text);
+  request.lines = textlines::Split(text);
   request.detail = detail;
   request.buttons = buttons;
   request.defaultResult = defaultResult;

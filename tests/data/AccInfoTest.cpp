@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "DataModuleTestEnv.h"
 #include "data/DataModule.h"
 #include "data/uAccConst.h"
 #include "data/uAccRecord.h"
@@ -23,33 +24,14 @@ using fixtures::CompanySpec;
 
 std::string D(TDateTime d) { return FormatDateTime("yyyy/mm/dd", d); }
 
-class AccInfo : public ::testing::Test {
+class AccInfo : public DataModuleTestBase {
  protected:
-  static void SetUpTestSuite() { inst_ = new fixtures::Installation(); }
-  static void TearDownTestSuite() {
-    delete inst_;
-    inst_ = nullptr;
-  }
-
   void SetUp() override {
-    savedSys_ = SystemDef;
-    savedAcc_ = AccInf;
-    savedMode_ = ConnectMode;
-    ConnectMode = 0;
-    SystemDef.DbUser = "GKFMCB";
-    SystemDef.DbPassword = "mirsol";
-    SystemDef.LogDir = inst_->LogDir().string();
-    SystemDef.LogonId = fixtures::Installation::LogonId(11);
+    DataModuleTestBase::SetUp();
     SystemDef.JobLevel = 1;
     SystemDef.JimushoOperator = 0;
     SystemDef.SisetuAllSw = 0;
     CreateDataModule();
-  }
-  void TearDown() override {
-    FreeDataModule();
-    SystemDef = savedSys_;
-    AccInf = savedAcc_;
-    ConnectMode = savedMode_;
   }
 
   static Company& Add(CompanySpec spec) { return inst_->AddCompany(std::move(spec)); }
@@ -84,25 +66,12 @@ class AccInfo : public ::testing::Test {
   }
 
   bool Load(const Company& co) {
-    TIBDatabase& db = DM->IBDatabaseDAT;
-    if (db.Connected()) db.Close();
-    db.DatabaseName = co.DbFile().string();
-    db.Params = TDM::ConnectParams();
-    db.Open();
+    Open(DM->IBDatabaseDAT, co.DbFile());
     const bool ok = DM->fnGetAccInfo();
     EXPECT_FALSE(DM->IBTransactionDAT.Active()) << "the load ends its transaction";
     return ok;
   }
-
-  static fixtures::Installation* inst_;
-  ScriptedUi ui_;
-  ScopedUi useUi_{ui_};
-  TSystemDef savedSys_;
-  TACCINF savedAcc_;
-  uint8_t savedMode_ = 0;
 };
-
-fixtures::Installation* AccInfo::inst_ = nullptr;
 
 }  // namespace
 

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
+#include "DataModuleTestEnv.h"
 #include "data/DataModule.h"
 #include "data/uAccClassesGamen.h"
 #include "data/uAccConst.h"
@@ -90,50 +92,14 @@ TEST(DataModuleUtil, DataKindTablesFollowTheLastLoad) {
 
 namespace {
 
-class DataModuleDb : public ::testing::Test {
+class DataModuleDb : public DataModuleTestBase {
  protected:
-  static void SetUpTestSuite() { inst_ = new fixtures::Installation(); }
-  static void TearDownTestSuite() {
-    delete inst_;
-    inst_ = nullptr;
-  }
-
   void SetUp() override {
-    savedSys_ = SystemDef;
-    savedMode_ = ConnectMode;
-    ConnectMode = 0;
-    SystemDef.DbUser = "GKFMCB";
-    SystemDef.DbPassword = "mirsol";
+    DataModuleTestBase::SetUp();
     SystemDef.GroupId = fixtures::Installation::kGroupId;
-    SystemDef.LogonId = fixtures::Installation::LogonId(11);
-    SystemDef.LogDir = inst_->LogDir().string();
     CreateDataModule();
   }
-  void TearDown() override {
-    FreeDataModule();
-    SystemDef = savedSys_;
-    ConnectMode = savedMode_;
-  }
-
-  static void Open(TIBDatabase& db, const std::filesystem::path& file) {
-    if (db.Connected()) db.Close();
-    db.DatabaseName = file.string();
-    db.Params = TDM::ConnectParams();
-    db.Open();
-  }
-  static int64_t Scalar(const std::filesystem::path& file, const std::string& sql) {
-    fixtures::DbSession s(file);
-    return s.Scalar(sql);
-  }
-
-  static fixtures::Installation* inst_;
-  ScriptedUi ui_;
-  ScopedUi useUi_{ui_};
-  TSystemDef savedSys_;
-  uint8_t savedMode_ = 0;
 };
-
-fixtures::Installation* DataModuleDb::inst_ = nullptr;
 
 }  // namespace
 
@@ -168,36 +134,32 @@ TEST_F(DataModuleDb, TableAndFieldExistence) {
 
 TEST_F(DataModuleDb, LinkedJournalEntries) {
   Company& co = inst_->AddCompany(CompanySpec::Corporation());
-  {
-    fixtures::JournalWriter w(co);
+  // A linked entry (LINKKUB 9) of 100 against 900; the steps below vary it.
+  const auto linked = [](TDateTime date, int64_t yen) {
     fixtures::Entry e;
-    e.date = EncodeDate(2016, 6, 10);
+    e.date = date;
     e.debit = "100";
     e.credit = "900";
-    e.amount = Currency::FromYen(1000);
+    e.amount = Currency::FromYen(yen);
     e.linkKub = 9;
-    e.delFlg = 1;  // deleted links do not count
-    w.AddEntry(e);
-    e.delFlg = 0;
-    e.linkKub = 0;
-    w.AddEntry(e);
+    return e;
+  };
+  const auto write = [&co](std::initializer_list<fixtures::Entry> entries) {
+    fixtures::JournalWriter w(co);
+    for (const fixtures::Entry& e : entries) w.AddEntry(e);
     w.Finish();
-  }
+  };
+
+  fixtures::Entry deleted = linked(EncodeDate(2016, 6, 10), 1000);
+  deleted.delFlg = 1;  // deleted links do not count
+  fixtures::Entry unlinked = linked(EncodeDate(2016, 6, 10), 1000);
+  unlinked.linkKub = 0;
+  write({deleted, unlinked});
   Open(DM->IBDatabaseDAT, co.DbFile());
   EXPECT_FALSE(DM->GetLinkSiwakeCount(0, 0));
   EXPECT_EQ(DM->CheckLinkSiwake(0, 0, 0), 0);
 
-  {
-    fixtures::JournalWriter w(co);
-    fixtures::Entry e;
-    e.date = EncodeDate(2016, 6, 10);
-    e.debit = "100";
-    e.credit = "900";
-    e.amount = Currency::FromYen(500);
-    e.linkKub = 9;
-    w.AddEntry(e);
-    w.Finish();
-  }
+  write({linked(EncodeDate(2016, 6, 10), 500)});
   EXPECT_TRUE(DM->GetLinkSiwakeCount(0, 0));
   EXPECT_FALSE(DM->GetLinkSiwakeCount(1, 0));  // not in the closing period
   EXPECT_EQ(DM->CheckLinkSiwake(0, 0, 0), 1);
@@ -206,18 +168,9 @@ TEST_F(DataModuleDb, LinkedJournalEntries) {
   EXPECT_FALSE(DM->GetLinkSiwakeCount(0, 2));
   EXPECT_FALSE(DM->IBTransactionDAT.Active());
 
-  {
-    fixtures::JournalWriter w(co);
-    fixtures::Entry e;
-    e.date = EncodeDate(2017, 3, 31);
-    e.debit = "100";
-    e.credit = "900";
-    e.amount = Currency::FromYen(500);
-    e.linkKub = 9;
-    e.kessan = 1;
-    w.AddEntry(e);
-    w.Finish();
-  }
+  fixtures::Entry closing = linked(EncodeDate(2017, 3, 31), 500);
+  closing.kessan = 1;
+  write({closing});
   EXPECT_TRUE(DM->GetLinkSiwakeCount(1, 0));
 
   // Other statuses, other years and an unreachable database give no query and no message.

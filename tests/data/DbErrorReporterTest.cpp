@@ -144,3 +144,25 @@ TEST_F(DbErrorReporter, AFailedReconnectShowsTheLossOncePerHalfAndEnds) {
   EXPECT_TRUE(DbErrorTerminating());
   EXPECT_FALSE(DM->IBDatabaseDEF.Connected());
 }
+
+TEST_F(DbErrorReporter, AFailureOfAnyKindIsReportedByWhatItIs) {
+  // A database error goes through the reporter: logged, its code in the detail.
+  const EIBError dbError(335544345, -901, "lock conflict");
+  ReportFailure(dbError, "TDM.D", "保存に失敗しました。");
+  EXPECT_EQ(Lines(Log()), 2u);
+  ASSERT_EQ(ui_.messages.size(), 1u);
+  EXPECT_EQ(ui_.messages[0].lines.at(3), "IBXエラーコード:335544345");
+
+  // Any other error: not logged, its text as the detail.
+  ReportFailure(std::runtime_error("disk full"), "TDM.D", "保存に失敗しました。");
+  EXPECT_EQ(Lines(Log()), 2u);
+  ASSERT_EQ(ui_.messages.size(), 2u);
+  EXPECT_EQ(ui_.messages[1].kind, uis::MsgKind::Error);
+  EXPECT_EQ(ui_.messages[1].lines, (std::vector<std::string>{"保存に失敗しました。", "", "[詳細情報]", "disk full"}));
+
+  // A lost connection not allowed to reconnect stays a report only.
+  ReportFailure(EIBError(335544721, -902, "network error"), "TDM.E", "失敗しました。", false);
+  EXPECT_EQ(ui_.messages.size(), 2u);
+  EXPECT_EQ(ends_, 0);
+  EXPECT_EQ(Lines(Log()), 4u);
+}

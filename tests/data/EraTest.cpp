@@ -2,17 +2,15 @@
 // boundaries, and the western and era date texts.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "data/uAccDateCmp.h"
 #include "data/uAccFunction2Date.h"
 #include "data/uAccRecord.h"
+#include "fixtures/FixtureDb.h"
 #include "platform/DateTime.h"
 #include "platform/db/IBDatabase.h"
-#include "platform/db/IBSQL.h"
-#include "platform/db/IBScript.h"
+#include "support/ScratchDb.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -39,30 +37,10 @@ class EraState : public ::testing::Test {
 };
 
 // An embedded system database made from schema/system.sql.
-class SystemDb {
+class SystemDb : public ScratchDb {
  public:
-  explicit SystemDb(bool withSchema = true) {
-    db.DatabaseName = (tmp.Path() / "qvaccdef.fdb").string();
-    db.Params = {"user_name=GKFMCB", "password=mirsol", "lc_ctype=SJIS_0208"};
-    db.CreateDatabase();
-    tr.SetDefaultDatabase(&db);
-    tr.Params = {"read_committed", "rec_version", "nowait"};
-    db.DefaultTransaction = &tr;
-    if (withSchema) {
-      TIBScript script;
-      script.Database = &db;
-      script.Script = TempDir::Read(SchemaFile("system.sql"));
-      script.ExecuteScript();
-    }
-  }
-
-  void Exec(const std::string& sql) {
-    tr.StartTransaction();
-    TIBSQL q;
-    q.SetDatabase(&db);
-    q.SQL = sql;
-    q.ExecQuery();
-    tr.Commit();
+  explicit SystemDb(bool withSchema = true) : ScratchDb("qvaccdef.fdb") {
+    if (withSchema) Script(TempDir::Read(fixtures::SchemaDir() / "system.sql"));
   }
 
   // The eras of a current installation, inserted out of order.
@@ -73,15 +51,6 @@ class SystemDb {
     Exec("INSERT INTO GENGO VALUES ('平成', 'H', '1989-01-08', 1989)");
     Exec("INSERT INTO GENGO VALUES ('大正', 'T', '1912-07-30', 1912)");
   }
-
-  static std::filesystem::path SchemaFile(const char* name) {
-    if (const char* root = std::getenv("RENDO_SOURCE_DIR")) return std::filesystem::path(root) / "schema" / name;
-    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "schema" / name;
-  }
-
-  TempDir tmp;
-  TIBDatabase db;
-  TIBTransaction tr;
 };
 
 std::string Names() {

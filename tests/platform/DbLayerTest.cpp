@@ -14,40 +14,16 @@
 #include "platform/db/IBSQL.h"
 #include "platform/db/IBScript.h"
 #include "platform/db/IBStoredProc.h"
+#include "fixtures/FixtureDb.h"
+#include "support/ScratchDb.h"
 #include "support/TempDir.h"
 
 namespace {
 
-const std::vector<std::string> kParams = {"user_name=GKFMCB", "password=mirsol", "lc_ctype=SJIS_0208"};
+const std::vector<std::string> kParams = fixtures::DbParams();
 
-class DbTest : public ::testing::Test {
+class DbTest : public ::testing::Test, public ScratchDb {
  protected:
-  void SetUp() override {
-    db.DatabaseName = (tmp.Path() / "test.fdb").string();
-    db.Params = kParams;
-    db.CreateDatabase();
-    tr.SetDefaultDatabase(&db);
-    tr.Params = {"read_committed", "rec_version", "nowait"};
-    db.DefaultTransaction = &tr;
-  }
-
-  void Script(const std::string& text) {
-    TIBScript s;
-    s.Database = &db;
-    s.Script = text;
-    s.ExecuteScript();
-  }
-
-  // Runs one statement in its own committed transaction.
-  void Exec(const std::string& sql) {
-    tr.StartTransaction();
-    TIBSQL q;
-    q.SetDatabase(&db);
-    q.SQL = sql;
-    q.ExecQuery();
-    tr.Commit();
-  }
-
   int64_t Count(const std::string& table) {
     bool started = !tr.InTransaction();
     if (started) tr.StartTransaction();
@@ -60,10 +36,6 @@ class DbTest : public ::testing::Test {
     if (started) tr.Commit();
     return n;
   }
-
-  TempDir tmp;
-  TIBDatabase db;
-  TIBTransaction tr;
 };
 
 TEST_F(DbTest, JapaneseTextRoundTripsThroughSjis0208Columns) {

@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <bitset>
 #include <cmath>
+#include <functional>
 #include <mutex>
 
+#include "platform/AsciiCase.h"
 #include "platform/Encoding.h"
 
 using namespace Firebird;
@@ -55,13 +57,6 @@ std::string Trim(std::string_view s) {
   return std::string(s.substr(b, e - b));
 }
 
-std::string LowerAscii(std::string_view s) {
-  std::string r(s);
-  for (char& c : r)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return r;
-}
-
 struct Line {
   std::string name;   // lower case, prefix removed
   std::string value;  // text after the first '='
@@ -71,7 +66,7 @@ struct Line {
 Line SplitLine(const std::string& text, std::string_view prefix) {
   Line line;
   size_t eq = text.find('=');
-  line.name = LowerAscii(Trim(eq == std::string::npos ? std::string_view(text) : std::string_view(text).substr(0, eq)));
+  line.name = ascii::Lower(Trim(eq == std::string::npos ? std::string_view(text) : std::string_view(text).substr(0, eq)));
   if (line.name.rfind(prefix, 0) == 0) line.name.erase(0, prefix.size());
   if (eq != std::string::npos) {
     line.value = text.substr(eq + 1);
@@ -123,6 +118,27 @@ void AddLines(IXpbBuilder* xpb, Status& st, const std::vector<std::string>& line
   }
 }
 
+// A parameter block of the kind from the lines, then what `more` adds to it.
+template <size_t N>
+Block BuildBlock(unsigned kind, const std::vector<std::string>& lines, std::string_view prefix,
+                 const Known (&table)[N], const char* what,
+                 const std::function<void(IXpbBuilder*, Status&)>& more = {}) {
+  Status st;
+  try {
+    IXpbBuilder* xpb = Util()->getXpbBuilder(st.get(), kind, nullptr, 0);
+    try {
+      AddLines(xpb, st, lines, prefix, table, what);
+      if (more) more(xpb, st);
+    } catch (...) {
+      xpb->dispose();
+      throw;
+    }
+    return Finish(xpb, st);
+  } catch (const FbException& e) {
+    Raise(e);
+  }
+}
+
 }  // namespace
 
 // CP932 Japanese is almost never valid UTF-8 (its lead bytes 0x81-0x9F are UTF-8 continuation
@@ -168,24 +184,13 @@ Block BuildDpb(const std::vector<std::string>& lines, int pageSize, const char* 
       {"page_size", isc_dpb_page_size, Kind::Number},     {"set_db_charset", isc_dpb_set_db_charset, Kind::Text},
       {"force_write", isc_dpb_force_write, Kind::Number},
   };
-  Status st;
-  try {
-    IXpbBuilder* xpb = Util()->getXpbBuilder(st.get(), IXpbBuilder::DPB, nullptr, 0);
-    try {
-      AddLines(xpb, st, lines, "isc_dpb_", table, "database");
-      if (pageSize > 0) {
-        xpb->insertInt(st.get(), isc_dpb_page_size, pageSize);
-        xpb->insertInt(st.get(), isc_dpb_sql_dialect, 3);
-      }
-      if (dbCharset) xpb->insertString(st.get(), isc_dpb_set_db_charset, dbCharset);
-    } catch (...) {
-      xpb->dispose();
-      throw;
+  return BuildBlock(IXpbBuilder::DPB, lines, "isc_dpb_", table, "database", [&](IXpbBuilder* xpb, Status& st) {
+    if (pageSize > 0) {
+      xpb->insertInt(st.get(), isc_dpb_page_size, pageSize);
+      xpb->insertInt(st.get(), isc_dpb_sql_dialect, 3);
     }
-    return Finish(xpb, st);
-  } catch (const FbException& e) {
-    Raise(e);
-  }
+    if (dbCharset) xpb->insertString(st.get(), isc_dpb_set_db_charset, dbCharset);
+  });
 }
 
 Block BuildTpb(const std::vector<std::string>& lines) {
@@ -212,19 +217,7 @@ Block BuildTpb(const std::vector<std::string>& lines) {
   };
   bool any = std::any_of(lines.begin(), lines.end(), [](const std::string& l) { return !Trim(l).empty(); });
   if (!any) return {};  // the engine's default: concurrency, wait, write
-  Status st;
-  try {
-    IXpbBuilder* xpb = Util()->getXpbBuilder(st.get(), IXpbBuilder::TPB, nullptr, 0);
-    try {
-      AddLines(xpb, st, lines, "isc_tpb_", table, "transaction");
-    } catch (...) {
-      xpb->dispose();
-      throw;
-    }
-    return Finish(xpb, st);
-  } catch (const FbException& e) {
-    Raise(e);
-  }
+  return BuildBlock(IXpbBuilder::TPB, lines, "isc_tpb_", table, "transaction");
 }
 
 Block BuildSpbAttach(const std::vector<std::string>& lines) {
@@ -233,19 +226,7 @@ Block BuildSpbAttach(const std::vector<std::string>& lines) {
       {"password", isc_spb_password, Kind::Text},
       {"sql_role_name", isc_spb_sql_role_name, Kind::Text},
   };
-  Status st;
-  try {
-    IXpbBuilder* xpb = Util()->getXpbBuilder(st.get(), IXpbBuilder::SPB_ATTACH, nullptr, 0);
-    try {
-      AddLines(xpb, st, lines, "isc_spb_", table, "service");
-    } catch (...) {
-      xpb->dispose();
-      throw;
-    }
-    return Finish(xpb, st);
-  } catch (const FbException& e) {
-    Raise(e);
-  }
+  return BuildBlock(IXpbBuilder::SPB_ATTACH, lines, "isc_spb_", table, "service");
 }
 
 namespace {
@@ -343,13 +324,6 @@ TDateTime FromIscTimestamp(ISC_DATE date, ISC_TIME time) {
   double days = static_cast<double>(static_cast<int64_t>(date) - kDateOffset);
   double frac = static_cast<double>(time) / static_cast<double>(kTicksPerDay);
   return days < 0 ? days - frac : days + frac;
-}
-
-std::string UpperAscii(std::string_view s) {
-  std::string r(s);
-  for (char& c : r)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return r;
 }
 
 }  // namespace ibdb

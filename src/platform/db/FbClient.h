@@ -59,6 +59,4 @@ bool FitsSjis0208(std::string_view cp932);
 void ToIscTimestamp(TDateTime dt, ISC_DATE& date, ISC_TIME& time);
 TDateTime FromIscTimestamp(ISC_DATE date, ISC_TIME time);
 
-std::string UpperAscii(std::string_view s);
-
 }  // namespace ibdb

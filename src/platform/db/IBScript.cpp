@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "platform/AsciiCase.h"
 #include "platform/db/FbClient.h"
 #include "platform/db/IBSQL.h"
 
@@ -24,7 +25,7 @@ std::vector<std::string> Words(std::string_view bare, size_t most) {
     while (i < bare.size() && IsSpace(bare[i])) ++i;
     size_t j = i;
     while (j < bare.size() && !IsSpace(bare[j])) ++j;
-    if (j > i) words.push_back(ibdb::UpperAscii(bare.substr(i, j - i)));
+    if (j > i) words.push_back(ascii::Upper(bare.substr(i, j - i)));
     i = j;
   }
   return words;

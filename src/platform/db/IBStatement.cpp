@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "platform/AsciiCase.h"
 #include "platform/Encoding.h"
 #include "platform/db/FbClient.h"
 
@@ -107,7 +108,7 @@ ParsedSql ParseParams(std::string_view sql) {
       } else if (IsNameStart(sql[i + 1])) {
         size_t j = i + 1;
         while (j < n && IsNameChar(sql[j])) ++j;
-        r.names.push_back(UpperAscii(sql.substr(i + 1, j - i - 1)));
+        r.names.push_back(ascii::Upper(sql.substr(i + 1, j - i - 1)));
         r.text += '?';
         i = j;
         continue;
@@ -173,7 +174,7 @@ void TIBStatement::Parse() {
     int index = -1;
     if (!name.empty()) {
       for (size_t k = 0; k < params_.size(); ++k)
-        if (ibdb::UpperAscii(params_[k].Name()) == ibdb::UpperAscii(name)) index = static_cast<int>(k);
+        if (ascii::Upper(params_[k].Name()) == ascii::Upper(name)) index = static_cast<int>(k);
     }
     if (index < 0) {
       params_.emplace_back(name);
@@ -185,9 +186,9 @@ void TIBStatement::Parse() {
 
 TIBParam& TIBStatement::ParamByName(std::string_view name) {
   Parse();
-  std::string key = ibdb::UpperAscii(name);
+  std::string key = ascii::Upper(name);
   for (TIBParam& p : params_)
-    if (!p.Name().empty() && ibdb::UpperAscii(p.Name()) == key) return p;
+    if (!p.Name().empty() && ascii::Upper(p.Name()) == key) return p;
   throw EIBError("Parameter \"" + std::string(name) + "\" not found in the statement");
 }
 
@@ -204,9 +205,9 @@ TIBParam& TIBStatement::Params(int index) {
 }
 
 TIBField* TIBStatement::FindField(std::string_view name) {
-  std::string key = ibdb::UpperAscii(name);
+  std::string key = ascii::Upper(name);
   for (TIBField& f : fields_)
-    if (ibdb::UpperAscii(f.Name()) == key) return &f;
+    if (ascii::Upper(f.Name()) == key) return &f;
   return nullptr;
 }
 

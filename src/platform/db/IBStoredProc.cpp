@@ -2,10 +2,11 @@
 
 #include <algorithm>
 
+#include "platform/AsciiCase.h"
 #include "platform/db/FbClient.h"
 
 TIBParam& TIBStoredProc::ParamByName(std::string_view name) {
-  std::string key = ibdb::UpperAscii(name);
+  std::string key = ascii::Upper(name);
   for (Entry& e : params_)
     if (e.param.Name() == key) return e.param;
   params_.push_back(Entry{TIBParam(key), false});
@@ -13,7 +14,7 @@ TIBParam& TIBStoredProc::ParamByName(std::string_view name) {
 }
 
 void TIBStoredProc::LoadParameters() {
-  std::string name = ibdb::UpperAscii(StoredProcName);
+  std::string name = ascii::Upper(StoredProcName);
   if (name == loadedFor_) return;
   TIBSQL meta;
   meta.SetDatabase(sql_.Database());

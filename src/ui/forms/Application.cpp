@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <cmath>
 
+#include "platform/TextLines.h"
 #include "platform/UiServices.h"
 #include "ui/forms/Control.h"
 #include "ui/forms/Form.h"
@@ -16,29 +17,12 @@
 namespace forms {
 namespace {
 
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r' || c == '\n') {
-      lines.push_back(line);
-      line.clear();
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      line += c;
-    }
-  }
-  lines.push_back(line);
-  return lines;
-}
-
 void ShowError(const std::string& text) {
   try {
     uis::MessageRequest request;
     request.kind = uis::MsgKind::Error;
     request.caption = Application().Title();
-    request.lines = SplitLines(text);
+    request.lines = textlines::Split(text);
     request.buttons = uis::Buttons::Ok;
     request.defaultResult = uis::mrOk;
     uis::Ui().MessageBox(request);

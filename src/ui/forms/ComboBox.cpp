@@ -2,26 +2,11 @@
 
 #include <QAbstractItemView>
 #include <QLineEdit>
-#include <QValidator>
 
-#include "platform/Encoding.h"
 #include "ui/forms/Application.h"
+#include "ui/forms/Edit.h"
 
 namespace forms {
-namespace {
-
-class ByteLimit final : public QValidator {
- public:
-  ByteLimit(QObject* parent, int bytes) : QValidator(parent), bytes_(bytes) {}
-  State validate(QString& input, int&) const override {
-    return sjis::ByteLength(input.toStdString()) <= static_cast<size_t>(bytes_) ? Acceptable : Invalid;
-  }
-
- private:
-  int bytes_;
-};
-
-}  // namespace
 
 TComboBox::TComboBox(QWidget* parent) : TWidgetControl<QComboBox>(parent) {
   SetColor(clWindow);
@@ -93,10 +78,7 @@ void TComboBox::SetText(std::string_view text) {
 
 void TComboBox::SetMaxLength(int bytes) {
   maxBytes_ = std::max(0, bytes);
-  if (QLineEdit* edit = lineEdit()) {
-    delete edit->validator();
-    if (maxBytes_ > 0) edit->setValidator(new ByteLimit(edit, maxBytes_));
-  }
+  if (QLineEdit* edit = lineEdit()) SetByteLimit(*edit, maxBytes_);
 }
 
 bool TComboBox::DroppedDown() const { return view() && view()->isVisible(); }

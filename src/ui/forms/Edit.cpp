@@ -39,10 +39,14 @@ void TEdit::SetText(std::string_view text) {
   setText(QString::fromUtf8(text.data(), static_cast<int>(text.size())));
 }
 
+void SetByteLimit(QLineEdit& edit, int bytes) {
+  delete edit.validator();
+  if (bytes > 0) edit.setValidator(new ByteLimit(&edit, bytes));
+}
+
 void TEdit::SetMaxLength(int bytes) {
   maxBytes_ = std::max(0, bytes);
-  delete validator();
-  if (maxBytes_ > 0) setValidator(new ByteLimit(this, maxBytes_));
+  SetByteLimit(*this, maxBytes_);
 }
 
 void TEdit::SetPasswordChar(char32_t ch) {

@@ -61,4 +61,8 @@ class TEdit : public TWidgetControl<QLineEdit> {
   bool ctl3D_ = true;
 };
 
+// Refuses an edit of the field that would make its text longer than `bytes` CP932 bytes; 0
+// removes the limit. The edit and the edit field of the combo box share it.
+void SetByteLimit(QLineEdit& edit, int bytes);
+
 }  // namespace forms

@@ -7,20 +7,12 @@
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
-#include <cctype>
 
+#include "platform/AsciiCase.h"
 #include "ui/forms/Application.h"
 
 namespace forms {
 namespace {
-
-bool SameTextAscii(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  }
-  return true;
-}
 
 bool IsFixedBorder(TFormBorderStyle style) {
   return style == bsDialog || style == bsSingle || style == bsToolWindow;
@@ -466,7 +458,7 @@ std::vector<TComponent*> TForm::Components() const {
 TComponent* TForm::FindComponent(std::string_view name) const {
   if (name.empty()) return nullptr;
   for (TComponent* c : Components()) {
-    if (SameTextAscii(c->Name(), name)) return c;
+    if (ascii::SameText(c->Name(), name)) return c;
   }
   return nullptr;
 }

@@ -1,28 +1,9 @@
 #include "ui/forms/Memo.h"
 
+#include "platform/TextLines.h"
 #include "ui/forms/Application.h"
 
 namespace forms {
-namespace {
-
-std::vector<std::string> SplitLines(std::string_view text) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r' || c == '\n') {
-      lines.push_back(line);
-      line.clear();
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      line += c;
-    }
-  }
-  if (!line.empty()) lines.push_back(line);
-  return lines;
-}
-
-}  // namespace
 
 TMemo::TMemo(QWidget* parent) : TWidgetControl<QPlainTextEdit>(parent) {
   SetColor(clWindow);
@@ -71,13 +52,9 @@ void TMemo::Add(std::string_view line) {
 
 void TMemo::Clear() { clear(); }
 
-std::string TMemo::Text() const {
-  std::string text;
-  for (const auto& line : Lines()) text += line + "\r\n";
-  return text;
-}
+std::string TMemo::Text() const { return textlines::ToText(Lines()); }
 
-void TMemo::SetText(std::string_view text) { SetLines(SplitLines(text)); }
+void TMemo::SetText(std::string_view text) { SetLines(textlines::FromText(text)); }
 
 void TMemo::SetScrollBars(TScrollStyle style) {
   scrollBars_ = style;

@@ -1,19 +1,10 @@
 #include "ui/forms/Notebook.h"
 
-#include <cctype>
-
+#include "platform/AsciiCase.h"
 #include "ui/forms/Form.h"
 
 namespace forms {
 namespace {
-
-bool SameTextAscii(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  }
-  return true;
-}
 
 bool Contains(const TControl* outer, const TControl* inner) {
   for (const TControl* c = inner; c; c = c->Parent()) {
@@ -63,7 +54,7 @@ TPage* TNotebook::Page(int index) const {
 
 int TNotebook::PageIndexOf(std::string_view name) const {
   for (int i = 0; i < count(); ++i) {
-    if (TPage* page = Page(i); page && SameTextAscii(page->Name(), name)) return i;
+    if (TPage* page = Page(i); page && ascii::SameText(page->Name(), name)) return i;
   }
   return -1;
 }
