@@ -7,7 +7,11 @@ using namespace gencalc;
 
 bool CalcGeneralReturn(TTAXPAR& settings, TSyohizeiSinkoku& ret) {
   CalcFuhyou1(settings, ret);
+  CalcReturnPaymentLines(settings, ret);
+  return true;
+}
 
+void CalcReturnPaymentLines(const TTAXPAR& settings, TSyohizeiSinkoku& ret) {
   ret.TYUUKAN_ZEIGAKU = Tr100(settings.TYUUKAN_NOUFU);
   ret.NOUFU_ZEIGAKU = Max0(ret.SASHIHIKI_ZEIGAKU - ret.TYUUKAN_ZEIGAKU);
   ret.TYUUKAN_KANPU = Max0(ret.TYUUKAN_ZEIGAKU - ret.SASHIHIKI_ZEIGAKU);
@@ -31,5 +35,4 @@ bool CalcGeneralReturn(TTAXPAR& settings, TSyohizeiSinkoku& ret) {
                         ret.TYUUKAN_JOUTO_KANPU);
   // An interim return claims no refund.
   if (settings.SINKOKUSYO == 1 && ret.GOUKEI_ZEIGAKU < Currency()) ret.GOUKEI_ZEIGAKU = Currency();
-  return true;
 }

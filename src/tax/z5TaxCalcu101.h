@@ -5,3 +5,7 @@
 // Computes 付表2 and 付表1 (through CalcFuhyou1), then the interim-payment, local-tax and
 // total lines of the return. Always true.
 bool CalcGeneralReturn(TTAXPAR& settings, TSyohizeiSinkoku& ret);
+
+// The interim-payment, local-tax and total lines of the return, once its form has filled
+// lines ⑧, ⑨, ⑲ and ⑳. The simplified return takes them by the same rules.
+void CalcReturnPaymentLines(const TTAXPAR& settings, TSyohizeiSinkoku& ret);

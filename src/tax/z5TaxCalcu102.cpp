@@ -6,21 +6,6 @@
 
 using namespace gencalc;
 
-namespace {
-
-// A net figure of a column split into the refund and the payable side: the refund keeps its
-// yen, the payable side is cut to 100 yen.
-void SplitNet(Currency net, Currency& refund, Currency& payable) {
-  refund = Currency();
-  payable = Currency();
-  if (net < Currency())
-    refund = -net;
-  else if (net > Currency())
-    payable = Tr100(net);
-}
-
-}  // namespace
-
 bool CalcFuhyou1(TTAXPAR& settings, TSyohizeiSinkoku& ret) {
   CalcPurchaseCredit(settings, ret);
 
@@ -61,13 +46,7 @@ bool CalcFuhyou1(TTAXPAR& settings, TSyohizeiSinkoku& ret) {
     col.KOUJYO_SYOUKEI = col.KOUJYO_SIIRE + col.HENKAN_ZEIGAKU + col.KASHIDAORE_ZEIGAKU;
     col.KANPU_ZEIGAKU = Max0(col.KOUJYO_SYOUKEI - col.SYOHIZEIGAKU - col.KOUJYO_KADAI);
     col.SASHIHIKI_ZEIGAKU = Max0(col.SYOHIZEIGAKU + col.KOUJYO_KADAI - col.KOUJYO_SYOUKEI);
-    // The 3% class has no local consumption tax.
-    if (c > 0) {
-      col.TIHO_KANPU = col.KANPU_ZEIGAKU;
-      col.TIHO_SASHIHIKI = col.SASHIHIKI_ZEIGAKU;
-      col.JOUTO_KANPU = Tr(j.Conv("JYOTOWARI", col.TIHO_KANPU));
-      col.JOUTO_NOUZEI = Tr(j.Conv("JYOTOWARI", col.TIHO_SASHIHIKI));
-    }
+    SetColumnLocalTax(j, col);
   }
 
   // Total column.
@@ -81,58 +60,17 @@ bool CalcFuhyou1(TTAXPAR& settings, TSyohizeiSinkoku& ret) {
     total.KOUJYO_SIIRE += col.KOUJYO_SIIRE;
     total.HENKAN_ZEIGAKU += col.HENKAN_ZEIGAKU;
     total.KASHIDAORE_ZEIGAKU += col.KASHIDAORE_ZEIGAKU;
-    total.KOUJYO_SYOUKEI += col.KOUJYO_SYOUKEI;
-    total.KANPU_ZEIGAKU += col.KANPU_ZEIGAKU;
-    total.SASHIHIKI_ZEIGAKU += col.SASHIHIKI_ZEIGAKU;
-    total.TIHO_KANPU += col.TIHO_KANPU;
-    total.TIHO_SASHIHIKI += col.TIHO_SASHIHIKI;
-    total.JOUTO_KANPU += col.JOUTO_KANPU;
-    total.JOUTO_NOUZEI += col.JOUTO_NOUZEI;
+    AddBalanceLines(total, col);
     total.KAZEI_TAIKA += col.KAZEI_TAIKA;
     total.TOKUTEI_TAIKA += col.TOKUTEI_TAIKA;
     total.URIAGE_HENKAN_ZEIGAKU += col.URIAGE_HENKAN_ZEIGAKU;
     total.TOKUTEI_HENKAN_ZEIGAKU += col.TOKUTEI_HENKAN_ZEIGAKU;
   }
-  total.GOUKEI_SASHIHIKI = total.SASHIHIKI_ZEIGAKU - total.KANPU_ZEIGAKU;
-  total.TIHO_GOUKEI = total.TIHO_SASHIHIKI - total.TIHO_KANPU;
-  total.JOUTO_GOUKEI = total.JOUTO_NOUZEI - total.JOUTO_KANPU;
-
   // The return.
-  ret.KAZEI_HYOUJUN = total.KAZEI_HYOUJUN;
-  ret.SYOHIZEIGAKU = total.SYOHIZEIGAKU;
+  TakeTotalColumn(total, ret);
   ret.KOUJYO_KADAI = total.KOUJYO_KADAI;
-  ret.KOUJYO_SIIRE = total.KOUJYO_SIIRE;
-  ret.HENKAN_ZEIGAKU = total.HENKAN_ZEIGAKU;
-  ret.KASHIDAORE_ZEIGAKU = total.KASHIDAORE_ZEIGAKU;
-  ret.KOUJYO_SYOUKEI = total.KOUJYO_SYOUKEI;
-  SplitNet(total.GOUKEI_SASHIHIKI, ret.KANPU_ZEIGAKU, ret.SASHIHIKI_ZEIGAKU);
-  SplitNet(total.TIHO_GOUKEI, ret.TIHO_KANPU, ret.TIHO_SASHIHIKI);
-  SplitNet(total.JOUTO_GOUKEI, ret.JOUTO_KANPU, ret.JOUTO_NOUZEI);
 
-  ret.HYOUJUN_4 = Th(Fuhyou1[2].KAZEI_HYOUJUN);
-  ret.HYOUJUN_3 = Th(Fuhyou1[1].KAZEI_HYOUJUN);
-  ret.HYOUJUN_63 = Th(Fuhyou1[3].KAZEI_HYOUJUN);
-  ret.SYOHIZEIGAKU_4 = Fuhyou1[2].SYOHIZEIGAKU;
-  ret.SYOHIZEIGAKU_3 = Fuhyou1[1].SYOHIZEIGAKU;
-  ret.SYOHIZEIGAKU_63 = Fuhyou1[3].SYOHIZEIGAKU;
-  ret.TIHO_KIJYUN_4 = Fuhyou1[2].TIHO_SASHIHIKI - Fuhyou1[2].TIHO_KANPU;
-  ret.TIHO_KIJYUN_63 = Fuhyou1[3].TIHO_SASHIHIKI - Fuhyou1[3].TIHO_KANPU;
-
-  // With amounts in the 8% class only, the local tax is taken on the return's whole base at
-  // that class's conversion rather than summed from the columns.
-  settings.TRANSITIONAL = CheckTransitionalAmounts(true);
-  if (settings.TRANSITIONAL == 2) {
-    const TFuhyou1_H260401& col63 = Fuhyou1[3];
-    ret.TIHO_KIJYUN_4 = Currency();
-    ret.TIHO_KIJYUN_63 = Currency();
-    if (ret.TIHO_KANPU > Currency()) {
-      ret.JOUTO_KANPU = Tr(ConvertTaxAmount(2, "JYOTOWARI", ret.TIHO_KANPU));
-      ret.TIHO_KIJYUN_63 = col63.TIHO_SASHIHIKI - col63.TIHO_KANPU;
-    } else if (ret.TIHO_SASHIHIKI > Currency()) {
-      ret.JOUTO_NOUZEI = Tr100(ConvertTaxAmount(2, "JYOTOWARI", ret.TIHO_SASHIHIKI));
-      ret.TIHO_KIJYUN_63 = Tr100(col63.TIHO_SASHIHIKI - col63.TIHO_KANPU);
-    }
-  }
+  TakeColumnFigures(settings, Fuhyou1, ret);
 
   if (era3) {
     ret.TOKUTEI_SIIRE_ARI = HasSpecifiedPurchases(true);

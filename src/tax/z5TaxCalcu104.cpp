@@ -14,6 +14,7 @@ using gencalc::kSales;
 using gencalc::kSpecified;
 using gencalc::kSpecifiedReturns;
 using gencalc::Max0;
+using gencalc::NationalTax;
 using gencalc::Tr;
 
 constexpr int64_t kYenRaw = Currency::kScale;
@@ -57,12 +58,6 @@ Currency TruncMulDiv(Currency x, Currency num, Currency den) {
   return Currency::FromYen(static_cast<int64_t>(yen));
 }
 
-// Tax of a set of codes converted to national tax: tax-inclusive amounts and recorded tax
-// each converted and cut to the yen.
-Currency NationalTax(const Journal& j, std::initializer_list<int> codes) {
-  return Tr(j.Conv("KOMI_KOKUZEI", j.K(codes))) + Tr(j.Conv("TAX_KOKUZEI", j.Z(codes)));
-}
-
 // Itemised-method tax of the purchases with one use (the codes given), less their returns.
 Currency ItemisedTax(const Journal& j, std::initializer_list<int> codes,
                      std::initializer_list<int> returns, int importNationalCode,
@@ -87,6 +82,15 @@ Currency Tr100(Currency x) { return CutTo(x, 100); }
 Currency Th(Currency x) { return Currency::FromYen(x.Raw() / (1000 * kYenRaw)); }
 Currency Max0(Currency x) { return x < Currency() ? Currency() : x; }
 
+void SplitNet(Currency net, Currency& refund, Currency& payable) {
+  refund = Currency();
+  payable = Currency();
+  if (net < Currency())
+    refund = -net;
+  else if (net > Currency())
+    payable = Tr100(net);
+}
+
 Currency Journal::K(std::initializer_list<int> codes) const {
   Currency s;
   for (int code : codes) s += t_.KOMI_SUM[c_][TaxCodeSlot(code)];
@@ -107,6 +111,10 @@ Currency Journal::Z(std::initializer_list<int> codes) const {
 
 Currency Journal::Conv(std::string_view operation, Currency amount) const {
   return ConvertTaxAmount(c_, operation, amount);
+}
+
+Currency NationalTax(const Journal& j, std::initializer_list<int> codes) {
+  return Tr(j.Conv("KOMI_KOKUZEI", j.K(codes))) + Tr(j.Conv("TAX_KOKUZEI", j.Z(codes)));
 }
 
 }  // namespace gencalc

@@ -1,7 +1,7 @@
 #pragma once
 // General method, 付表2: the taxable-sales ratio, the 95% rule and the deductible purchase
-// tax per rate column. Also the arithmetic the general chain shares: the cuts toward zero
-// and the journal sums by tax-code set.
+// tax per rate column. Also the arithmetic both method chains share: the cuts toward zero,
+// the journal sums by tax-code set and the split of a net balance.
 #include <initializer_list>
 #include <string_view>
 
@@ -30,6 +30,10 @@ Currency Tr100(Currency x);
 Currency Th(Currency x);
 Currency Max0(Currency x);
 
+// A net balance split into the refund side, which keeps its yen, and the payable side, cut to
+// 100 yen; the side the balance does not fall on is 0.
+void SplitNet(Currency net, Currency& refund, Currency& payable);
+
 // Sums of the journal tables of one rate class over a set of tax codes.
 class Journal {
  public:
@@ -45,6 +49,10 @@ class Journal {
   const TTAXPAR& t_;
   int c_;
 };
+
+// National tax of a set of codes: tax-inclusive amounts and recorded tax each converted to
+// national tax and cut to the yen.
+Currency NationalTax(const Journal& j, std::initializer_list<int> codes);
 
 // Tax-code sets of the general forms.
 inline constexpr std::initializer_list<int> kSales = {110, 111, 112, 113, 114, 115, 116,

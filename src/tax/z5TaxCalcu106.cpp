@@ -1,5 +1,6 @@
 #include "tax/z5TaxCalcu106.h"
 
+#include "tax/z5TaxCalcu102.h"
 #include "tax/z5TaxCalcu104.h"
 #include "tax/z5TaxCalcu107.h"
 #include "tax/z5TaxCul_H.h"
@@ -10,23 +11,6 @@ namespace {
 
 // Tax on written-off debts of taxable sales collected.
 constexpr std::initializer_list<int> kCollected = {210, 620};
-
-// A net figure split into the refund side, which keeps its yen, and the payable side, cut to
-// 100 yen.
-void SplitNet(Currency net, Currency& refund, Currency& payable) {
-  refund = Currency();
-  payable = Currency();
-  if (net < Currency())
-    refund = -net;
-  else if (net > Currency())
-    payable = Tr100(net);
-}
-
-// National tax of a set of codes: tax-inclusive amounts and recorded tax each converted and
-// cut to the yen.
-Currency NationalTax(const Journal& j, std::initializer_list<int> codes) {
-  return Tr(j.Conv("KOMI_KOKUZEI", j.K(codes))) + Tr(j.Conv("TAX_KOKUZEI", j.Z(codes)));
-}
 
 }  // namespace
 
@@ -68,21 +52,8 @@ bool CalcFuhyou4(TTAXPAR& settings, TSyohizeiSinkoku& ret) {
     col.KOUJYO_SYOUKEI = col.KOUJYO_SIIRE + col.HENKAN_ZEIGAKU + col.KASHIDAORE_ZEIGAKU;
     col.KANPU_ZEIGAKU = Max0(col.KOUJYO_SYOUKEI - col.SYOHIZEIGAKU - col.KAISYUU_ZEIGAKU);
     col.SASHIHIKI_ZEIGAKU = Max0(col.SYOHIZEIGAKU + col.KAISYUU_ZEIGAKU - col.KOUJYO_SYOUKEI);
-    // The 3% class has no local consumption tax.
-    if (c > 0) {
-      const Journal j(settings, c);
-      col.TIHO_KANPU = col.KANPU_ZEIGAKU;
-      col.TIHO_SASHIHIKI = col.SASHIHIKI_ZEIGAKU;
-      col.JOUTO_KANPU = Tr(j.Conv("JYOTOWARI", col.TIHO_KANPU));
-      col.JOUTO_NOUZEI = Tr(j.Conv("JYOTOWARI", col.TIHO_SASHIHIKI));
-    }
-    total.KOUJYO_SYOUKEI += col.KOUJYO_SYOUKEI;
-    total.KANPU_ZEIGAKU += col.KANPU_ZEIGAKU;
-    total.SASHIHIKI_ZEIGAKU += col.SASHIHIKI_ZEIGAKU;
-    total.TIHO_KANPU += col.TIHO_KANPU;
-    total.TIHO_SASHIHIKI += col.TIHO_SASHIHIKI;
-    total.JOUTO_KANPU += col.JOUTO_KANPU;
-    total.JOUTO_NOUZEI += col.JOUTO_NOUZEI;
+    SetColumnLocalTax(Journal(settings, c), col);
+    AddBalanceLines(total, col);
   }
   // When 付表5's total column was computed from its own lines, so is this one's balance: its
   // credit need not be the sum of the rate columns' credits.
@@ -93,21 +64,10 @@ bool CalcFuhyou4(TTAXPAR& settings, TSyohizeiSinkoku& ret) {
     total.SASHIHIKI_ZEIGAKU =
         Max0(total.SYOHIZEIGAKU + total.KAISYUU_ZEIGAKU - total.KOUJYO_SYOUKEI);
   }
-  total.GOUKEI_SASHIHIKI = total.SASHIHIKI_ZEIGAKU - total.KANPU_ZEIGAKU;
-  total.TIHO_GOUKEI = total.TIHO_SASHIHIKI - total.TIHO_KANPU;
-  total.JOUTO_GOUKEI = total.JOUTO_NOUZEI - total.JOUTO_KANPU;
-
   // The return.
-  ret.KAZEI_HYOUJUN = total.KAZEI_HYOUJUN;
-  ret.SYOHIZEIGAKU = total.SYOHIZEIGAKU;
+  TakeTotalColumn(total, ret);
+  // ③ of the return is the tax on written-off debts collected.
   ret.KOUJYO_KADAI = total.KAISYUU_ZEIGAKU;
-  ret.KOUJYO_SIIRE = total.KOUJYO_SIIRE;
-  ret.HENKAN_ZEIGAKU = total.HENKAN_ZEIGAKU;
-  ret.KASHIDAORE_ZEIGAKU = total.KASHIDAORE_ZEIGAKU;
-  ret.KOUJYO_SYOUKEI = total.KOUJYO_SYOUKEI;
-  SplitNet(total.GOUKEI_SASHIHIKI, ret.KANPU_ZEIGAKU, ret.SASHIHIKI_ZEIGAKU);
-  SplitNet(total.TIHO_GOUKEI, ret.TIHO_KANPU, ret.TIHO_SASHIHIKI);
-  SplitNet(total.JOUTO_GOUKEI, ret.JOUTO_KANPU, ret.JOUTO_NOUZEI);
 
   // Taxable sales of the period: taxable sales net of returns, plus exempt sales and exports
   // of non-taxable assets as far as they were booked tax-inclusive, less their bad debts.
@@ -120,29 +80,6 @@ bool CalcFuhyou4(TTAXPAR& settings, TSyohizeiSinkoku& ret) {
                           j.K({350}) + j.K({250}) - j.K({450});
   }
 
-  ret.HYOUJUN_4 = Th(Fuhyou4[2].KAZEI_HYOUJUN);
-  ret.HYOUJUN_3 = Th(Fuhyou4[1].KAZEI_HYOUJUN);
-  ret.HYOUJUN_63 = Th(Fuhyou4[3].KAZEI_HYOUJUN);
-  ret.SYOHIZEIGAKU_4 = Fuhyou4[2].SYOHIZEIGAKU;
-  ret.SYOHIZEIGAKU_3 = Fuhyou4[1].SYOHIZEIGAKU;
-  ret.SYOHIZEIGAKU_63 = Fuhyou4[3].SYOHIZEIGAKU;
-  ret.TIHO_KIJYUN_4 = Fuhyou4[2].TIHO_SASHIHIKI - Fuhyou4[2].TIHO_KANPU;
-  ret.TIHO_KIJYUN_63 = Fuhyou4[3].TIHO_SASHIHIKI - Fuhyou4[3].TIHO_KANPU;
-
-  // With amounts in the 8% class only, the local tax is taken on the return's whole base at
-  // that class's conversion rather than summed from the columns.
-  settings.TRANSITIONAL = CheckTransitionalAmounts(true);
-  if (settings.TRANSITIONAL == 2) {
-    const TFuhyou4_H260401& col63 = Fuhyou4[3];
-    ret.TIHO_KIJYUN_4 = Currency();
-    ret.TIHO_KIJYUN_63 = Currency();
-    if (ret.TIHO_KANPU > Currency()) {
-      ret.JOUTO_KANPU = Tr(ConvertTaxAmount(2, "JYOTOWARI", ret.TIHO_KANPU));
-      ret.TIHO_KIJYUN_63 = col63.TIHO_SASHIHIKI - col63.TIHO_KANPU;
-    } else if (ret.TIHO_SASHIHIKI > Currency()) {
-      ret.JOUTO_NOUZEI = Tr100(ConvertTaxAmount(2, "JYOTOWARI", ret.TIHO_SASHIHIKI));
-      ret.TIHO_KIJYUN_63 = Tr100(col63.TIHO_SASHIHIKI - col63.TIHO_KANPU);
-    }
-  }
+  TakeColumnFigures(settings, Fuhyou4, ret);
   return true;
 }

@@ -11,6 +11,7 @@ namespace {
 
 using gencalc::Journal;
 using gencalc::Max0;
+using gencalc::NationalTax;
 using gencalc::Tr;
 
 using Line = Currency TFuhyou5_H260401::*;
@@ -80,11 +81,6 @@ Currency DeemedTax(Currency tax, Currency rate) { return Tr(tax * rate); }
 // yen, plus the net amounts.
 Currency TypeSales(const Journal& j, std::initializer_list<int> codes) {
   return Tr(j.Conv("KOMI2NUKI", j.K(codes))) + j.N(codes);
-}
-
-// National tax on the sales of one business type.
-Currency TypeTax(const Journal& j, std::initializer_list<int> codes) {
-  return Tr(j.Conv("TAX_KOKUZEI", j.Z(codes))) + Tr(j.Conv("KOMI_KOKUZEI", j.K(codes)));
 }
 
 void ClearCreditLines(TFuhyou5_H260401& col) {
@@ -202,7 +198,7 @@ bool CalcFuhyou5(TTAXPAR& settings, TSyohizeiSinkoku& ret) {
       const std::initializer_list<int> sales = {110 + t, 610 + t};
       const std::initializer_list<int> returns = {310 + t, 630 + t};
       col.URIAGE[t] = TypeSales(j, sales) - TypeSales(j, returns);
-      col.ZEI_RAW[t] = TypeTax(j, sales) - TypeTax(j, returns);
+      col.ZEI_RAW[t] = NationalTax(j, sales) - NationalTax(j, returns);
       col.ZEI[t] = Max0(col.ZEI_RAW[t]);
     }
     for (int t = 1; t <= kTypes; ++t) {

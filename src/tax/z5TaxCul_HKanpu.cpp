@@ -166,19 +166,29 @@ void ClearGrid(OneBased<TKanpuGridRow, N>& grid) {
   for (TKanpuGridRow& row : grid) row = {};
 }
 
-template <typename Record>
-void LoadLists(Record& r, TIBQuery& q) {
-  ClearEnteredLists(r);
-  bool haveList = false;
+// Runs the query and hands each row to put(rec, n), with n the row's place within its run of
+// equal REC values; it starts at 1 for each run, and put advances it for the rows it keeps.
+template <typename Put>
+void ForEachRecRow(TIBQuery& q, Put put) {
+  bool haveRec = false;
   int32_t current = 0;
   int n = 0;
   for (q.Open(); !q.Eof(); q.Next()) {
     const int32_t rec = q.FieldByName("REC").AsInteger();
-    if (!haveList || rec != current) {
-      haveList = true;
+    if (!haveRec || rec != current) {
+      haveRec = true;
       current = rec;
       n = 1;
     }
+    put(rec, n);
+  }
+  q.Close();
+}
+
+template <typename Record>
+void LoadLists(Record& r, TIBQuery& q) {
+  ClearEnteredLists(r);
+  ForEachRecRow(q, [&](int32_t rec, int& n) {
     switch (rec) {
       case 10: PutListRow(r.TRANSFER_ROWS, n++, q); break;
       case 20: PutListRow(r.EXPORT_ROWS, n++, q); break;
@@ -186,8 +196,7 @@ void LoadLists(Record& r, TIBQuery& q) {
       case 40: PutListRow(r.FIXED_ROWS, n++, q); break;
       default: break;  // not a list: skipped, not counted
     }
-  }
-  q.Close();
+  });
 }
 
 void LoadStatements(TIBQuery& q) {
@@ -203,16 +212,7 @@ void LoadStatements(TIBQuery& q) {
     ClearGrid(k.OTHER_ENTERED);
   }
 
-  bool haveStatement = false;
-  int32_t current = 0;
-  int n = 0;
-  for (q.Open(); !q.Eof(); q.Next()) {
-    const int32_t rec = q.FieldByName("REC").AsInteger();
-    if (!haveStatement || rec != current) {
-      haveStatement = true;
-      current = rec;
-      n = 1;
-    }
+  ForEachRecRow(q, [&](int32_t rec, int& n) {
     if (IsCorporate(dataType)) {
       if (rec == 10) PutStatementRow(h.PL_ENTERED, n, q);
       if (rec == 20) PutStatementRow(h.ASSET_ENTERED, n, q);
@@ -221,8 +221,7 @@ void LoadStatements(TIBQuery& q) {
       if (rec == 20) PutStatementRow(k.REALESTATE_ENTERED, n, q);
       if (rec == 30) PutStatementRow(k.OTHER_ENTERED, n, q);
     }
-  }
-  q.Close();
+  });
   if (dataType == 2)
     k.KAZEISIIREKIN_ENTERED_TOTAL = k.BUSINESS_ENTERED[4].KAZEISIIREKIN +
                                     k.REALESTATE_ENTERED[3].KAZEISIIREKIN + k.OTHER_ENTERED[4].KAZEISIIREKIN;

@@ -1,7 +1,7 @@
 #pragma once
 // Export tests over a fixture installation: the connection state points at the installation
-// (built once per suite by the suite's own BuildCompanies), the scripted UI records messages,
-// and the shared records are put back afterwards.
+// (built once per suite; the suite's SetUpTestSuite adds its companies to it), the scripted UI
+// records messages, and the shared records are put back afterwards.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -16,43 +16,33 @@
 #include "fixtures/Installation.h"
 #include "fixtures/JournalGenerator.h"
 #include "platform/Encoding.h"
+#include "support/DataModuleTestBase.h"
 #include "support/ScriptedUi.h"
 #include "support/TempDir.h"
 #include "tax/z5ComSyohizei.h"
 
-class ExportTestBase : public ::testing::Test {
+class ExportTestBase : public DataModuleTestBase {
  protected:
   void SetUp() override {
-    savedSys_ = SystemDef;
-    savedAcc_ = AccInf;
-    savedMode_ = ConnectMode;
-    ConnectMode = 0;
+    DataModuleTestBase::SetUp();
     SystemDef.HostName = "";
-    SystemDef.SysDir = Inst().SysDir().string();
-    SystemDef.DbUser = "GKFMCB";
-    SystemDef.DbPassword = "mirsol";
-    SystemDef.LogDir = Inst().LogDir().string();
+    SystemDef.SysDir = inst_->SysDir().string();
     SystemDef.GroupId = fixtures::Installation::kGroupId;
     SystemDef.OpCode = 11;
-    SystemDef.LogonId = fixtures::Installation::LogonId(11);
     SystemDef.OpName = "担当者";
     SystemDef.DataCheckKbn = 0;
     SetAppInfoDefaults(AppInfo);
     ApplyAppInfo(0);
-    env_ = std::make_unique<fixtures::InstallationEnv>(Inst());
+    env_ = std::make_unique<fixtures::InstallationEnv>(*inst_);
     CreateDataModule();
     ResetTaxEngineRecords();
   }
   void TearDown() override {
     FreeDataModule();
     env_.reset();
-    SystemDef = savedSys_;
-    AccInf = savedAcc_;
-    ConnectMode = savedMode_;
     ResetTaxEngineRecords();
+    DataModuleTestBase::TearDown();
   }
-
-  virtual fixtures::Installation& Inst() = 0;
 
   // Exports the company's data set and returns the file's bytes.
   std::string Export(const fixtures::Company& company, int32_t startSlot = 0, int32_t endSlot = kLastSlotOfYear,
@@ -83,9 +73,4 @@ class ExportTestBase : public ::testing::Test {
 
   TempDir out_;
   std::unique_ptr<fixtures::InstallationEnv> env_;
-  ScriptedUi ui_;
-  ScopedUi useUi_{ui_};
-  TSystemDef savedSys_;
-  TACCINF savedAcc_;
-  uint8_t savedMode_ = 0;
 };

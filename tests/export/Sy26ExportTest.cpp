@@ -45,7 +45,7 @@ void ExpectSameBytes(const std::string& actual, const std::string& expected) {
 class Sy26ExportTest : public ExportTestBase {
  protected:
   static void SetUpTestSuite() {
-    inst_ = new fixtures::Installation();
+    DataModuleTestBase::SetUpTestSuite();
 
     CompanySpec corpSpec = CompanySpec::Corporation();
     corpSpec.name = "株式会社サンプル＆商事&Co.";
@@ -116,17 +116,11 @@ class Sy26ExportTest : public ExportTestBase {
     s.Exec("DROP TABLE TAX_KAZEIHOUSIKI");
     s.Commit();
   }
-  static void TearDownTestSuite() {
-    delete inst_;
-    inst_ = nullptr;
-  }
-  fixtures::Installation& Inst() override { return *inst_; }
+  static void TearDownTestSuite() { DataModuleTestBase::TearDownTestSuite(); }
 
-  static fixtures::Installation* inst_;
   static Company *corp_, *indiv_, *empty_, *oneSale_, *mixed_, *medical_, *broken_;
 };
 
-fixtures::Installation* Sy26ExportTest::inst_ = nullptr;
 Company* Sy26ExportTest::corp_ = nullptr;
 Company* Sy26ExportTest::indiv_ = nullptr;
 Company* Sy26ExportTest::empty_ = nullptr;

@@ -12,11 +12,11 @@
 #include "fixtures/FixtureDb.h"
 #include "fixtures/Installation.h"
 #include "platform/DateTime.h"
+#include "support/DataModuleTestBase.h"
 #include "support/ScriptedUi.h"
 #include "tax/z5ComSyohizei.h"
 #include "tax/z5TaxCul_H.h"
-
-static void PrintTo(const Currency& c, std::ostream* os) { *os << c.ToString(); }
+#include "TaxTestSupport.h"
 
 namespace {
 
@@ -25,25 +25,12 @@ using fixtures::CompanySpec;
 using fixtures::Entry;
 using fixtures::JournalWriter;
 
-Currency Yen(int64_t yen) { return Currency::FromYen(yen); }
 TDateTime D(int y, int m, int d) { return EncodeDate(y, m, d); }
 
-class AggregationDbTest : public ::testing::Test {
+class AggregationDbTest : public DataModuleTestBase {
  protected:
-  static void SetUpTestSuite() { inst_ = new fixtures::Installation(); }
-  static void TearDownTestSuite() {
-    delete inst_;
-    inst_ = nullptr;
-  }
-
   void SetUp() override {
-    savedSys_ = SystemDef;
-    savedMode_ = ConnectMode;
-    ConnectMode = 0;
-    SystemDef.DbUser = "GKFMCB";
-    SystemDef.DbPassword = "mirsol";
-    SystemDef.LogDir = inst_->LogDir().string();
-    SystemDef.LogonId = fixtures::Installation::LogonId(11);
+    DataModuleTestBase::SetUp();
     ResetTaxEngineRecords();
     AccInf = TACCINF{};
     CreateDataModule();
@@ -51,9 +38,7 @@ class AggregationDbTest : public ::testing::Test {
   void TearDown() override {
     FreeDataModule();
     ResetTaxEngineRecords();
-    AccInf = TACCINF{};
-    SystemDef = savedSys_;
-    ConnectMode = savedMode_;
+    DataModuleTestBase::TearDown();
   }
 
   static Company& Add(CompanySpec options) { return inst_->AddCompany(std::move(options)); }
@@ -65,11 +50,9 @@ class AggregationDbTest : public ::testing::Test {
   }
 
   // Connects the company database and loads AccInf, as the wizard does.
+  using DataModuleTestBase::Open;
   static void Open(const Company& co) {
-    TIBDatabase& db = DM->IBDatabaseDAT;
-    db.DatabaseName = co.DbFile().string();
-    db.Params = TDM::ConnectParams();
-    db.Open();
+    Open(DM->IBDatabaseDAT, co.DbFile());
     ASSERT_TRUE(DM->fnGetAccInfo());
   }
 
@@ -84,47 +67,7 @@ class AggregationDbTest : public ::testing::Test {
     AggregateJournals();
     CheckTaxCodes(false);
   }
-
-  static fixtures::Installation* inst_;
-  ScriptedUi ui_;
-  ScopedUi useUi_{ui_};
-  TSystemDef savedSys_;
-  uint8_t savedMode_ = 0;
 };
-
-fixtures::Installation* AggregationDbTest::inst_ = nullptr;
-
-// One expected cell of the journal tables: 'K' tax-inclusive, 'N' net, 'Z' tax.
-struct Cell {
-  char table;
-  int rateClass;
-  int code;
-  int64_t yen;
-};
-
-// Every cell that differs from the expected ones (all others 0).
-std::vector<std::string> TableDifferences(const std::vector<Cell>& cells) {
-  TTAXPAR expected;
-  for (const Cell& c : cells) {
-    TJournalTable& t = c.table == 'K' ? expected.KOMI_SUM : c.table == 'N' ? expected.NUK_SUM : expected.ZEI_SUM;
-    t[c.rateClass][TaxCodeSlot(c.code)] += Yen(c.yen);
-  }
-  std::vector<std::string> out;
-  const struct {
-    char name;
-    const TJournalTable& actual;
-    const TJournalTable& wanted;
-  } tables[] = {{'K', TaxPar.KOMI_SUM, expected.KOMI_SUM},
-                {'N', TaxPar.NUK_SUM, expected.NUK_SUM},
-                {'Z', TaxPar.ZEI_SUM, expected.ZEI_SUM}};
-  for (const auto& t : tables)
-    for (int c = 0; c < kRateClassCount; ++c)
-      for (int s = 0; s < kTaxSlotCount; ++s)
-        if (t.actual[c][s] != t.wanted[c][s])
-          out.push_back(std::string(1, t.name) + "[" + std::to_string(c) + "][slot " + std::to_string(s) + "] " +
-                        t.actual[c][s].ToString() + " != " + t.wanted[c][s].ToString());
-  return out;
-}
 
 void ExpectRow(const TKanpuGridRow& row, int64_t col0, int64_t col1, int64_t col3, const char* what) {
   EXPECT_EQ(row.KESSANKIN, Yen(col0)) << what;

@@ -11,12 +11,9 @@
 #include "platform/DateTime.h"
 #include "tax/z5ComSyohizei.h"
 #include "tax/z5TaxCul_H.h"
-
-static void PrintTo(const Currency& c, std::ostream* os) { *os << c.ToString(); }
+#include "TaxTestSupport.h"
 
 namespace {
-
-Currency Yen(int64_t yen) { return Currency::FromYen(yen); }
 
 TEST(TaxCodeSlotTest, EveryCodeOfTheTableAndNothingElse) {
   const std::pair<int, int> table[] = {
@@ -128,17 +125,7 @@ const LineCase kLineCases[] = {
     {"EstimateCountsWithoutSign", 1, 0, 773, 0, 100, 0, kSales, kMay2014, 8, '-', 0, 0, true},
 };
 
-class LineTest : public ::testing::TestWithParam<LineCase> {
- protected:
-  void SetUp() override {
-    ResetTaxEngineRecords();
-    AccInf = TACCINF{};
-  }
-  void TearDown() override {
-    ResetTaxEngineRecords();
-    AccInf = TACCINF{};
-  }
-};
+class LineTest : public TaxRecordsTest, public ::testing::WithParamInterface<LineCase> {};
 
 TEST_P(LineTest, Cell) {
   const LineCase& c = GetParam();

@@ -11,29 +11,9 @@
 #include "tax/z5TaxCalcu101.h"
 #include "tax/z5TaxCalcu104.h"
 #include "tax/z5TaxCul_H.h"
-
-static void PrintTo(const Currency& c, std::ostream* os) { *os << c.ToString(); }
+#include "TaxTestSupport.h"
 
 namespace {
-
-Currency Yen(int64_t yen) { return Currency::FromYen(yen); }
-
-// One cell of the journal tables: 'K' tax-inclusive, 'N' net, 'Z' tax.
-struct Cell {
-  char table;
-  int rateClass;
-  int code;
-  int64_t yen;
-};
-
-void Fill(const std::vector<Cell>& cells) {
-  for (const Cell& c : cells) {
-    const int slot = TaxCodeSlot(c.code);
-    TJournalTable& t = c.table == 'K' ? TaxPar.KOMI_SUM : c.table == 'N' ? TaxPar.NUK_SUM
-                                                                         : TaxPar.ZEI_SUM;
-    t[c.rateClass][slot] += Yen(c.yen);
-  }
-}
 
 using RetField = Currency TSyohizeiSinkoku::*;
 using F1Field = Currency TFuhyou1_H260401::*;
@@ -61,27 +41,15 @@ struct F2Expect {
 #define F1(f) #f, &TFuhyou1_H260401::f
 #define F2(f) #f, &TFuhyou2_H260401::f
 
-class GeneralMethodTest : public ::testing::Test {
+class GeneralMethodTest : public TaxRecordsTest {
  protected:
   void SetUp() override {
-    ResetTaxEngineRecords();
-    AccInf = TACCINF{};
+    TaxRecordsTest::SetUp();
     AccInf.DATATYPE = 1;
     AccInf.SIME = 99;
     SetYear(EncodeDate(2014, 4, 1), EncodeDate(2015, 3, 31));
     TaxPar.SINKOKU_KUBUN = 0;
     TaxPar.FORM_ERA = 1;
-  }
-  void TearDown() override {
-    ResetTaxEngineRecords();
-    AccInf = TACCINF{};
-  }
-
-  static void SetYear(TDateTime start, TDateTime end) {
-    AccInf.KISHU = start;
-    AccInf.KIMATU = end;
-    TaxPar.KIKAN_KAISI = start;
-    TaxPar.KIKAN_SYURYO = end;
   }
   static void Run() { ASSERT_TRUE(CalcGeneralReturn(TaxPar, Sinkoku)); }
 };

@@ -9,25 +9,13 @@
 #include "data/uAccRecord.h"
 #include "tax/z5ComSyohizei.h"
 #include "tax/z5TaxCul_H.h"
-
-static void PrintTo(const Currency& c, std::ostream* os) { *os << c.ToString(); }
+#include "TaxTestSupport.h"
 
 namespace {
 
-Currency Yen(int64_t yen) { return Currency::FromYen(yen); }
 Currency Tenths(int64_t tenths) { return Currency::FromRaw(tenths * 1000); }  // 949 = 94.9
 
-class RefundDetailTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ResetTaxEngineRecords();
-    AccInf = TACCINF{};
-  }
-  void TearDown() override {
-    ResetTaxEngineRecords();
-    AccInf = TACCINF{};
-  }
-};
+class RefundDetailTest : public TaxRecordsTest {};
 
 // Every row the journal feeds, by name.
 struct NamedRow {

@@ -12,30 +12,11 @@
 #include "tax/z5TaxCalcu105.h"
 #include "tax/z5TaxCalcu108.h"
 #include "tax/z5TaxCul_H.h"
-
-static void PrintTo(const Currency& c, std::ostream* os) { *os << c.ToString(); }
+#include "TaxTestSupport.h"
 
 namespace {
 
-Currency Yen(int64_t yen) { return Currency::FromYen(yen); }
 Currency Tenths(int64_t tenths) { return Currency::FromRaw(tenths * 1000); }  // 769 = 76.9
-
-// One cell of the journal tables: 'K' tax-inclusive, 'N' net, 'Z' tax.
-struct Cell {
-  char table;
-  int rateClass;
-  int code;
-  int64_t yen;
-};
-
-void Fill(const std::vector<Cell>& cells) {
-  for (const Cell& c : cells) {
-    const int slot = TaxCodeSlot(c.code);
-    TJournalTable& t = c.table == 'K' ? TaxPar.KOMI_SUM : c.table == 'N' ? TaxPar.NUK_SUM
-                                                                         : TaxPar.ZEI_SUM;
-    t[c.rateClass][slot] += Yen(c.yen);
-  }
-}
 
 // Tax-exclusive sales of a business type in the 8% class, with 8% tax recorded.
 std::vector<Cell> Sales8(std::vector<std::pair<int, int64_t>> typeNet) {

@@ -10,30 +10,16 @@
 #include "platform/DateTime.h"
 #include "tax/z5ComSyohizei.h"
 #include "tax/z5TaxCul_H.h"
-
-static void PrintTo(const Currency& c, std::ostream* os) { *os << c.ToString(); }
+#include "TaxTestSupport.h"
 
 namespace {
 
-Currency Yen(int64_t yen) { return Currency::FromYen(yen); }
-
-class TaxHubTest : public ::testing::Test {
+class TaxHubTest : public TaxRecordsTest {
  protected:
   void SetUp() override {
-    ResetTaxEngineRecords();
-    AccInf = TACCINF{};
+    TaxRecordsTest::SetUp();
     AccInf.DATATYPE = 1;
     AccInf.SIME = 99;
-  }
-  void TearDown() override {
-    ResetTaxEngineRecords();
-    AccInf = TACCINF{};
-  }
-  static void SetYear(TDateTime start, TDateTime end) {
-    AccInf.KISHU = start;
-    AccInf.KIMATU = end;
-    TaxPar.KIKAN_KAISI = start;
-    TaxPar.KIKAN_SYURYO = end;
   }
 };
 
@@ -169,40 +155,6 @@ TEST_F(TaxHubTest, ResetClearsTheFormsAndPresetsTheRefundDetailOfTheEntityKind) 
 
 // ---------------------------------------------------------------------------------------
 // The business-type folds.
-
-// One cell of the journal tables: 'K' tax-inclusive, 'N' net, 'Z' tax.
-struct Cell {
-  char table;
-  int rateClass;
-  int code;
-  int64_t yen;
-};
-
-void Fill(TTAXPAR& t, const std::vector<Cell>& cells) {
-  for (const Cell& c : cells) {
-    TJournalTable& table = c.table == 'K' ? t.KOMI_SUM : c.table == 'N' ? t.NUK_SUM : t.ZEI_SUM;
-    table[c.rateClass][TaxCodeSlot(c.code)] += Yen(c.yen);
-  }
-}
-
-// Every cell that differs from the expected tables, as "K[2][code 112] 0 != 1500".
-std::vector<std::string> Differences(const TTAXPAR& expected) {
-  std::vector<std::string> out;
-  const struct {
-    char name;
-    const TJournalTable& actual;
-    const TJournalTable& wanted;
-  } tables[] = {{'K', TaxPar.KOMI_SUM, expected.KOMI_SUM},
-                {'N', TaxPar.NUK_SUM, expected.NUK_SUM},
-                {'Z', TaxPar.ZEI_SUM, expected.ZEI_SUM}};
-  for (const auto& t : tables)
-    for (int c = 0; c < kRateClassCount; ++c)
-      for (int s = 0; s < kTaxSlotCount; ++s)
-        if (t.actual[c][s] != t.wanted[c][s])
-          out.push_back(std::string(1, t.name) + "[" + std::to_string(c) + "][slot " + std::to_string(s) +
-                        "] " + t.actual[c][s].ToString() + " != " + t.wanted[c][s].ToString());
-  return out;
-}
 
 struct FoldCase {
   const char* name;
