@@ -75,8 +75,8 @@ int64_t BareFetch(const fixtures::Company& company) {
       "INNER JOIN KAMOKUMST KM ON (S.KCODE=KM.KCODE)\n"
       "INNER JOIN SIWAKE2   S2 ON (S.REC=S2.REC)\n"
       "WHERE (S.DELFLG=0) AND (S.HIZUKE>=:DT1) AND (S.HIZUKE<=:DT2)";
-  q.ParamByName("DT1").SetDate(company.Spec().kishu);
-  q.ParamByName("DT2").SetDate(company.Spec().kimatu);
+  q.ParamByName("DT1").SetDate(company.Setup().kishu);
+  q.ParamByName("DT2").SetDate(company.Setup().kimatu);
   int64_t rows = 0;
   int64_t sum = 0;
   std::string text;

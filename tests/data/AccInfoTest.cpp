@@ -34,7 +34,7 @@ class AccInfo : public DataModuleTestBase {
     CreateDataModule();
   }
 
-  static Company& Add(CompanySpec spec) { return inst_->AddCompany(std::move(spec)); }
+  static Company& Add(CompanySpec setup) { return inst_->AddCompany(std::move(setup)); }
 
   // Statements run on the company database in one committed transaction.
   static void Exec(const Company& co, std::initializer_list<std::string> statements) {
@@ -76,11 +76,11 @@ class AccInfo : public DataModuleTestBase {
 }  // namespace
 
 TEST_F(AccInfo, CorporationPeriodsYearTablesAndStandardAccounts) {
-  CompanySpec spec = CompanySpec::Corporation();
-  spec.kishu = EncodeDate(2013, 4, 1);
-  spec.kimatu = EncodeDate(2014, 3, 31);
-  spec.taxDefUH = 1;
-  Company& co = Add(spec);
+  CompanySpec setup = CompanySpec::Corporation();
+  setup.kishu = EncodeDate(2013, 4, 1);
+  setup.kimatu = EncodeDate(2014, 3, 31);
+  setup.taxDefUH = 1;
+  Company& co = Add(setup);
   Exec(co, {"UPDATE ACCDEF1 SET WEB_HOLDER = 'H0', PASWORD = 'P0', KESSAN_KIKAN = 3, KURIKOSI1 = 0",
             "INSERT INTO TUSIN_ID (REC, HOLDER, PASWORD) VALUES (1, 'H1', 'P1')",
             "INSERT INTO ACCTOTALNAME (REC, KGROUP, PLUSNAME) VALUES (1, '5880', '販売費計')",
@@ -92,7 +92,7 @@ TEST_F(AccInfo, CorporationPeriodsYearTablesAndStandardAccounts) {
   EXPECT_EQ(a.DataTypeName, "法人");
   EXPECT_EQ(a.CodeTypeName, "");
   EXPECT_EQ(a.IsMedical, 0);
-  EXPECT_EQ(a.SHOUGOU, spec.name);
+  EXPECT_EQ(a.SHOUGOU, setup.name);
 
   // A twelve-month year 1 April to 31 March, month-end closing, input from the first day.
   EXPECT_EQ(a.PrevKikanNo, 0);
@@ -136,10 +136,10 @@ TEST_F(AccInfo, CorporationPeriodsYearTablesAndStandardAccounts) {
 }
 
 TEST_F(AccInfo, InputStartAndRecordedPreviousYears) {
-  CompanySpec spec = CompanySpec::Corporation();
-  spec.kishu = EncodeDate(2013, 4, 1);
-  spec.kimatu = EncodeDate(2014, 3, 31);
-  Company& co = Add(spec);
+  CompanySpec setup = CompanySpec::Corporation();
+  setup.kishu = EncodeDate(2013, 4, 1);
+  setup.kimatu = EncodeDate(2014, 3, 31);
+  Company& co = Add(setup);
   Exec(co, {"UPDATE ACCDEF1 SET ZKISHU = '2012-10-01', ZZKISHU = '2011-10-01', KAISI = '2013-07-01'"});
   const struct {
     int kaisino, prev;
@@ -194,12 +194,12 @@ TEST_F(AccInfo, MedicalCorporationThenCorporationSwitchTheDataKindTables) {
 }
 
 TEST_F(AccInfo, OlderDataWithoutOptionalColumnsKeepsOrDefaultsThoseFields) {
-  CompanySpec spec = CompanySpec::Corporation();
-  spec.dropOptionalColumns = true;
-  spec.verMajor = 6;
-  spec.verMinor1 = 0;
-  spec.taxDefUH = 1;
-  Company& co = Add(spec);
+  CompanySpec setup = CompanySpec::Corporation();
+  setup.dropOptionalColumns = true;
+  setup.verMajor = 6;
+  setup.verMinor1 = 0;
+  setup.taxDefUH = 1;
+  Company& co = Add(setup);
   PutReg(co, "基本設定", "データパスワード", "文字", "　pass1 ");
   PutReg(co, "基本設定", "データパスワードV2", "文字", "hFOAxZPt");
   AccInf.KESSAN_KIKAN = 7;
@@ -225,10 +225,10 @@ TEST_F(AccInfo, OlderDataWithoutOptionalColumnsKeepsOrDefaultsThoseFields) {
 }
 
 TEST_F(AccInfo, DataPasswordFromVersion7IsUnscrambled) {
-  CompanySpec spec = CompanySpec::Corporation();
-  spec.verMajor = 7;
-  spec.verMinor1 = 0;
-  Company& co = Add(spec);
+  CompanySpec setup = CompanySpec::Corporation();
+  setup.verMajor = 7;
+  setup.verMinor1 = 0;
+  Company& co = Add(setup);
   PutReg(co, "基本設定", "データパスワード", "文字", "pass1");
   struct {
     const char* v2;  // nullptr: no row
@@ -351,7 +351,7 @@ TEST_F(AccInfo, OperatorsFacility) {
   std::string name;
   EXPECT_TRUE(DM->fnGetExistsOpeDefSisetu());
   DM->GetOpeDefSisetu(name);
-  EXPECT_EQ(name, corp.Spec().name);
+  EXPECT_EQ(name, corp.Setup().name);
   EXPECT_EQ(SystemDef.SisetuCode, " ");
   EXPECT_EQ(SystemDef.DefSisetuCode, " ");
   EXPECT_EQ(SystemDef.SisetuJigyoKbn, 1);

@@ -77,7 +77,7 @@ TEST_F(DataModuleConnect, MarkedConnectAndDisconnectWriteTheSettingsFile) {
             (std::vector<std::string>{"DATALISTNAME", "CODE", "DATAKBN", "CODEKBN", "SHOUGOU", "KANA", "NENDO", "KISHU",
                                       "KIMATU", "TANTO", "SITEN", "SITENCNT", "BUMON", "BUMONCNT", "SIWAKE",
                                       "TOTALSIWAKE", "VERSION1", "VERSION2", "GASSANKBN", "USEMYNUMBER"}));
-  EXPECT_EQ(ini.ReadString("DATAINFO", "SHOUGOU", ""), company_->Spec().name);
+  EXPECT_EQ(ini.ReadString("DATAINFO", "SHOUGOU", ""), company_->Setup().name);
   EXPECT_EQ(ini.ReadString("DATAINFO", "KISHU", ""), "2016/04/01");
   EXPECT_EQ(ini.ReadString("DATAINFO", "VERSION1", ""), "10.2.0");
   EXPECT_EQ(ini.ReadString("DATAINFO", "VERSION2", ""), inst_->VersionName(10, 2));
@@ -94,7 +94,7 @@ TEST_F(DataModuleConnect, MarkedConnectAndDisconnectWriteTheSettingsFile) {
   EXPECT_EQ(rec.STATUS, 1);
   EXPECT_EQ(rec.OPCODE, 0);
   EXPECT_FALSE(ini.ValueExists("DATASTS", "OPERATOR"));
-  EXPECT_EQ(rec.SHOUGOU, company_->Spec().name);
+  EXPECT_EQ(rec.SHOUGOU, company_->Setup().name);
   EXPECT_TRUE(ui_.messages.empty());
 }
 
@@ -115,7 +115,7 @@ TEST_F(DataModuleConnect, ASettingsFileIsCreatedWhenMissing) {
   TDataInfomationRec rec;
   ASSERT_EQ(info.ReadIniFile("", folder, rec), 1);
   EXPECT_EQ(rec.STATUS, 1);
-  EXPECT_EQ(rec.DATALISTNAME, company_->Spec().name);
+  EXPECT_EQ(rec.DATALISTNAME, company_->Setup().name);
   EXPECT_TRUE(fs::exists(TDataInfomation::IniFileName(folder)));
   EXPECT_EQ(info.ReadIniFile("", (inst_->Root() / "empty").string(), rec), 0);
   EXPECT_EQ(rec.STATUS, 1);
@@ -166,7 +166,7 @@ TEST_F(DataModuleConnect, RefreshHandsTheCompanyValuesToTheDataList) {
   EXPECT_EQ(r.Folder, Folder());
   EXPECT_EQ(r.DataPlaceRec, 3);
   EXPECT_EQ(r.GroupId, fixtures::Installation::kGroupId);
-  EXPECT_EQ(r.SHOUGOU, company_->Spec().name);
+  EXPECT_EQ(r.SHOUGOU, company_->Setup().name);
   EXPECT_EQ(r.KISHU, EncodeDate(2016, 4, 1));
   EXPECT_EQ(r.KIMATU, EncodeDate(2017, 3, 31));
   EXPECT_EQ(r.DATATYPE, 1);

@@ -74,9 +74,9 @@ TEST(FixturesTest, InstallationHasEveryFileWhereTheProgramLooks) {
       ASSERT_FALSE(q.Eof());
       EXPECT_EQ(q.Fields(0).AsInteger(), c->DataNo());
       EXPECT_EQ(q.Fields(1).AsString(), c->Folder().string());
-      EXPECT_EQ(q.Fields(2).AsString(), c->Spec().name);
-      EXPECT_EQ(q.Fields(3).AsInteger(), c->Spec().dataType);
-      EXPECT_EQ(q.Fields(4).AsInteger(), c->Spec().codeType);
+      EXPECT_EQ(q.Fields(2).AsString(), c->Setup().name);
+      EXPECT_EQ(q.Fields(3).AsInteger(), c->Setup().dataType);
+      EXPECT_EQ(q.Fields(4).AsInteger(), c->Setup().codeType);
       q.Next();
     }
     EXPECT_TRUE(q.Eof());
@@ -86,14 +86,14 @@ TEST(FixturesTest, InstallationHasEveryFileWhereTheProgramLooks) {
   // Company folders are numbered as the data list names them, each with a closed data set.
   EXPECT_EQ(corp.Folder(), inst.SysDir() / "0001");
   for (const Company* c : {&corp, &indiv, &med}) {
-    SCOPED_TRACE(c->Spec().name);
+    SCOPED_TRACE(c->Setup().name);
     TIniFile ini(c->IniFile().string());
     EXPECT_EQ(ini.ReadString("DATASTS", "STATUS", ""), "1");
-    EXPECT_EQ(ini.ReadString("DATAINFO", "SHOUGOU", ""), c->Spec().name);
+    EXPECT_EQ(ini.ReadString("DATAINFO", "SHOUGOU", ""), c->Setup().name);
     EXPECT_EQ(ini.ReadString("DATAINFO", "VERSION1", ""), "10.2.0");
     EXPECT_EQ(ini.ReadString("DATAINFO", "VERSION2", ""), "Ver.10.2");
     DbSession db(c->DbFile());
-    EXPECT_EQ(db.Scalar("SELECT DATATYPE FROM ACCDEF1 WHERE REC = 1"), c->Spec().dataType);
+    EXPECT_EQ(db.Scalar("SELECT DATATYPE FROM ACCDEF1 WHERE REC = 1"), c->Setup().dataType);
     // The standard accounts resolve to accounts of the chart, as the accounting information reads them.
     EXPECT_EQ(db.Scalar("SELECT COUNT(*) FROM ACCDEF2 A JOIN KAMOKUMST K ON A.KCODE = K.KCODE "
                         "WHERE A.KNAME IN ('現金', '仮払消費税', '仮受消費税', '諸口')"),
@@ -133,7 +133,7 @@ TEST(FixturesTest, GeneratedJournalHoldsBothRowsOfEveryEntryAndReportsItsSums) {
   Installation inst;
   for (CompanySpec options : {CompanySpec::Corporation(), CompanySpec::Individual(1), CompanySpec::Medical()}) {
     Company& co = inst.AddCompany(options);
-    SCOPED_TRACE(co.Spec().name);
+    SCOPED_TRACE(co.Setup().name);
     const JournalTotals t = co.GenerateJournal({.seed = 42, .entries = 600, .deletedPerMille = 30, .correctedPerMille = 30});
     ASSERT_EQ(t.liveEntries, 600);
     ASSERT_GT(t.deletedEntries, 0);

@@ -46,21 +46,21 @@ TEST(Fonts, MsNamesUseTheIpaFontsAtPixelHeight) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    TFontSpec spec;
-    spec.Name = c.name;
-    spec.Height = -13;
-    const QFont font = ToQFont(spec);
+    TFontSpec fontSpec;
+    fontSpec.Name = c.name;
+    fontSpec.Height = -13;
+    const QFont font = ToQFont(fontSpec);
     EXPECT_EQ(QFontInfo(font).family(), c.family);
     EXPECT_EQ(font.pixelSize(), 13);
     // A font made from the stored name elsewhere finds the same face.
     EXPECT_EQ(QFontInfo(QFont(QString::fromUtf8(c.name))).family(), c.family);
   }
-  TFontSpec spec;
-  spec.Height = -16;
-  EXPECT_EQ(spec.Size(96), 12);
-  EXPECT_EQ(spec.Size(120), 10);
-  spec.SetSize(9, 96);
-  EXPECT_EQ(spec.Height, -12);
+  TFontSpec fontSpec;
+  fontSpec.Height = -16;
+  EXPECT_EQ(fontSpec.Size(96), 12);
+  EXPECT_EQ(fontSpec.Size(120), 10);
+  fontSpec.SetSize(9, 96);
+  EXPECT_EQ(fontSpec.Height, -12);
 }
 
 TEST(Keys, VirtualKeyCodesOfQtKeys) {

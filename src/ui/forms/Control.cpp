@@ -352,10 +352,10 @@ void TControl::SetParentFont(bool value) {
 }
 
 void TControl::ApplyFont() {
-  const TFontSpec spec = Font();
-  self_->setFont(ToQFont(spec));
+  const TFontSpec fontSpec = Font();
+  self_->setFont(ToQFont(fontSpec));
   QPalette palette = self_->palette();
-  const QColor text = ToQColor(spec.Color);
+  const QColor text = ToQColor(fontSpec.Color);
   for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) palette.setColor(role, text);
   self_->setPalette(palette);
   ChildrenFontChanged();

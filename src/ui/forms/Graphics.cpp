@@ -102,16 +102,16 @@ void InstallFontSubstitutions() {
   for (const auto& s : kFontStandIns) QFont::insertSubstitution(QString::fromUtf8(s.name), QString::fromUtf8(s.family));
 }
 
-QFont ToQFont(const TFontSpec& spec) {
-  QFont font(QString::fromStdString(SubstituteFontName(spec.Name)));
+QFont ToQFont(const TFontSpec& fontSpec) {
+  QFont font(QString::fromStdString(SubstituteFontName(fontSpec.Name)));
   // A positive height counts the internal leading too; the character height is then about
   // seven eighths of it, as with the platform's fonts of these faces.
-  const int pixels = spec.Height < 0 ? -spec.Height : (spec.Height * 7 + 4) / 8;
+  const int pixels = fontSpec.Height < 0 ? -fontSpec.Height : (fontSpec.Height * 7 + 4) / 8;
   font.setPixelSize(pixels > 0 ? pixels : 12);
-  font.setBold((spec.Style & fsBold) != 0);
-  font.setItalic((spec.Style & fsItalic) != 0);
-  font.setUnderline((spec.Style & fsUnderline) != 0);
-  font.setStrikeOut((spec.Style & fsStrikeOut) != 0);
+  font.setBold((fontSpec.Style & fsBold) != 0);
+  font.setItalic((fontSpec.Style & fsItalic) != 0);
+  font.setUnderline((fontSpec.Style & fsUnderline) != 0);
+  font.setStrikeOut((fontSpec.Style & fsStrikeOut) != 0);
   font.setStyleStrategy(QFont::PreferAntialias);
   return font;
 }

@@ -124,7 +124,7 @@ std::string SubstituteFontName(const std::string& name);
 // Registers the MS names as substitutions with Qt, so that a QFont made from a stored face
 // name anywhere still finds the IPA font.
 void InstallFontSubstitutions();
-QFont ToQFont(const TFontSpec& spec);
+QFont ToQFont(const TFontSpec& fontSpec);
 
 // ---- drawing ----
 
