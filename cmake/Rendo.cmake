@@ -1,15 +1,33 @@
 # One static library per source folder; every .cpp below the folder belongs to it.
+#   LAYERS  the folders under src/ whose headers the library may include (its own is added)
+#   QT      the library may include Qt
+# The build checks both before it compiles the library (cmake/CheckLayers.cmake), so a
+# dependency pointing upwards, or Qt in a headless layer, fails the build.
 function(rendo_library name dir)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "QT" "" "DEPS;LAYERS" ${ARGN})
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+  file(GLOB_RECURSE checked CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp ${CMAKE_SOURCE_DIR}/${dir}/*.h)
+  get_filename_component(layer ${dir} NAME)
+  set(allowed ${layer} ${ARG_LAYERS})
+  string(REPLACE ";" "|" allowed_arg "${allowed}")
+  string(REPLACE ";" "|" checked_arg "${checked}")
+  set(stamp ${CMAKE_BINARY_DIR}/layers/${layer}.checked)
+  add_custom_command(OUTPUT ${stamp}
+    COMMAND ${CMAKE_COMMAND} -DLAYER=${layer} "-DALLOWED=${allowed_arg}" -DQT=${ARG_QT}
+            "-DSOURCES=${checked_arg}" -DSTAMP=${stamp} -P ${CMAKE_SOURCE_DIR}/cmake/CheckLayers.cmake
+    DEPENDS ${checked} ${CMAKE_SOURCE_DIR}/cmake/CheckLayers.cmake
+    COMMENT "Checking the layer rule of src/${layer}" VERBATIM)
+  add_custom_target(${name}_layers DEPENDS ${stamp})
   if(srcs)
     add_library(${name} STATIC ${srcs})
     target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+    add_dependencies(${name} ${name}_layers)
   else()
     add_library(${name} INTERFACE)
     target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR}/src)
     target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+    add_dependencies(${name} ${name}_layers)
   endif()
 endfunction()
 
