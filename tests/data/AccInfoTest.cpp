@@ -171,6 +171,24 @@ TEST_F(AccInfo, LookupsKeepTheCallersCursorOnTheSharedCompanyQuery) {
   q.Close();
 }
 
+TEST_F(AccInfo, ALoadInsideTheCallersTransactionLeavesItRunning) {
+  Company& co = Add(CompanySpec::Corporation());
+  Open(DM->IBDatabaseDAT, co.DbFile());
+  DM->IBTransactionDAT.StartTransaction();
+  TIBSQL pending;
+  pending.SetDatabase(&DM->IBDatabaseDAT);
+  pending.SetTransaction(&DM->IBTransactionDAT);
+  pending.SQL = "UPDATE ACCDEF1 SET SHOUGOU = '未確定'";
+  pending.ExecQuery();
+
+  ASSERT_TRUE(DM->fnGetAccInfo());
+  EXPECT_EQ(AccInf.SHOUGOU, "未確定");  // read in the caller's transaction
+  ASSERT_TRUE(DM->IBTransactionDAT.Active());
+  DM->IBTransactionDAT.Rollback();
+  EXPECT_EQ(Scalar(co.DbFile(), "SELECT COUNT(*) FROM ACCDEF1 WHERE SHOUGOU = '未確定'"), 0)
+      << "the load committed the caller's work";
+}
+
 TEST_F(AccInfo, InputStartAndRecordedPreviousYears) {
   CompanySpec setup = CompanySpec::Corporation();
   setup.kishu = EncodeDate(2013, 4, 1);

@@ -2,11 +2,11 @@
 // One unit of work in a transaction that may already be running.
 //
 //   try {
-//     TTransactionScope tx(DM->IBTransactionDEF);  // starts it unless the caller has it running
-//     ... statements ...
-//   } catch (const std::exception& e) {            // the scope has rolled back by now
-//     ...
-//   }                                              // (a normal exit commits)
+//     TTransactionScope tx(tr);          // starts tr unless the caller has it running
+//     ... statements in tr ...
+//   } catch (const std::exception& e) {  // (a normal exit has committed)
+//     ... report: the scope has rolled back by now ...
+//   }
 //
 // The scope ends only what it started. Inside a transaction that was already running it
 // neither commits nor rolls back, on either exit: the caller's transaction goes on, with the
