@@ -30,10 +30,7 @@ TDM::TDM() {
     s->SetDatabase(&IBDatabaseDEF);
     s->SetTransaction(&IBTransactionDEF);
   }
-  for (TIBQuery* q : {&IBQACC1, &IBQACC2}) {
-    q->SetDatabase(&IBDatabaseDAT);
-    q->SetTransaction(&IBTransactionDAT);
-  }
+  for (TIBQuery* q : {&IBQACC1, &IBQACC2}) UseCompanyDb(*q);
   IBQueryFileMan.SetDatabase(&IBFileMan);
   IBQueryFileMan.SetTransaction(&IBTransFileMan);
   IBSQLFileMan.SetDatabase(&IBFileMan);
@@ -71,6 +68,11 @@ void TDM::SetDatabaseParams(TIBDatabase& db, const std::string& name) {
   db.Params.clear();
   db.DatabaseName = name;
   db.Params = ConnectParams();
+}
+
+void TDM::UseCompanyDb(TIBStatement& s) {
+  s.SetDatabase(&IBDatabaseDAT);
+  s.SetTransaction(&IBTransactionDAT);
 }
 
 void CreateDataModule() {

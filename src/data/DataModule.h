@@ -164,6 +164,9 @@ class TDM {
   bool SetSysIni(const TSystemIniRec& rec);
   void GetStyleColor(int32_t opCode, const std::string& styleName, std::string& text);
   void PutStyleColor(int32_t opCode, const std::string& styleName, const std::string& text);
+  // The STYLECOLOR row of (opCode, styleName) written with the statement given, in the
+  // transaction it runs in: updated, or inserted when missing; its colour columns become -1.
+  static void WriteStyleColorRow(TIBSQL& q, int32_t opCode, const std::string& styleName, const std::string& text);
   void DeleteLogonInfo();
 
   // --- era table ---
@@ -221,6 +224,10 @@ class TDM {
 
  private:
   void SetDatabaseParams(TIBDatabase& db, const std::string& name);
+  // Points a lookup's own statement at the company database and IBTransactionDAT. Lookups
+  // that others call while walking rows of IBQACC1 use one of these, so that they never close
+  // or replace the caller's cursor.
+  void UseCompanyDb(TIBStatement& s);
   void ReadSysDefRow(TIBQuery& q);
   void LoadSysRegSettings();
   void SaveSysRegSettings();

@@ -15,6 +15,7 @@
 #include "data/uAccRecord.h"
 #include "data/uAccScramble.h"
 #include "platform/AsciiCase.h"
+#include "platform/db/TransactionScope.h"
 
 namespace {
 
@@ -27,12 +28,7 @@ const char* const kNoSisetu =
 
 constexpr int32_t kDefaultSisetuColor = 0xFFAF80;
 
-// Starts the transaction when it is not active; true when this call started it.
-bool StartIfIdle(TIBTransaction& tr) {
-  if (tr.Active()) return false;
-  tr.StartTransaction();
-  return true;
-}
+using End = TTransactionScope::End;
 
 std::string Str(TIBQuery& q, const char* field) { return q.FieldByName(field).AsString(); }
 int32_t Int(TIBQuery& q, const char* field) { return q.FieldByName(field).AsInteger(); }
@@ -97,18 +93,14 @@ void TDM::GetCodeTypeName(int32_t dataType, int32_t codeType, std::string& name,
 
 void TDM::fnGetAccTotalName(const std::string& kgroup, const std::string& column, std::string& name) {
   name.clear();
-  bool started = false;
   try {
-    started = StartIfIdle(IBTransactionDAT);
-    IBQACC1.Close();
-    IBQACC1.SQL = "SELECT " + column + " FROM ACCTOTALNAME\nWHERE KGROUP=:KGROUP";
-    IBQACC1.ParamByName("KGROUP").SetString(kgroup);
-    for (IBQACC1.Open(); !IBQACC1.Eof(); IBQACC1.Next()) name = IBQACC1.Fields(0).AsString();
-    IBQACC1.Close();
-    CommitQuietly(IBTransactionDAT, started);
+    TTransactionScope tx(IBTransactionDAT, End::CommitQuietly);
+    TIBQuery q;
+    UseCompanyDb(q);
+    q.SQL = "SELECT " + column + " FROM ACCTOTALNAME\nWHERE KGROUP=:KGROUP";
+    q.ParamByName("KGROUP").SetString(kgroup);
+    for (q.Open(); !q.Eof(); q.Next()) name = q.Fields(0).AsString();
   } catch (const std::exception& e) {
-    CloseQuietly(IBQACC1);
-    CommitQuietly(IBTransactionDAT, started);
     ReportFailure(e, "TDM.fnGetAccTotalName", "集計名称の取得に失敗しました。");
   }
 }
@@ -116,29 +108,20 @@ void TDM::fnGetAccTotalName(const std::string& kgroup, const std::string& column
 void TDM::SetSystemCode(const std::string& name, std::string& kcode, std::string& userCode) {
   kcode.clear();
   userCode.clear();
-  bool started = false;
   try {
-    started = StartIfIdle(IBTransactionDAT);
-    IBQACC1.Close();
-    IBQACC1.SQL =
-        "SELECT A.KCODE,K.USERCODE FROM ACCDEF2 A\nINNER JOIN KAMOKUMST K ON (A.KCODE=K.KCODE)\nWHERE A.KNAME=:NAME";
-    IBQACC1.ParamByName("NAME").SetString(name);
-    IBQACC1.Open();
-    if (!IBQACC1.Eof()) {
-      kcode = Str(IBQACC1, "KCODE");
-      userCode = Str(IBQACC1, "USERCODE");
+    TTransactionScope tx(IBTransactionDAT);
+    TIBQuery q;
+    UseCompanyDb(q);
+    q.SQL = "SELECT A.KCODE,K.USERCODE FROM ACCDEF2 A\nINNER JOIN KAMOKUMST K ON (A.KCODE=K.KCODE)\nWHERE A.KNAME=:NAME";
+    q.ParamByName("NAME").SetString(name);
+    q.Open();
+    if (!q.Eof()) {
+      kcode = Str(q, "KCODE");
+      userCode = Str(q, "USERCODE");
     }
-    IBQACC1.Close();
-    CommitQuietly(IBTransactionDAT, started);
   } catch (const EIBError& e) {
     // Reported here and again by the caller, which names its own operation.
-    CloseQuietly(IBQACC1);
-    RollbackQuietly(IBTransactionDAT, started);
     ReportDbError(e, "TDM.SetSystemCode", "", true);
-    throw;
-  } catch (...) {
-    CloseQuietly(IBQACC1);
-    RollbackQuietly(IBTransactionDAT, started);
     throw;
   }
 }
@@ -146,21 +129,13 @@ void TDM::SetSystemCode(const std::string& name, std::string& kcode, std::string
 void TDM::GetUserCode(const std::string& kcode, std::string& userCode) {
   userCode.clear();
   if (TrimZenkaku(kcode).empty()) return;
-  bool started = false;
-  try {
-    started = StartIfIdle(IBTransactionDAT);
-    IBQACC1.Close();
-    IBQACC1.SQL = "SELECT USERCODE FROM KAMOKUMST\nWHERE KCODE=:KCODE";
-    IBQACC1.ParamByName("KCODE").SetString(kcode);
-    IBQACC1.Open();
-    if (!IBQACC1.Eof()) userCode = Str(IBQACC1, "USERCODE");
-    IBQACC1.Close();
-    CommitQuietly(IBTransactionDAT, started);
-  } catch (...) {
-    CloseQuietly(IBQACC1);
-    CommitQuietly(IBTransactionDAT, started);
-    throw;
-  }
+  TTransactionScope tx(IBTransactionDAT, End::CommitQuietly);
+  TIBQuery q;
+  UseCompanyDb(q);
+  q.SQL = "SELECT USERCODE FROM KAMOKUMST\nWHERE KCODE=:KCODE";
+  q.ParamByName("KCODE").SetString(kcode);
+  q.Open();
+  if (!q.Eof()) userCode = Str(q, "USERCODE");
 }
 
 void TDM::GetTusinId(int32_t rec, int32_t index) {
@@ -168,25 +143,16 @@ void TDM::GetTusinId(int32_t rec, int32_t index) {
   const auto i = static_cast<size_t>(index);
   AccInf.TusinHolder[i].clear();
   AccInf.TusinPassword[i].clear();
-  bool started = false;
-  try {
-    // The existence test runs in the caller's transaction: have one.
-    started = StartIfIdle(IBTransactionDAT);
-    if (fnExistence_Table("TUSIN_ID")) {
-      IBQACC1.Close();
-      IBQACC1.SQL = "SELECT REC,HOLDER,PASWORD FROM TUSIN_ID\nWHERE REC=:REC";
-      IBQACC1.ParamByName("REC").SetInteger(rec);
-      for (IBQACC1.Open(); !IBQACC1.Eof(); IBQACC1.Next()) {
-        AccInf.TusinHolder[i] = Str(IBQACC1, "HOLDER");
-        AccInf.TusinPassword[i] = Str(IBQACC1, "PASWORD");
-      }
-      IBQACC1.Close();
-    }
-    CommitQuietly(IBTransactionDAT, started);
-  } catch (...) {
-    CloseQuietly(IBQACC1);
-    CommitQuietly(IBTransactionDAT, started);
-    throw;
+  // The existence test runs in the caller's transaction: have one.
+  TTransactionScope tx(IBTransactionDAT, End::CommitQuietly);
+  if (!fnExistence_Table("TUSIN_ID")) return;
+  TIBQuery q;
+  UseCompanyDb(q);
+  q.SQL = "SELECT REC,HOLDER,PASWORD FROM TUSIN_ID\nWHERE REC=:REC";
+  q.ParamByName("REC").SetInteger(rec);
+  for (q.Open(); !q.Eof(); q.Next()) {
+    AccInf.TusinHolder[i] = Str(q, "HOLDER");
+    AccInf.TusinPassword[i] = Str(q, "PASWORD");
   }
 }
 
@@ -196,9 +162,8 @@ bool TDM::IsSisetuAdmin() {
 
 bool TDM::fnGetExistsOpeDefSisetu() {
   if (IsSisetuAdmin()) return true;
-  bool started = false;
   try {
-    started = StartIfIdle(IBTransactionDAT);
+    TTransactionScope tx(IBTransactionDAT, End::CommitQuietly);
     IBQACC1.Close();
     IBQACC1.SQL =
         "SELECT OD.OPCODE,OD.SCODE FROM OPDEFSISETU OD\nINNER JOIN OPLICENSE OL ON (OD.OPCODE=OL.OPCODE)\n"
@@ -207,11 +172,9 @@ bool TDM::fnGetExistsOpeDefSisetu() {
     IBQACC1.Open();
     const bool found = !IBQACC1.Eof();
     IBQACC1.Close();
-    CommitQuietly(IBTransactionDAT, started);
     return found;
   } catch (const std::exception& e) {
     CloseQuietly(IBQACC1);
-    CommitQuietly(IBTransactionDAT, started);
     ReportFailure(e, "TDM.fnGetExistsOpeDefSisetu", kOpeDefSisetuFailed);
   }
   return false;
@@ -219,7 +182,6 @@ bool TDM::fnGetExistsOpeDefSisetu() {
 
 void TDM::GetOpeDefSisetu(std::string& name) {
   name.clear();
-  bool started = false;
   // Every row read sets the facility; the last one wins.
   auto readRows = [&]() {
     int rows = 0;
@@ -239,7 +201,7 @@ void TDM::GetOpeDefSisetu(std::string& name) {
     return rows;
   };
   try {
-    started = StartIfIdle(IBTransactionDAT);
+    TTransactionScope tx(IBTransactionDAT, End::CommitQuietly);
     const bool medical = AccInf.IsMedical != 0;
     const bool admin = IsSisetuAdmin();
     IBQACC1.Close();
@@ -265,10 +227,8 @@ void TDM::GetOpeDefSisetu(std::string& name) {
       IBQACC1.SQL = "SELECT SCODE,SNAME,MB_JIGYOU AS JIGYOKBN,XSTR FROM SISETUMST\nWHERE SCODE='00'";
       readRows();
     }
-    CommitQuietly(IBTransactionDAT, started);
   } catch (const std::exception& e) {
     CloseQuietly(IBQACC1);
-    CommitQuietly(IBTransactionDAT, started);
     ReportFailure(e, "TDM.GetOpeDefSisetu", kOpeDefSisetuFailed);
   }
 }
@@ -289,8 +249,7 @@ void TDM::GetXStrValue(const std::string& xstr, const std::string& name, TAccVal
 void TDM::fnGetDataBaseVer(std::string& version) {
   version = "0.0.0";
   try {
-    if (IBTransactionDAT.Active()) IBTransactionDAT.Commit();
-    IBTransactionDAT.StartTransaction();
+    TTransactionScope tx(IBTransactionDAT, End::CommitOrRollback, TTransactionScope::Begin::Afresh);
     IBQACC1.Close();
     IBQACC1.SQL = "SELECT MAJOR,MINOR1,MINOR2 FROM ACCVERSION WHERE REC=1";
     IBQACC1.Open();
@@ -301,10 +260,8 @@ void TDM::fnGetDataBaseVer(std::string& version) {
       version = text;
     }
     IBQACC1.Close();
-    IBTransactionDAT.Commit();
   } catch (const std::exception& e) {
     CloseQuietly(IBQACC1);
-    RollbackQuietly(IBTransactionDAT, true);
     ReportFailure(e, "TDM.fnGetDataBaseVer", "データベースのバージョンの取得に失敗しました。");
     version = "0.0.0";
   }
@@ -313,7 +270,9 @@ void TDM::fnGetDataBaseVer(std::string& version) {
 bool TDM::fnGetAccInfo() {
   TACCINF& a = AccInf;
   try {
-    StartIfIdle(IBTransactionDAT);
+    // Reading the settings stores missing ones with their defaults: those rows are kept also
+    // when the load fails later.
+    TTransactionScope tx(IBTransactionDAT, End::Commit);
     TIBQuery& q = IBQACC1;
     q.Close();
     q.SQL = "SELECT * FROM ACCDEF1";
@@ -522,7 +481,7 @@ bool TDM::fnGetAccInfo() {
     }
     q.Close();
 
-    IBTransactionDAT.Commit();
+    tx.Commit();
 
     a.DataPassword = TrimZenkaku(AccReg("基本設定", "データパスワード", "文字", "").AsString());
     if (a.VerMajor >= 7) {
@@ -533,15 +492,12 @@ bool TDM::fnGetAccInfo() {
       info.SourceLength = kDataPasswordLength;
       info.Key = kDataPasswordKey;
       info.CodedText = TrimZenkaku(AccReg("基本設定", "データパスワードV2", "文字", "").AsString());
-      if (EasyDecode(info)) {
-        a.DataPassword = info.PlainText;
-      } else {
-        a.DataPassword.clear();
-      }
+      // A text that does not decode gives an empty password.
+      EasyDecode(info);
+      a.DataPassword = info.PlainText;
     }
   } catch (const std::exception& e) {
     CloseQuietly(IBQACC1);
-    CommitQuietly(IBTransactionDAT, true);
     ReportFailure(e, "TDM.fnGetAccInfo", kAccInfoFailed);
     return false;
   }

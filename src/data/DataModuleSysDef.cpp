@@ -7,10 +7,11 @@
 #include "data/DataModule.h"
 #include "data/uAccDateCmp.h"
 #include "data/DbErrorReport.h"
-#include "data/DbQuietly.h"
+#include "data/DbRows.h"
 #include "data/uAccFunction.h"
 #include "data/uAccFunction2.h"
 #include "data/z5AppInfo.h"
+#include "platform/db/TransactionScope.h"
 
 namespace {
 
@@ -86,9 +87,8 @@ TAccValue SysRegValue(const std::string& type, const std::string& text) {
 
 void TDM::funcGetSysReg(const std::string& name, const std::string& type, TAccValue& value, int32_t opCode,
                         const std::string& def) {
-  const bool started = !IBTransactionDEF.Active();
   try {
-    if (started) IBTransactionDEF.StartTransaction();
+    TTransactionScope tx(IBTransactionDEF);
     QueryDef.Close();
     QueryDef.SQL = "SELECT STEXT FROM SYSREG WHERE OPCODE=:OPCODE AND SCODE=:SCODE ";
     QueryDef.ParamByName("OPCODE").SetInteger(opCode);
@@ -111,12 +111,11 @@ void TDM::funcGetSysReg(const std::string& name, const std::string& type, TAccVa
     if (text.empty()) text = " ";
     const TAccValue read = SysRegValue(type, text);
     QueryDef.Close();
-    if (started) IBTransactionDEF.Commit();
+    tx.Commit();  // the value counts only once it is stored
     value = read;
   } catch (const std::exception& e) {
     QueryDef.Close();
     ReportFailure(e, "TDM.funcGetSysReg", "システム共通変数の取得に失敗しました。");
-    if (started) RollbackQuietly(IBTransactionDEF);
   }
 }
 
@@ -125,34 +124,25 @@ void TDM::GetSysReg(const std::string& name, const std::string& type, TAccValue&
 }
 
 void TDM::funcPutSysReg(const std::string& name, const std::string& type, int32_t opCode, const TAccValue& value) {
-  const bool started = !IBTransactionDEF.Active();
+  static const TRowSql kSql{
+      "SELECT COUNT(OPCODE) AS RECCNT FROM SYSREG WHERE OPCODE=:OPCODE AND SCODE=:SCODE",
+      "INSERT INTO SYSREG(OPCODE,SCODE,STYPE,STEXT) VALUES(:OPCODE,:SCODE,:STYPE,:STEXT )",
+      "UPDATE SYSREG SET STEXT=:STEXT WHERE OPCODE=:OPCODE AND SCODE=:SCODE ",
+  };
   try {
-    if (started) IBTransactionDEF.StartTransaction();
-    QueryDef.Close();
-    QueryDef.SQL = "SELECT COUNT(OPCODE) AS RECCNT FROM SYSREG WHERE OPCODE=:OPCODE AND SCODE=:SCODE";
-    QueryDef.ParamByName("OPCODE").SetInteger(opCode);
-    QueryDef.ParamByName("SCODE").SetString(name);
-    QueryDef.Open();
-    const int count = QueryDef.FieldByName("RECCNT").AsInteger();
-    QueryDef.Close();
-    if (count > 0) {
-      QueryDef.SQL = "UPDATE SYSREG SET STEXT=:STEXT WHERE OPCODE=:OPCODE AND SCODE=:SCODE ";
-    } else {
-      QueryDef.SQL = "INSERT INTO SYSREG(OPCODE,SCODE,STYPE,STEXT) VALUES(:OPCODE,:SCODE,:STYPE,:STEXT )";
-      QueryDef.ParamByName("STYPE").SetString(type);
-    }
-    QueryDef.ParamByName("OPCODE").SetInteger(opCode);
-    QueryDef.ParamByName("SCODE").SetString(name);
-    std::string text;
-    if (AccValueToText(type, value, text)) QueryDef.ParamByName("STEXT").SetString(text);
-    else QueryDef.ParamByName("STEXT").SetNull();
-    QueryDef.ExecSQL();
-    QueryDef.Close();
-    if (started) IBTransactionDEF.Commit();
+    TTransactionScope tx(IBTransactionDEF);
+    WriteRowByKey(QueryDef, kSql, [&](TIBStatement& q, TRowStep step) {
+      q.ParamByName("OPCODE").SetInteger(opCode);
+      q.ParamByName("SCODE").SetString(name);
+      if (step == TRowStep::Count) return;
+      if (step == TRowStep::Insert) q.ParamByName("STYPE").SetString(type);
+      std::string text;
+      if (AccValueToText(type, value, text)) q.ParamByName("STEXT").SetString(text);
+      else q.ParamByName("STEXT").SetNull();
+    });
   } catch (const std::exception& e) {
     QueryDef.Close();
     ReportFailure(e, "TDM.funcPutSysReg", "システム共通変数の保存に失敗しました。");
-    if (started) RollbackQuietly(IBTransactionDEF);
   }
 }
 
@@ -168,7 +158,7 @@ bool TDM::GetSysIni(TSystemIniRec& rec) {
   rec.SSTR.clear();
   const bool started = !IBTransactionDEF.Active();
   try {
-    if (started) IBTransactionDEF.StartTransaction();
+    TTransactionScope tx(IBTransactionDEF);
     TIBQuery& q = IBQSysDefGet;
     q.Close();
     q.SQL = "SELECT RESERVE1,RESERVE2,RESERVE3,RESERVE4,RESERVE5,SSTR FROM SYSTEMINI\nWHERE REC=:REC";
@@ -183,53 +173,42 @@ bool TDM::GetSysIni(TSystemIniRec& rec) {
       rec.SSTR = q.FieldByName("SSTR").AsString();
     }
     q.Close();
-    if (started) IBTransactionDEF.Commit();
     return true;
   } catch (const std::exception& e) {
     IBQSysDefGet.Close();
-    if (!started) throw;
+    if (!started) throw;  // the caller's transaction: the caller reports
     ReportFailure(e, "TDM.GetSysIni", kGetFailed);
-    RollbackQuietly(IBTransactionDEF);
   }
   return false;
 }
 
 bool TDM::SetSysIni(const TSystemIniRec& rec) {
+  static const TRowSql kSql{
+      "SELECT COUNT(REC) AS RECCNT FROM SYSTEMINI\nWHERE REC=:REC",
+      "INSERT INTO SYSTEMINI(REC,RESERVE1,RESERVE2,RESERVE3,RESERVE4,RESERVE5,SSTR)\n"
+      "VALUES(:REC,:RESERVE1,:RESERVE2,:RESERVE3,:RESERVE4,:RESERVE5,:SSTR)",
+      "UPDATE SYSTEMINI SET "
+      "RESERVE1=:RESERVE1,RESERVE2=:RESERVE2,RESERVE3=:RESERVE3,RESERVE4=:RESERVE4,RESERVE5=:RESERVE5,SSTR=:SSTR\n"
+      "WHERE REC=:REC",
+  };
   const bool started = !IBTransactionDEF.Active();
   try {
-    if (started) IBTransactionDEF.StartTransaction();
-    TIBQuery& q = IBQSysDefPut;
-    q.Close();
-    q.SQL = "SELECT COUNT(REC) AS RECCNT FROM SYSTEMINI\nWHERE REC=:REC";
-    q.ParamByName("REC").SetInteger(rec.REC);
-    q.Open();
-    const int count = q.FieldByName("RECCNT").AsInteger();
-    q.Close();
-    if (count > 0)
-      q.SQL =
-          "UPDATE SYSTEMINI SET "
-          "RESERVE1=:RESERVE1,RESERVE2=:RESERVE2,RESERVE3=:RESERVE3,RESERVE4=:RESERVE4,RESERVE5=:RESERVE5,SSTR=:SSTR\n"
-          "WHERE REC=:REC";
-    else
-      q.SQL =
-          "INSERT INTO SYSTEMINI(REC,RESERVE1,RESERVE2,RESERVE3,RESERVE4,RESERVE5,SSTR)\n"
-          "VALUES(:REC,:RESERVE1,:RESERVE2,:RESERVE3,:RESERVE4,:RESERVE5,:SSTR)";
-    q.ParamByName("REC").SetInteger(rec.REC);
-    q.ParamByName("RESERVE1").SetInteger(rec.RESERVE1);
-    q.ParamByName("RESERVE2").SetInteger(rec.RESERVE2);
-    q.ParamByName("RESERVE3").SetInteger(rec.RESERVE3);
-    q.ParamByName("RESERVE4").SetInteger(rec.RESERVE4);
-    q.ParamByName("RESERVE5").SetInteger(rec.RESERVE5);
-    q.ParamByName("SSTR").SetString(rec.SSTR);
-    q.ExecSQL();
-    q.Close();
-    if (started) IBTransactionDEF.Commit();
+    TTransactionScope tx(IBTransactionDEF);
+    WriteRowByKey(IBQSysDefPut, kSql, [&](TIBStatement& q, TRowStep step) {
+      q.ParamByName("REC").SetInteger(rec.REC);
+      if (step == TRowStep::Count) return;
+      q.ParamByName("RESERVE1").SetInteger(rec.RESERVE1);
+      q.ParamByName("RESERVE2").SetInteger(rec.RESERVE2);
+      q.ParamByName("RESERVE3").SetInteger(rec.RESERVE3);
+      q.ParamByName("RESERVE4").SetInteger(rec.RESERVE4);
+      q.ParamByName("RESERVE5").SetInteger(rec.RESERVE5);
+      q.ParamByName("SSTR").SetString(rec.SSTR);
+    });
     return true;
   } catch (const std::exception& e) {
     IBQSysDefPut.Close();
-    if (!started) throw;
+    if (!started) throw;  // the caller's transaction: the caller reports
     ReportFailure(e, "TDM.SetSysIni", kPutFailed);
-    RollbackQuietly(IBTransactionDEF);
   }
   return false;
 }
@@ -239,9 +218,8 @@ bool TDM::SetSysIni(const TSystemIniRec& rec) {
 
 void TDM::GetStyleColor(int32_t opCode, const std::string& styleName, std::string& text) {
   text.clear();
-  const bool started = !IBTransactionDEF.Active();
   try {
-    if (started) IBTransactionDEF.StartTransaction();
+    TTransactionScope tx(IBTransactionDEF);
     IBSQLDEF.Close();
     IBSQLDEF.SQL = "SELECT SSTR FROM STYLECOLOR\nWHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME";
     IBSQLDEF.ParamByName("OPCODE").SetInteger(opCode);
@@ -249,65 +227,54 @@ void TDM::GetStyleColor(int32_t opCode, const std::string& styleName, std::strin
     IBSQLDEF.ExecQuery();
     for (; !IBSQLDEF.Eof(); IBSQLDEF.Next()) text = IBSQLDEF.FieldByName("SSTR").AsString();
     IBSQLDEF.Close();
-    if (started) IBTransactionDEF.Commit();
   } catch (const std::exception&) {
     // Style colours are a convenience: a failure leaves the defaults.
     IBSQLDEF.Close();
-    if (started) RollbackQuietly(IBTransactionDEF);
   }
 }
 
-void TDM::PutStyleColor(int32_t opCode, const std::string& styleName, const std::string& text) {
-  const bool started = !IBTransactionDEF.Active();
-  try {
-    if (started) IBTransactionDEF.StartTransaction();
-    IBSQLDEF.Close();
-    IBSQLDEF.SQL = "SELECT COUNT(OPCODE) AS RECCNT FROM STYLECOLOR\nWHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME";
-    IBSQLDEF.ParamByName("OPCODE").SetInteger(opCode);
-    IBSQLDEF.ParamByName("STYLENAME").SetString(styleName);
-    IBSQLDEF.ExecQuery();
-    const int count = IBSQLDEF.FieldByName("RECCNT").AsInteger();
-    IBSQLDEF.Close();
-    if (count > 0)
-      IBSQLDEF.SQL =
-          "UPDATE STYLECOLOR SET "
-          "OPCODE=:OPCODE,STYLENAME=:STYLENAME,LINECOLOR1=:LINECOLOR1,LINECOLOR2=:LINECOLOR2,LINECOLOR3=:LINECOLOR3,"
-          "LINECOLOR4=:LINECOLOR4,LINECOLOR5=:LINECOLOR5,NETCOLOR1=:NETCOLOR1,NETCOLOR2=:NETCOLOR2,SSTR=:SSTR\n"
-          "WHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME";
-    else
-      IBSQLDEF.SQL =
-          "INSERT INTO "
-          "STYLECOLOR(OPCODE,STYLENAME,LINECOLOR1,LINECOLOR2,LINECOLOR3,LINECOLOR4,LINECOLOR5,NETCOLOR1,NETCOLOR2,SSTR)\n"
-          "VALUES(:OPCODE,:STYLENAME,:LINECOLOR1,:LINECOLOR2,:LINECOLOR3,:LINECOLOR4,:LINECOLOR5,:NETCOLOR1,:NETCOLOR2,:"
-          "SSTR)";
-    IBSQLDEF.ParamByName("OPCODE").SetInteger(opCode);
-    IBSQLDEF.ParamByName("STYLENAME").SetString(styleName);
+void TDM::WriteStyleColorRow(TIBSQL& q, int32_t opCode, const std::string& styleName, const std::string& text) {
+  static const TRowSql kSql{
+      "SELECT COUNT(OPCODE) AS RECCNT FROM STYLECOLOR\nWHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME",
+      "INSERT INTO "
+      "STYLECOLOR(OPCODE,STYLENAME,LINECOLOR1,LINECOLOR2,LINECOLOR3,LINECOLOR4,LINECOLOR5,NETCOLOR1,NETCOLOR2,SSTR)\n"
+      "VALUES(:OPCODE,:STYLENAME,:LINECOLOR1,:LINECOLOR2,:LINECOLOR3,:LINECOLOR4,:LINECOLOR5,:NETCOLOR1,:NETCOLOR2,:"
+      "SSTR)",
+      "UPDATE STYLECOLOR SET "
+      "OPCODE=:OPCODE,STYLENAME=:STYLENAME,LINECOLOR1=:LINECOLOR1,LINECOLOR2=:LINECOLOR2,LINECOLOR3=:LINECOLOR3,"
+      "LINECOLOR4=:LINECOLOR4,LINECOLOR5=:LINECOLOR5,NETCOLOR1=:NETCOLOR1,NETCOLOR2=:NETCOLOR2,SSTR=:SSTR\n"
+      "WHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME",
+  };
+  WriteRowByKey(q, kSql, [&](TIBStatement& st, TRowStep step) {
+    st.ParamByName("OPCODE").SetInteger(opCode);
+    st.ParamByName("STYLENAME").SetString(styleName);
+    if (step == TRowStep::Count) return;
     for (const char* c : {"LINECOLOR1", "LINECOLOR2", "LINECOLOR3", "LINECOLOR4", "LINECOLOR5", "NETCOLOR1", "NETCOLOR2"})
-      IBSQLDEF.ParamByName(c).SetInteger(-1);
-    IBSQLDEF.ParamByName("SSTR").SetString(text);
-    IBSQLDEF.ExecQuery();
-    IBSQLDEF.Close();
-    if (started) IBTransactionDEF.Commit();
+      st.ParamByName(c).SetInteger(-1);
+    st.ParamByName("SSTR").SetString(text);
+  });
+}
+
+void TDM::PutStyleColor(int32_t opCode, const std::string& styleName, const std::string& text) {
+  try {
+    TTransactionScope tx(IBTransactionDEF);
+    WriteStyleColorRow(IBSQLDEF, opCode, styleName, text);
   } catch (const std::exception&) {
     IBSQLDEF.Close();
-    if (started) RollbackQuietly(IBTransactionDEF);
   }
 }
 
 void TDM::DeleteLogonInfo() {
-  const bool started = !IBTransactionDEF.Active();
   try {
-    if (started) IBTransactionDEF.StartTransaction();
+    TTransactionScope tx(IBTransactionDEF);
     QueryDef.Close();
     QueryDef.SQL = "DELETE FROM LOGONUSERLIST WHERE OPCODE=:OPCODE";
     QueryDef.ParamByName("OPCODE").SetInteger(SystemDef.LogonId);
     QueryDef.ExecSQL();
     QueryDef.Close();
-    if (started) IBTransactionDEF.Commit();
   } catch (const std::exception& e) {
     QueryDef.Close();
     ReportFailure(e, "TDM.DeleteLogonInfo", "ログイン情報の削除に失敗しました。");
-    if (started) RollbackQuietly(IBTransactionDEF);
   }
 }
 
@@ -439,7 +406,7 @@ void TDM::LoadSysRegSettings() {
 bool TDM::fnGetSysDef() {
   TSystemDef& d = SystemDef;
   try {
-    if (!IBTransactionDEF.Active()) IBTransactionDEF.StartTransaction();
+    TTransactionScope tx(IBTransactionDEF);
     TIBQuery& q = IBQSysDefGet;
     q.Close();
     q.SQL = "SELECT * FROM SYSDEF WHERE OPCODE=:OPCODE";
@@ -535,14 +502,11 @@ bool TDM::fnGetSysDef() {
       }
       d.AppFont.CharSet = d.FontCharSet;
     }
-
-    if (IBTransactionDEF.Active()) IBTransactionDEF.Commit();
     return true;
   } catch (const std::exception& e) {
     IBQSysDefGet.Close();
     IBQSysDefPut.Close();
     ReportFailure(e, "TDM.fnGetSysDef", kGetFailed);
-    RollbackQuietly(IBTransactionDEF);
   }
   return false;
 }
@@ -620,7 +584,7 @@ bool TDM::fnPutSysDef() {
   if (d.R4Bit11 == 1) SetFlagBit(d.Reserve4, 11);
 
   try {
-    if (!IBTransactionDEF.Active()) IBTransactionDEF.StartTransaction();
+    TTransactionScope tx(IBTransactionDEF);
     TIBQuery& p = IBQSysDefPut;
     p.Close();
     std::string sql =
@@ -651,11 +615,9 @@ bool TDM::fnPutSysDef() {
     p.ParamByName("OPCODE").SetInteger(d.LogonId);
     p.ExecSQL();
     p.Close();
-    IBTransactionDEF.Commit();
   } catch (const std::exception& e) {
     IBQSysDefPut.Close();
     ReportFailure(e, "TDM.fnPutSysDef", kPutFailed);
-    RollbackQuietly(IBTransactionDEF);
     return false;
   }
   SaveSysRegSettings();

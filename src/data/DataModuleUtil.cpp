@@ -1,8 +1,8 @@
 // The data-check hook call and the journal-entry counts.
 #include "data/DataModule.h"
 #include "data/DbErrorReport.h"
-#include "data/DbQuietly.h"
 #include "data/uAccFunction.h"
+#include "platform/db/TransactionScope.h"
 
 int32_t TDM::CallDataCheckHook(const std::string& host, const std::string& folder, int32_t quiet, int32_t forced) {
   if (forced != 1 && SystemDef.DataCheckKbn != 1) return 1;
@@ -20,17 +20,11 @@ namespace {
 template <class Work>
 int32_t CountInTransaction(TIBTransaction& tr, const char* context, Work work) {
   const bool started = !tr.Active();
-  if (started) tr.StartTransaction();
   try {
-    const int32_t n = work();
-    if (started) tr.Commit();
-    return n;
+    TTransactionScope tx(tr, TTransactionScope::End::Commit);
+    return work();
   } catch (const EIBError& e) {
-    CommitQuietly(tr, started);
     if (started) ReportDbError(e, context, "", true);
-    throw;
-  } catch (const std::exception&) {
-    CommitQuietly(tr, started);
     throw;
   }
 }

@@ -13,6 +13,7 @@
 #include "data/uAccRecord.h"
 #include "platform/AsciiCase.h"
 #include "platform/TextLines.h"
+#include "platform/db/TransactionScope.h"
 
 namespace {
 
@@ -44,14 +45,18 @@ bool SchemaCountAboveZero(TIBQuery& q, const char* sql,
 }  // namespace
 
 bool TDM::fnExistence_Table(const std::string& table) {
-  return SchemaCountAboveZero(IBQACC1,
+  TIBQuery q;
+  UseCompanyDb(q);
+  return SchemaCountAboveZero(q,
                               "SELECT Count(*) FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME=:Table_NAME",
                               {{"Table_NAME", table}}, "TDM.fnExistence_Table",
                               "テーブルの存在情報の取得に失敗しました。");
 }
 
 bool TDM::fnExistence_Field(const std::string& table, const std::string& field) {
-  return SchemaCountAboveZero(IBQACC1,
+  TIBQuery q;
+  UseCompanyDb(q);
+  return SchemaCountAboveZero(q,
                               "SELECT count(*) FROM RDB$RELATION_FIELDS WHERE (RDB$RELATION_NAME=:TABLE_NAME) AND "
                               "(RDB$FIELD_NAME=:FIELD_NAME )",
                               {{"TABLE_NAME", table}, {"FIELD_NAME", field}}, "TDM.fnExistence_Field",
@@ -66,10 +71,8 @@ bool TDM::GetLinkSiwakeCount(int32_t kessanOnly, int32_t year) {
   };
   if (year < 0 || year > 2) return false;
   bool found = false;
-  bool started = false;
   try {
-    started = !IBTransactionDAT.Active();
-    if (started) IBTransactionDAT.StartTransaction();
+    TTransactionScope tx(IBTransactionDAT, TTransactionScope::End::CommitQuietly);
     std::string sql = std::string(kFrom[year]) + "\nWHERE (DELFLG=0) AND (TAISHAKU=1) AND (LINKKUB=:LINKKUB)";
     if (kessanOnly == 1) sql += "\nAND (MNUM=16)";
     IBQACC1.Close();
@@ -78,11 +81,9 @@ bool TDM::GetLinkSiwakeCount(int32_t kessanOnly, int32_t year) {
     IBQACC1.Open();
     found = !IBQACC1.Eof() && IBQACC1.FieldByName("RECCNT").AsInteger() > 0;
     IBQACC1.Close();
-    CommitQuietly(IBTransactionDAT, started);
   } catch (const std::exception&) {
     // The check is advisory: a failure counts as no linked entries.
     CloseQuietly(IBQACC1);
-    CommitQuietly(IBTransactionDAT, started);
   }
   return found;
 }
@@ -129,24 +130,20 @@ void TDM::DataPathToRec(const std::string& folder, int32_t& dataNo, int32_t& chi
     return;
   }
   if (ConnectMode != 1 && ConnectMode != 2) return;
-  bool started = false;
   try {
-    started = !IBTransactionDEF.Active();
-    if (started) IBTransactionDEF.StartTransaction();
+    TTransactionScope tx(IBTransactionDEF, TTransactionScope::End::CommitQuietly);
     IBSQLDEF.Close();
     IBSQLDEF.SQL = "SELECT REC FROM DATALIST\nWHERE (GROUPID=:GROUPID) AND (UPPER(PASNAME)=:PASNAME)";
     IBSQLDEF.ParamByName("GROUPID").SetInteger(SystemDef.GroupId);
     IBSQLDEF.ParamByName("PASNAME").SetString(ascii::Upper(folder));
     for (IBSQLDEF.ExecQuery(); !IBSQLDEF.Eof(); IBSQLDEF.Next()) dataNo = IBSQLDEF.FieldByName("REC").AsInteger();
     IBSQLDEF.Close();
-    CommitQuietly(IBTransactionDEF, started);
   } catch (const std::exception&) {
     // An unknown folder and an unreadable data list both give no number.
     try {
       IBSQLDEF.Close();
     } catch (const std::exception&) {
     }
-    CommitQuietly(IBTransactionDEF, started);
   }
 }
 

@@ -6,7 +6,6 @@
 
 #include "data/DataModule.h"
 #include "data/DbErrorReport.h"
-#include "data/DbQuietly.h"
 #include "data/uAccFunction.h"
 #include "data/uAccFunction2Win.h"
 #include "data/uAccFunctionDb.h"
@@ -16,6 +15,7 @@
 #include "platform/Paths.h"
 #include "platform/Registry.h"
 #include "platform/TextLines.h"
+#include "platform/db/TransactionScope.h"
 #include "platform/ini/IniFile.h"
 
 const std::array<const char*, 11> DataStatusNames = {
@@ -162,11 +162,9 @@ int TDataInfomation::GetDataInfoRec(TDataInfomationRec& rec) {
   InitDataInfoRec(rec);
   TDM& dm = *DM;
   const bool wasConnected = dm.IBDatabaseDAT.Connected();
-  bool started = false;
   try {
     if (!wasConnected) dm.IBDatabaseDAT.Open();
-    started = !dm.IBTransactionDAT.Active();
-    if (started) dm.IBTransactionDAT.StartTransaction();
+    TTransactionScope tx(dm.IBTransactionDAT, TTransactionScope::End::Commit);
 
     TIBQuery& q = dm.IBQACC1;
     q.Close();
@@ -223,18 +221,14 @@ int TDataInfomation::GetDataInfoRec(TDataInfomationRec& rec) {
 
     GetAccReg("基本設定", "＃USE", "整数", v, "0");
     rec.USEMYNUMBER = v.AsInteger();
-
-    if (started) dm.IBTransactionDAT.Commit();
     return 1;
   } catch (const EIBError& e) {
     dm.IBQACC1.Close();
-    CommitQuietly(dm.IBTransactionDAT, started);
     if (!wasConnected) dm.IBDatabaseDAT.ForceClose();
     if (e.IBErrorCode == kDsqlError) throw;
     ReportDbError(e, "TDataInfomation.GetDataInfoRec", kFailed, true);
   } catch (const std::exception&) {
     dm.IBQACC1.Close();
-    CommitQuietly(dm.IBTransactionDAT, started);
     if (!wasConnected) dm.IBDatabaseDAT.ForceClose();
     ShowErrorDetail(kFailed, "", uis::MsgKind::Error);
   }
@@ -361,11 +355,9 @@ int TDataInfomation::ReadIniFileServer(const std::string& host, const std::strin
   const std::string table = inData ? "DATALIST" : "DATALIST_EX";
 
   const bool defWasConnected = dm.IBDatabaseDEF.Connected();
-  bool started = false;
   try {
     if (!defWasConnected) dm.fnAccDefConnected("", false);
-    started = !dm.IBTransactionDEF.Active();
-    if (started) dm.IBTransactionDEF.StartTransaction();
+    TTransactionScope tx(dm.IBTransactionDEF, TTransactionScope::End::CommitQuietly);
     TIBSQL& q = dm.IBSQLDEF;
     q.Close();
     q.SQL =
@@ -395,14 +387,11 @@ int TDataInfomation::ReadIniFileServer(const std::string& host, const std::strin
       rec.VERSION2 = q.FieldByName("VER_TEXT").AsString();
     }
     q.Close();
-    CommitQuietly(dm.IBTransactionDEF, started);
   } catch (const EIBError& e) {
     ReportDbError(e, "TDataInfomation.ReadIniFile", "ロック情報の取得に失敗しました。", true);
     dm.IBSQLDEF.Close();
-    CommitQuietly(dm.IBTransactionDEF, started);
   } catch (const std::exception&) {
     dm.IBSQLDEF.Close();
-    CommitQuietly(dm.IBTransactionDEF, started);
   }
 
   int result = 0;

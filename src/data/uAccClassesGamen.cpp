@@ -4,11 +4,11 @@
 
 #include "data/DataModule.h"
 #include "data/DbErrorReport.h"
-#include "data/DbQuietly.h"
 #include "data/uAccFunction.h"
 #include "data/uAccRecord.h"
 #include "platform/AsciiCase.h"
 #include "platform/Encoding.h"
+#include "platform/db/TransactionScope.h"
 
 namespace {
 
@@ -28,15 +28,12 @@ std::string TrimBlanks(const std::string& s) {
 template <class Work>
 void InDefTransaction(const char* context, const char* message, Work work) {
   TIBTransaction& tr = DM->IBTransactionDEF;
-  bool started = false;
+  const bool started = !tr.Active();
   try {
-    started = !tr.Active();
-    if (started) tr.StartTransaction();
+    TTransactionScope tx(tr, TTransactionScope::End::Commit);
     work();
-    if (started) tr.Commit();
   } catch (const std::exception& e) {
     if (!started) throw;
-    CommitQuietly(tr);
     ReportFailure(e, context, message);
   }
 }
@@ -73,34 +70,8 @@ void TGamenKeyValue::HozonValue(const std::string& key, const std::string& text)
   SetKey(key);
   Value = TrimZenkaku(text);
   if (sjis::ByteLength(Value) > kValueBytes) Value = TrimZenkaku(sjis::CutToBytes(Value, kValueBytes));
-  InDefTransaction("TGamenValue.HozonValue", "画面値の保存に失敗しました。", [&] {
-    SQL.Close();
-    SQL.SQL = "SELECT COUNT(OPCODE) AS RECCNT FROM STYLECOLOR\nWHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME";
-    SQL.ParamByName("OPCODE").SetInteger(OpCode);
-    SQL.ParamByName("STYLENAME").SetString(StyleName);
-    SQL.ExecQuery();
-    const bool exists = !SQL.Eof() && SQL.FieldByName("RECCNT").AsInteger() != 0;
-    SQL.Close();
-    if (exists) {
-      SQL.SQL =
-          "UPDATE STYLECOLOR SET OPCODE=:OPCODE,STYLENAME=:STYLENAME,LINECOLOR1=:LINECOLOR1,LINECOLOR2=:LINECOLOR2,"
-          "LINECOLOR3=:LINECOLOR3,LINECOLOR4=:LINECOLOR4,LINECOLOR5=:LINECOLOR5,NETCOLOR1=:NETCOLOR1,"
-          "NETCOLOR2=:NETCOLOR2,SSTR=:SSTR\nWHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME";
-    } else {
-      SQL.SQL =
-          "INSERT INTO STYLECOLOR(OPCODE,STYLENAME,LINECOLOR1,LINECOLOR2,LINECOLOR3,LINECOLOR4,LINECOLOR5,NETCOLOR1,"
-          "NETCOLOR2,SSTR)\nVALUES(:OPCODE,:STYLENAME,:LINECOLOR1,:LINECOLOR2,:LINECOLOR3,:LINECOLOR4,:LINECOLOR5,"
-          ":NETCOLOR1,:NETCOLOR2,:SSTR)";
-    }
-    SQL.ParamByName("OPCODE").SetInteger(OpCode);
-    SQL.ParamByName("STYLENAME").SetString(StyleName);
-    for (const char* colour : {"LINECOLOR1", "LINECOLOR2", "LINECOLOR3", "LINECOLOR4", "LINECOLOR5", "NETCOLOR1",
-                               "NETCOLOR2"})
-      SQL.ParamByName(colour).SetInteger(-1);
-    SQL.ParamByName("SSTR").SetString(Value);
-    SQL.ExecQuery();
-    SQL.Close();
-  });
+  InDefTransaction("TGamenValue.HozonValue", "画面値の保存に失敗しました。",
+                   [&] { TDM::WriteStyleColorRow(SQL, OpCode, StyleName, Value); });
 }
 
 void TGamenKeyValue::ClearValue() { Value.clear(); }

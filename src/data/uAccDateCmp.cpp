@@ -6,6 +6,7 @@
 
 #include "platform/db/IBDatabase.h"
 #include "platform/db/IBSQL.h"
+#include "platform/db/TransactionScope.h"
 
 TGengoArray GengoArray;
 
@@ -45,12 +46,8 @@ void InitGengoTable() {
 
 void LoadGengoTableFrom(TIBDatabase& db, TIBTransaction& tr) {
   GengoArray.clear();
-  bool started = false;
   try {
-    if (!tr.InTransaction()) {
-      tr.StartTransaction();
-      started = true;
-    }
+    TTransactionScope tx(tr, TTransactionScope::End::CommitQuietly);
     TIBSQL q;
     q.SetDatabase(&db);
     q.SetTransaction(&tr);
@@ -75,16 +72,6 @@ void LoadGengoTableFrom(TIBDatabase& db, TIBTransaction& tr) {
   } catch (const std::exception&) {
     // A half-read table would hide the built-in eras behind empty rows.
     GengoArray.clear();
-  }
-  if (started) {
-    try {
-      tr.Commit();
-    } catch (const std::exception&) {
-      try {
-        tr.Rollback();
-      } catch (const std::exception&) {
-      }
-    }
   }
   if (GengoArray.empty()) InitGengoTable();
 }

@@ -15,12 +15,14 @@
 #include <vector>
 
 #include "data/DataModule.h"
+#include "data/DbRows.h"
 #include "data/uAccFunction.h"
 #include "platform/Encoding.h"
 #include "platform/Folders.h"
 #include "platform/Paths.h"
 #include "platform/SystemInfo.h"
 #include "platform/TextLines.h"
+#include "platform/db/TransactionScope.h"
 
 // ---------------------------------------------------------------------------
 // TAccValue
@@ -205,30 +207,6 @@ std::string GetPCName() {
 
 namespace {
 
-// Starts IBTransactionDAT when it is not active; commits or rolls back only what it started.
-class StoreTransaction {
- public:
-  StoreTransaction() : tr_(DM->IBTransactionDAT), started_(!tr_.Active()) {
-    if (started_) tr_.StartTransaction();
-  }
-  ~StoreTransaction() {
-    if (started_ && tr_.Active()) {
-      try {
-        tr_.Rollback();
-      } catch (const std::exception&) {
-        // The error that got us here is the one the caller must see.
-      }
-    }
-  }
-  void Done() {
-    if (started_) tr_.Commit();
-  }
-
- private:
-  TIBTransaction& tr_;
-  bool started_;
-};
-
 std::unique_ptr<TIBQuery> StoreQuery() {
   if (!DM) throw std::logic_error("the data module is not created");
   return CreateAccQuery("ACCDAT", false);
@@ -283,7 +261,7 @@ std::string WritePictureFile(const std::string& bytes, const std::string& ext) {
 void GetAccReg(const std::string& group, const std::string& key, const std::string& type, TAccValue& value,
                const std::string& def) {
   auto q = StoreQuery();
-  StoreTransaction tr;
+  TTransactionScope tx(DM->IBTransactionDAT);
   q->SQL = "SELECT ATYPE,ATEXT FROM ACCREG WHERE AGROUP=:AGROUP AND ACODE=:ACODE ";
   q->ParamByName("AGROUP").SetString(group);
   q->ParamByName("ACODE").SetString(key);
@@ -310,49 +288,41 @@ void GetAccReg(const std::string& group, const std::string& key, const std::stri
   else if (type == "実数") value = TAccValue::Real(TAccValue(text).AsDouble());
   else value = TAccValue("Data Type Error");
   q->Close();
-  tr.Done();
 }
 
 void PutAccReg(const std::string& group, const std::string& key, const std::string& type, const TAccValue& value) {
+  static const TRowSql kSql{
+      "SELECT COUNT(AGROUP) AS RECCNT FROM ACCREG\nWHERE (AGROUP=:AGROUP) AND (ACODE=:ACODE)",
+      "INSERT INTO ACCREG(AGROUP,ACODE,ATYPE,ATEXT)\nVALUES(:AGROUP,:ACODE,:ATYPE,:ATEXT)",
+      "UPDATE ACCREG SET ATEXT=:ATEXT\nWHERE AGROUP=:AGROUP AND ACODE=:ACODE",
+  };
   auto q = StoreQuery();
-  StoreTransaction tr;
-  q->SQL = "SELECT COUNT(AGROUP) AS RECCNT FROM ACCREG\nWHERE (AGROUP=:AGROUP) AND (ACODE=:ACODE)";
-  q->ParamByName("AGROUP").SetString(group);
-  q->ParamByName("ACODE").SetString(key);
-  q->Open();
-  const int count = q->FieldByName("RECCNT").AsInteger();
-  q->Close();
-  if (count != 0) {
-    q->SQL = "UPDATE ACCREG SET ATEXT=:ATEXT\nWHERE AGROUP=:AGROUP AND ACODE=:ACODE";
-  } else {
-    q->SQL = "INSERT INTO ACCREG(AGROUP,ACODE,ATYPE,ATEXT)\nVALUES(:AGROUP,:ACODE,:ATYPE,:ATEXT)";
-    q->ParamByName("ATYPE").SetString(type);
-  }
-  q->ParamByName("AGROUP").SetString(group);
-  q->ParamByName("ACODE").SetString(key);
-  std::string text;
-  if (AccValueToText(type, value, text)) q->ParamByName("ATEXT").SetString(text);
-  else q->ParamByName("ATEXT").SetNull();
-  q->ExecSQL();
-  q->Close();
-  tr.Done();
+  TTransactionScope tx(DM->IBTransactionDAT);
+  WriteRowByKey(*q, kSql, [&](TIBStatement& st, TRowStep step) {
+    st.ParamByName("AGROUP").SetString(group);
+    st.ParamByName("ACODE").SetString(key);
+    if (step == TRowStep::Count) return;
+    if (step == TRowStep::Insert) st.ParamByName("ATYPE").SetString(type);
+    std::string text;
+    if (AccValueToText(type, value, text)) st.ParamByName("ATEXT").SetString(text);
+    else st.ParamByName("ATEXT").SetNull();
+  });
 }
 
 void DeleteAccReg(const std::string& group, const std::string& key) {
   auto q = StoreQuery();
-  StoreTransaction tr;
+  TTransactionScope tx(DM->IBTransactionDAT);
   q->SQL = "DELETE FROM ACCREG\nWHERE (AGROUP=:AGROUP) AND (ACODE=:ACODE)";
   q->ParamByName("AGROUP").SetString(group);
   q->ParamByName("ACODE").SetString(key);
   q->ExecSQL();
   q->Close();
-  tr.Done();
 }
 
 void GetAccRegBlob(const std::string& group, const std::string& key, const std::string& /*type*/,
                    TAccValue& value) {
   auto q = StoreQuery();
-  StoreTransaction tr;
+  TTransactionScope tx(DM->IBTransactionDAT);
   q->SQL = "SELECT FGROUP,FKEY,FTYPE,FVALUE FROM ACCREG_BLOB_BINARY\nWHERE FGROUP=:FGROUP AND FKEY=:FKEY";
   q->ParamByName("FGROUP").SetString(group);
   q->ParamByName("FKEY").SetString(key);
@@ -367,29 +337,23 @@ void GetAccRegBlob(const std::string& group, const std::string& key, const std::
     }
   }
   q->Close();
-  tr.Done();
 }
 
 void PutAccRegBlob(const std::string& group, const std::string& key, const std::string& type, const TAccValue& value) {
+  static const TRowSql kSql{
+      "SELECT COUNT(FGROUP) AS RECCNT FROM ACCREG_BLOB_BINARY\nWHERE (FGROUP=:FGROUP) AND (FKEY=:FKEY)",
+      "INSERT INTO ACCREG_BLOB_BINARY(FGROUP,FKEY,FTYPE,FVALUE)\nVALUES(:FGROUP,:FKEY,:FTYPE,:FVALUE)",
+      "UPDATE ACCREG_BLOB_BINARY SET FTYPE=:FTYPE,FVALUE=:FVALUE\nWHERE FGROUP=:FGROUP AND FKEY=:FKEY",
+  };
   auto q = StoreQuery();
-  StoreTransaction tr;
-  q->SQL = "SELECT COUNT(FGROUP) AS RECCNT FROM ACCREG_BLOB_BINARY\nWHERE (FGROUP=:FGROUP) AND (FKEY=:FKEY)";
-  q->ParamByName("FGROUP").SetString(group);
-  q->ParamByName("FKEY").SetString(key);
-  q->Open();
-  const int count = q->FieldByName("RECCNT").AsInteger();
-  q->Close();
-  if (count != 0)
-    q->SQL = "UPDATE ACCREG_BLOB_BINARY SET FTYPE=:FTYPE,FVALUE=:FVALUE\nWHERE FGROUP=:FGROUP AND FKEY=:FKEY";
-  else
-    q->SQL = "INSERT INTO ACCREG_BLOB_BINARY(FGROUP,FKEY,FTYPE,FVALUE)\nVALUES(:FGROUP,:FKEY,:FTYPE,:FVALUE)";
-  q->ParamByName("FGROUP").SetString(group);
-  q->ParamByName("FKEY").SetString(key);
-  q->ParamByName("FTYPE").SetString(type);
-  if (IsPictureType(type)) q->ParamByName("FVALUE").SetBlob(ReadWholeFile(value.AsString()));
-  else if (type == "メモ") q->ParamByName("FVALUE").SetBlob(sjis::FromUtf8(MemoText(value.AsString())));
-  else q->ParamByName("FVALUE").SetNull();
-  q->ExecSQL();
-  q->Close();
-  tr.Done();
+  TTransactionScope tx(DM->IBTransactionDAT);
+  WriteRowByKey(*q, kSql, [&](TIBStatement& st, TRowStep step) {
+    st.ParamByName("FGROUP").SetString(group);
+    st.ParamByName("FKEY").SetString(key);
+    if (step == TRowStep::Count) return;
+    st.ParamByName("FTYPE").SetString(type);
+    if (IsPictureType(type)) st.ParamByName("FVALUE").SetBlob(ReadWholeFile(value.AsString()));
+    else if (type == "メモ") st.ParamByName("FVALUE").SetBlob(sjis::FromUtf8(MemoText(value.AsString())));
+    else st.ParamByName("FVALUE").SetNull();
+  });
 }

@@ -72,7 +72,7 @@ bool EasyEncode(TEasyEncodeInfo& info) {
   return true;
 }
 
-bool EasyDecode(TEasyEncodeInfo& info) {
+void EasyDecode(TEasyEncodeInfo& info) {
   const std::string coded = info.CodedText.substr(0, kMaxText);
   KeySum key(info.Key);
   std::string plain;
@@ -84,7 +84,6 @@ bool EasyDecode(TEasyEncodeInfo& info) {
     plain += c;
   }
   info.PlainText = UpToZero(plain);
-  return true;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -28,10 +28,11 @@ inline constexpr int32_t kDataPasswordLength = 8;
 // Both lengths 0 and both texts empty; the key stays.
 void InitEasyEncode(TEasyEncodeInfo& info);
 // Pads PlainText with A, B, ... Z, A ... by TargetLength - SourceLength characters, then codes
-// it into CodedText. Always true.
+// it into CodedText. Always true; callers that store the coded text test the answer all the same.
 bool EasyEncode(TEasyEncodeInfo& info);
-// Restores at most SourceLength characters of CodedText into PlainText. Always true.
-bool EasyDecode(TEasyEncodeInfo& info);
+// Restores at most SourceLength characters of CodedText into PlainText. A character outside
+// the alphabet ends the plain text there (a text that does not decode gives an empty one).
+void EasyDecode(TEasyEncodeInfo& info);
 
 // The codes of P_Check1: the store form of a text, and the read form of a store form.
 inline constexpr const char* kProtectStoreCode = "902";

@@ -8,6 +8,7 @@
 #include "data/uAccTaxCmp.h"
 #include "platform/UiServices.h"
 #include "platform/db/IBSQL.h"
+#include "platform/db/TransactionScope.h"
 #include "tax/z5TaxCul_H.h"
 
 namespace {
@@ -131,58 +132,47 @@ void AggregateJournals() {
   if (!q || !DM) throw std::runtime_error("会社データベースに接続されていません。");
 
   // The refund-detail tables and the journal are read in one snapshot, so both see one state
-  // of the data. A snapshot left active by an earlier failure is ended first.
-  TIBTransaction& snapshot = DM->IBTransactionDATSS;
-  if (snapshot.Active()) snapshot.Commit();
-  snapshot.StartTransaction();
-  try {
-    LoadRefundDetails();
+  // of the data. A snapshot left active by an earlier failure is ended first. After a failure
+  // the snapshot is rolled back: it only read, and an open one would hold back the engine's
+  // garbage collection until the next pass.
+  TTransactionScope snapshot(DM->IBTransactionDATSS, TTransactionScope::End::CommitOrRollback,
+                             TTransactionScope::Begin::Afresh);
+  LoadRefundDetails();
 
-    q->SQL =
-        "SELECT S.HIZUKE,S.TAISHAKU,S.KCODE,S.TAXCODE,S.TAXDC,S.NUK,S.ZEI,S.RIT,S.AUTCALCU,S.ZEIRITUNO,"
-        "S.R_KCODE,KM.GROUPM0,KM.BLDAC,KM.DAC,S2.LINKKUB FROM SIWAKE S\n"
-        "INNER JOIN KAMOKUMST KM ON (S.KCODE=KM.KCODE)\n"
-        "INNER JOIN SIWAKE2   S2 ON (S.REC=S2.REC)\n"
-        "WHERE (S.DELFLG=0) AND (S.HIZUKE>=:DT1) AND (S.HIZUKE<=:DT2)";
-    // HIZUKE is a date: the period's days are bound as dates, both ends included.
-    q->ParamByName("DT1").SetDate(TaxPar.KIKAN_KAISI);
-    q->ParamByName("DT2").SetDate(TaxPar.KIKAN_SYURYO);
+  q->SQL =
+      "SELECT S.HIZUKE,S.TAISHAKU,S.KCODE,S.TAXCODE,S.TAXDC,S.NUK,S.ZEI,S.RIT,S.AUTCALCU,S.ZEIRITUNO,"
+      "S.R_KCODE,KM.GROUPM0,KM.BLDAC,KM.DAC,S2.LINKKUB FROM SIWAKE S\n"
+      "INNER JOIN KAMOKUMST KM ON (S.KCODE=KM.KCODE)\n"
+      "INNER JOIN SIWAKE2   S2 ON (S.REC=S2.REC)\n"
+      "WHERE (S.DELFLG=0) AND (S.HIZUKE>=:DT1) AND (S.HIZUKE<=:DT2)";
+  // HIZUKE is a date: the period's days are bound as dates, both ends included.
+  q->ParamByName("DT1").SetDate(TaxPar.KIKAN_KAISI);
+  q->ParamByName("DT2").SetDate(TaxPar.KIKAN_SYURYO);
 
-    const TTaxAccounts taxAccounts = TTaxAccounts::FromAccInf();
-    TJournalLine line;
-    int sincePump = 0;
-    for (q->ExecQuery(); !q->Eof(); q->Next()) {
-      line.HIZUKE = q->Fields(0).AsDateTime();
-      line.TAISHAKU = q->Fields(1).AsInteger();
-      line.KCODE = q->Fields(2).AsString();
-      line.TAXCODE = q->Fields(3).AsInteger();
-      line.TAXDC = q->Fields(4).AsInteger();
-      line.NUK = q->Fields(5).AsCurrency();
-      line.ZEI = q->Fields(6).AsCurrency();
-      line.RIT = q->Fields(7).AsCurrency();
-      line.AUTCALCU = q->Fields(8).AsInteger();
-      line.ZEIRITUNO = q->Fields(9).AsInteger();
-      line.R_KCODE = q->Fields(10).AsString();
-      line.GROUPM0 = q->Fields(11).AsString();
-      line.BLDAC = q->Fields(12).AsInteger();
-      line.DAC = q->Fields(13).AsInteger();
-      line.LINKKUB = q->Fields(14).AsInteger();
-      AccumulateJournalLine(line, taxAccounts);
-      if (++sincePump == kLinesPerEventPump) {
-        sincePump = 0;
-        uis::Ui().ProcessPendingEvents();
-      }
+  const TTaxAccounts taxAccounts = TTaxAccounts::FromAccInf();
+  TJournalLine line;
+  int sincePump = 0;
+  for (q->ExecQuery(); !q->Eof(); q->Next()) {
+    line.HIZUKE = q->Fields(0).AsDateTime();
+    line.TAISHAKU = q->Fields(1).AsInteger();
+    line.KCODE = q->Fields(2).AsString();
+    line.TAXCODE = q->Fields(3).AsInteger();
+    line.TAXDC = q->Fields(4).AsInteger();
+    line.NUK = q->Fields(5).AsCurrency();
+    line.ZEI = q->Fields(6).AsCurrency();
+    line.RIT = q->Fields(7).AsCurrency();
+    line.AUTCALCU = q->Fields(8).AsInteger();
+    line.ZEIRITUNO = q->Fields(9).AsInteger();
+    line.R_KCODE = q->Fields(10).AsString();
+    line.GROUPM0 = q->Fields(11).AsString();
+    line.BLDAC = q->Fields(12).AsInteger();
+    line.DAC = q->Fields(13).AsInteger();
+    line.LINKKUB = q->Fields(14).AsInteger();
+    AccumulateJournalLine(line, taxAccounts);
+    if (++sincePump == kLinesPerEventPump) {
+      sincePump = 0;
+      uis::Ui().ProcessPendingEvents();
     }
-    q->Close();
-    snapshot.Commit();
-  } catch (...) {
-    // A read-only snapshot: nothing to keep, and an open one would hold back the engine's
-    // garbage collection until the next pass.
-    try {
-      if (snapshot.Active()) snapshot.Rollback();
-    } catch (...) {
-      // The failure that brought us here is the one to report.
-    }
-    throw;
   }
+  q->Close();
 }

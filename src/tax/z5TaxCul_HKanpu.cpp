@@ -9,6 +9,7 @@
 #include "data/uAccRecord.h"
 #include "data/uAccTaxCmp.h"
 #include "platform/db/IBQuery.h"
+#include "platform/db/TransactionScope.h"
 #include "tax/z5TaxCul_H.h"
 
 namespace {
@@ -276,60 +277,46 @@ void ClearRefundJournalGrids() {
 void LoadRefundDetails() {
   std::unique_ptr<TIBQuery> q = CreateAccQuery("ACCDAT", true);
   if (!q || !DM) throw std::runtime_error("会社データベースに接続されていません。");
-  TIBTransaction& snapshot = DM->IBTransactionDATSS;
-  const bool started = !snapshot.Active();
-  if (started) snapshot.StartTransaction();
-  try {
-    const int32_t dataType = AccInf.DATATYPE;
+  // Inside the caller's snapshot the tables are read there; otherwise in one of their own,
+  // which a failure rolls back.
+  TTransactionScope snapshot(DM->IBTransactionDATSS);
+  const int32_t dataType = AccInf.DATATYPE;
 
-    q->SQL =
-        "SELECT ZEIKBN,KANPURIYUU01,KANPURIYUU02,KANPURIYUUOTHER,KANPURIYUUOTHERTEXT01,"
-        "KANPURIYUUOTHERTEXT02,KANPURIYUUOTHERTEXT03,\n"
-        "YUSYUTU_KINYUKIKAN,YUSYUTU_KINYUKIKANKBN,YUSYUTU_KINYUMISE,YUSYUTU_KINYUMISEKBN,"
-        "YUSYUTU_KINYUKOZAKBN,YUSYUTU_KINYUKOZANO,YUSYUTU_TUKANSIMEI,YUSYUTU_TUKANJYUSYO,\n"
-        "SIIREKIN_ZEIGAKU,SIIREKIN_OTHERSYOTOKU_NAME,TOKUSYUJIJYO_NEN,TOKUSYUJIJYOTEXT01,"
-        "TOKUSYUJIJYOTEXT02,TOKUSYUJIJYOTEXT03,SONOTA\n"
-        "FROM KANPU_SINKOKU\n"
-        "WHERE (REC=1)";
-    for (q->Open(); !q->Eof(); q->Next()) {
-      if (IsCorporate(dataType)) {
-        ReadHeader(KanpuMeisai_Hojin, *q);
-      } else if (dataType == 2) {
-        TKanpuMeisai_Kojin& k = KanpuMeisai_Kojin;
-        ReadHeader(k, *q);
-        k.SIIREKIN_OTHERSYOTOKU_NAME = q->FieldByName("SIIREKIN_OTHERSYOTOKU_NAME").AsString();
-        k.TOKUSYUJIJYO_NEN = q->FieldByName("TOKUSYUJIJYO_NEN").AsInteger();
-      }
+  q->SQL =
+      "SELECT ZEIKBN,KANPURIYUU01,KANPURIYUU02,KANPURIYUUOTHER,KANPURIYUUOTHERTEXT01,"
+      "KANPURIYUUOTHERTEXT02,KANPURIYUUOTHERTEXT03,\n"
+      "YUSYUTU_KINYUKIKAN,YUSYUTU_KINYUKIKANKBN,YUSYUTU_KINYUMISE,YUSYUTU_KINYUMISEKBN,"
+      "YUSYUTU_KINYUKOZAKBN,YUSYUTU_KINYUKOZANO,YUSYUTU_TUKANSIMEI,YUSYUTU_TUKANJYUSYO,\n"
+      "SIIREKIN_ZEIGAKU,SIIREKIN_OTHERSYOTOKU_NAME,TOKUSYUJIJYO_NEN,TOKUSYUJIJYOTEXT01,"
+      "TOKUSYUJIJYOTEXT02,TOKUSYUJIJYOTEXT03,SONOTA\n"
+      "FROM KANPU_SINKOKU\n"
+      "WHERE (REC=1)";
+  for (q->Open(); !q->Eof(); q->Next()) {
+    if (IsCorporate(dataType)) {
+      ReadHeader(KanpuMeisai_Hojin, *q);
+    } else if (dataType == 2) {
+      TKanpuMeisai_Kojin& k = KanpuMeisai_Kojin;
+      ReadHeader(k, *q);
+      k.SIIREKIN_OTHERSYOTOKU_NAME = q->FieldByName("SIIREKIN_OTHERSYOTOKU_NAME").AsString();
+      k.TOKUSYUJIJYO_NEN = q->FieldByName("TOKUSYUJIJYO_NEN").AsInteger();
     }
-    q->Close();
-
-    q->SQL =
-        "SELECT REC,ROWNO,SYURUI,KEIZOKU,HIZUKE,KINGAKU,SIMEI,JYUSYO,SHOHIN,ZEIKAN,SONOTA\n"
-        "FROM KANPU_SINKOKU_TORIHIKI\n"
-        "ORDER BY REC,ROWNO";
-    if (IsCorporate(dataType))
-      LoadLists(KanpuMeisai_Hojin, *q);
-    else if (dataType == 2)
-      LoadLists(KanpuMeisai_Kojin, *q);
-
-    q->SQL =
-        "SELECT REC,ROWNO,NYURYOKUKBN,KESSANKIN,NOTKAZEISIIREKIN,KAZEISIIREKIN,SONOTA\n"
-        "FROM KANPU_SINKOKU_SIIREKIN\n"
-        "ORDER BY REC,ROWNO";
-    LoadStatements(*q);
-
-    if (started) snapshot.Commit();
-  } catch (...) {
-    // Only a transaction started here is ended here; the caller's stays the caller's.
-    if (started) {
-      try {
-        if (snapshot.Active()) snapshot.Rollback();
-      } catch (...) {
-        // The failure that brought us here is the one to report.
-      }
-    }
-    throw;
   }
+  q->Close();
+
+  q->SQL =
+      "SELECT REC,ROWNO,SYURUI,KEIZOKU,HIZUKE,KINGAKU,SIMEI,JYUSYO,SHOHIN,ZEIKAN,SONOTA\n"
+      "FROM KANPU_SINKOKU_TORIHIKI\n"
+      "ORDER BY REC,ROWNO";
+  if (IsCorporate(dataType))
+    LoadLists(KanpuMeisai_Hojin, *q);
+  else if (dataType == 2)
+    LoadLists(KanpuMeisai_Kojin, *q);
+
+  q->SQL =
+      "SELECT REC,ROWNO,NYURYOKUKBN,KESSANKIN,NOTKAZEISIIREKIN,KAZEISIIREKIN,SONOTA\n"
+      "FROM KANPU_SINKOKU_SIIREKIN\n"
+      "ORDER BY REC,ROWNO";
+  LoadStatements(*q);
 }
 
 void AccumulateRefundDetail(bool counterIsTaxAccount, int32_t TAISHAKU, const std::string& GROUPM0,

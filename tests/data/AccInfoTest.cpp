@@ -15,6 +15,7 @@
 #include "fixtures/FixtureDb.h"
 #include "fixtures/Installation.h"
 #include "platform/DateTime.h"
+#include "platform/db/TransactionScope.h"
 #include "support/ScriptedUi.h"
 
 namespace {
@@ -133,6 +134,59 @@ TEST_F(AccInfo, CorporationPeriodsYearTablesAndStandardAccounts) {
   EXPECT_EQ(RegText(co, "減価償却設定", "250%定率法で償却する経過措置"), "0");
   EXPECT_EQ(RegText(co, "通信設定", "クラウド区分"), "0");
   EXPECT_EQ(RegText(co, "基本設定", "データパスワードV2"), "");  // data version 10 reads it
+}
+
+TEST_F(AccInfo, LookupsKeepTheCallersCursorOnTheSharedCompanyQuery) {
+  // A caller walks rows on the module's company query and looks up, for each row, what the
+  // load looks up: the lookups must not close or replace the cursor it stands on.
+  Company& co = Add(CompanySpec::Corporation());
+  Exec(co, {"INSERT INTO TUSIN_ID (REC, HOLDER, PASWORD) VALUES (1, 'H1', 'P1')",
+            "INSERT INTO ACCTOTALNAME (REC, KGROUP, PLUSNAME) VALUES (1, '5880', '販売費計')"});
+  const int64_t accounts = Scalar(co.DbFile(), "SELECT COUNT(*) FROM ACCDEF2");
+  ASSERT_GE(accounts, 2);
+  ASSERT_TRUE(Load(co));
+
+  TTransactionScope tx(DM->IBTransactionDAT);
+  TIBQuery& q = DM->IBQACC1;
+  q.SQL =
+      "SELECT A.KNAME,A.KCODE,K.USERCODE FROM ACCDEF2 A\nINNER JOIN KAMOKUMST K ON (A.KCODE=K.KCODE)\n"
+      "ORDER BY A.KNAME";
+  int64_t rows = 0;
+  for (q.Open(); !q.Eof(); q.Next(), ++rows) {
+    const std::string kname = q.FieldByName("KNAME").AsString();
+    SCOPED_TRACE(kname);
+    std::string kcode, userCode, byCode, total;
+    DM->SetSystemCode(kname, kcode, userCode);
+    DM->GetUserCode(kcode, byCode);
+    DM->fnGetAccTotalName("5880", "PLUSNAME", total);
+    DM->GetTusinId(1, 1);
+    EXPECT_EQ(kcode, q.FieldByName("KCODE").AsString());
+    EXPECT_EQ(userCode, q.FieldByName("USERCODE").AsString());
+    EXPECT_EQ(byCode, userCode);
+    EXPECT_EQ(total, "販売費計");
+    EXPECT_EQ(AccInf.TusinHolder[1], "H1");
+  }
+  EXPECT_EQ(rows, accounts);
+  EXPECT_TRUE(DM->IBTransactionDAT.Active()) << "the lookups leave the caller's transaction running";
+  q.Close();
+}
+
+TEST_F(AccInfo, ALoadInsideTheCallersTransactionLeavesItRunning) {
+  Company& co = Add(CompanySpec::Corporation());
+  Open(DM->IBDatabaseDAT, co.DbFile());
+  DM->IBTransactionDAT.StartTransaction();
+  TIBSQL pending;
+  pending.SetDatabase(&DM->IBDatabaseDAT);
+  pending.SetTransaction(&DM->IBTransactionDAT);
+  pending.SQL = "UPDATE ACCDEF1 SET SHOUGOU = '未確定'";
+  pending.ExecQuery();
+
+  ASSERT_TRUE(DM->fnGetAccInfo());
+  EXPECT_EQ(AccInf.SHOUGOU, "未確定");  // read in the caller's transaction
+  ASSERT_TRUE(DM->IBTransactionDAT.Active());
+  DM->IBTransactionDAT.Rollback();
+  EXPECT_EQ(Scalar(co.DbFile(), "SELECT COUNT(*) FROM ACCDEF1 WHERE SHOUGOU = '未確定'"), 0)
+      << "the load committed the caller's work";
 }
 
 TEST_F(AccInfo, InputStartAndRecordedPreviousYears) {

@@ -248,3 +248,19 @@ TEST_F(SystemSettings, ALoadThatCannotReadIsReportedAndFails) {
   EXPECT_EQ(ui_.messages[0].lines[1], "アプリケーションを終了します。");
   EXPECT_FALSE(DM->IBTransactionDEF.Active());
 }
+
+TEST_F(SystemSettings, LoadAndSaveInsideTheCallersTransactionLeaveItRunning) {
+  UseOperator(57);
+  const std::string row = " FROM SYSDEF WHERE OPCODE = " + std::to_string(SystemDef.LogonId);
+  ASSERT_TRUE(DM->fnGetSysDef());
+  const int64_t storedSize = Count("SELECT FONTSIZE" + row);
+
+  DM->IBTransactionDEF.StartTransaction();
+  ASSERT_TRUE(DM->fnGetSysDef());
+  SystemDef.FontSize = static_cast<int32_t>(storedSize) + 1;
+  ASSERT_TRUE(DM->fnPutSysDef());
+  ASSERT_TRUE(DM->IBTransactionDEF.Active());
+  DM->IBTransactionDEF.Rollback();
+  EXPECT_EQ(Count("SELECT FONTSIZE" + row), storedSize) << "the save committed the caller's work";
+  EXPECT_TRUE(ui_.messages.empty());
+}

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <limits>
 #include <memory>
+#include <stdexcept>
 
 #include "platform/Currency.h"
 #include "platform/DateTime.h"
@@ -14,6 +15,8 @@
 #include "platform/db/IBSQL.h"
 #include "platform/db/IBScript.h"
 #include "platform/db/IBStoredProc.h"
+#include "platform/db/SqlText.h"
+#include "platform/db/TransactionScope.h"
 #include "fixtures/FixtureDb.h"
 #include "support/ScratchDb.h"
 #include "support/TempDir.h"
@@ -35,6 +38,13 @@ class DbTest : public ::testing::Test, public ScratchDb {
     q.Close();
     if (started) tr.Commit();
     return n;
+  }
+  // A statement in whatever transaction `tr` has running.
+  void Run(const std::string& sql) {
+    TIBSQL q;
+    q.SetDatabase(&db);
+    q.SQL = sql;
+    q.ExecQuery();
   }
 };
 
@@ -229,6 +239,34 @@ TEST(DbParams, NamesAreFoundOutsideLiteralsAndComments) {
   }
 }
 
+TEST(DbParams, QuotedPiecesAndCommentsAreSkippedWhole) {
+  using ibdb::SqlPiece;
+  struct Case {
+    const char* sql;
+    size_t at;
+    SqlPiece piece;
+    size_t end;
+  };
+  const Case cases[] = {
+      {"A='it''s' B", 2, SqlPiece::Quoted, 9},
+      {"\"a \"\"b\"\"\" ", 0, SqlPiece::Quoted, 9},
+      {"X 'never closed", 2, SqlPiece::Quoted, 15},
+      {"-- note\nNEXT", 0, SqlPiece::LineComment, 7},  // the line break is not part of it
+      {"A -- to the end", 2, SqlPiece::LineComment, 15},
+      {"/* a\n*/B", 0, SqlPiece::BlockComment, 7},
+      {"/* never closed", 0, SqlPiece::BlockComment, 15},
+      {"A-B/C", 1, SqlPiece::None, 1},
+      {"A-B/C", 3, SqlPiece::None, 3},
+      {"A", 1, SqlPiece::None, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sql);
+    const ibdb::SqlSkip skip = ibdb::SkipQuotedOrComment(c.sql, c.at);
+    EXPECT_EQ(skip.piece, c.piece);
+    EXPECT_EQ(skip.end, c.end);
+  }
+}
+
 TEST_F(DbTest, ARepeatedParameterBindsEveryOccurrence) {
   Script(
       "CREATE TABLE S (OPCODE INTEGER, NAME VARCHAR(20));"
@@ -414,6 +452,99 @@ TEST_F(DbTest, TransactionsCommitRollBackAndIsolate) {
   other.Close();
   EXPECT_FALSE(committed.InTransaction());
   EXPECT_EQ(Count("T"), 2);
+}
+
+TEST_F(DbTest, TransactionScopeEndsOnlyWhatItStarted) {
+  Script("CREATE TABLE T (ID INTEGER);");
+  using End = TTransactionScope::End;
+  struct Case {
+    End end;
+    bool raise;  // an exception leaves the scope
+    bool kept;   // the scope's row is committed (when the scope started the transaction)
+  };
+  const Case cases[] = {
+      {End::CommitOrRollback, false, true}, {End::CommitOrRollback, true, false},
+      {End::Commit, false, true},           {End::Commit, true, true},
+      {End::CommitQuietly, false, true},    {End::CommitQuietly, true, true},
+  };
+  for (const Case& c : cases) {
+    for (const bool outer : {false, true}) {
+      SCOPED_TRACE(testing::Message() << "end " << static_cast<int>(c.end) << (c.raise ? " raising" : "")
+                                      << (outer ? " in the caller's transaction" : ""));
+      Exec("DELETE FROM T");
+      if (outer) tr.StartTransaction();
+      try {
+        TTransactionScope scope(tr, c.end);
+        EXPECT_EQ(scope.Started(), !outer);
+        Run("INSERT INTO T VALUES (1)");
+        if (c.raise) throw std::runtime_error("inside");
+      } catch (const std::runtime_error&) {
+      }
+      if (outer) {
+        // The caller's transaction runs on with the scope's work in it, neither rolled back
+        // nor committed.
+        ASSERT_TRUE(tr.InTransaction());
+        EXPECT_EQ(Count("T"), 1);
+        tr.Rollback();
+        EXPECT_EQ(Count("T"), 0);
+      } else {
+        EXPECT_FALSE(tr.InTransaction());
+        EXPECT_EQ(Count("T"), c.kept ? 1 : 0);
+      }
+    }
+  }
+}
+
+TEST_F(DbTest, TransactionScopeAfreshCommitsTheRunningTransactionAndOwnsTheNewOne) {
+  Script("CREATE TABLE T (ID INTEGER);");
+  tr.StartTransaction();
+  Run("INSERT INTO T VALUES (1)");
+  try {
+    TTransactionScope scope(tr, TTransactionScope::End::CommitOrRollback, TTransactionScope::Begin::Afresh);
+    EXPECT_TRUE(scope.Started());
+    Run("INSERT INTO T VALUES (2)");
+    throw std::runtime_error("inside");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_FALSE(tr.InTransaction());
+  EXPECT_EQ(Count("T"), 1);  // the earlier transaction's row only
+}
+
+TEST_F(DbTest, TransactionScopeReportsAFailedCommitUnlessQuiet) {
+  // Metadata work is done at commit: dropping a table that another connection has a cursor
+  // open on fails there, not at the statement.
+  using End = TTransactionScope::End;
+  for (const End end : {End::CommitOrRollback, End::Commit, End::CommitQuietly}) {
+    SCOPED_TRACE(static_cast<int>(end));
+    Script("CREATE TABLE T (ID INTEGER); INSERT INTO T VALUES (1);");
+    TIBDatabase other;
+    other.DatabaseName = db.DatabaseName;
+    other.Params = kParams;
+    other.Open();
+    TIBTransaction reader;
+    reader.SetDefaultDatabase(&other);
+    reader.StartTransaction();
+    TIBSQL cursor;
+    cursor.SetDatabase(&other);
+    cursor.SetTransaction(&reader);
+    cursor.SQL = "SELECT ID FROM T";
+    cursor.ExecQuery();
+
+    bool raised = false;
+    try {
+      TTransactionScope scope(tr, end);
+      Run("DROP TABLE T");
+    } catch (const EIBError&) {
+      raised = true;
+    }
+    EXPECT_EQ(raised, end != End::CommitQuietly);
+    EXPECT_FALSE(tr.InTransaction()) << "nothing stays open after the failed commit";
+    cursor.Close();
+    reader.Commit();
+    other.Close();
+    EXPECT_EQ(Count("T"), 1);  // the table is still there
+    Script("DROP TABLE T;");
+  }
 }
 
 TEST_F(DbTest, CommitEndsOpenCursorsAndRetainingKeepsThem) {

@@ -5,6 +5,7 @@
 #include "platform/AsciiCase.h"
 #include "platform/db/FbClient.h"
 #include "platform/db/IBSQL.h"
+#include "platform/db/SqlText.h"
 
 namespace {
 
@@ -65,44 +66,20 @@ std::vector<TScriptStatement> SplitSqlScript(std::string_view script) {
   while (i < n) {
     char c = script[i];
     if (text.empty() && !IsSpace(c)) startLine = line;
-    if (c == '\'' || c == '"') {
-      size_t j = i + 1;
-      while (j < n) {
-        if (script[j] == c) {
-          if (j + 1 < n && script[j + 1] == c) {
-            j += 2;
-            continue;
-          }
-          ++j;
-          break;
-        }
-        ++j;
+    const ibdb::SqlSkip skip = ibdb::SkipQuotedOrComment(script, i);
+    if (skip.piece != ibdb::SqlPiece::None) {
+      const std::string_view piece = script.substr(i, skip.end - i);
+      for (char k : piece)
+        if (k == '\n') ++line;
+      if (skip.piece == ibdb::SqlPiece::Quoted) {
+        text.append(piece);
+        bare.append(piece);
+      } else {
+        // A comment stays in the statement's text once it has begun, and separates words.
+        if (!text.empty()) text.append(piece);
+        bare += ' ';
       }
-      std::string_view lit = script.substr(i, j - i);
-      for (char k : lit)
-        if (k == '\n') ++line;
-      text.append(lit);
-      bare.append(lit);
-      i = j;
-      continue;
-    }
-    if (c == '-' && i + 1 < n && script[i + 1] == '-') {
-      size_t j = script.find('\n', i);
-      if (j == std::string_view::npos) j = n;
-      if (!text.empty()) text.append(script.substr(i, j - i));
-      bare += ' ';
-      i = j;
-      continue;
-    }
-    if (c == '/' && i + 1 < n && script[i + 1] == '*') {
-      size_t j = script.find("*/", i + 2);
-      j = j == std::string_view::npos ? n : j + 2;
-      std::string_view comment = script.substr(i, j - i);
-      for (char k : comment)
-        if (k == '\n') ++line;
-      if (!text.empty()) text.append(comment);
-      bare += ' ';
-      i = j;
+      i = skip.end;
       continue;
     }
     if (StartsWithAt(script, i, term)) {

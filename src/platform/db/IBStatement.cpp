@@ -7,6 +7,7 @@
 #include "platform/AsciiCase.h"
 #include "platform/Encoding.h"
 #include "platform/db/FbClient.h"
+#include "platform/db/SqlText.h"
 
 using namespace Firebird;
 using ibdb::Value;
@@ -63,39 +64,13 @@ ParsedSql ParseParams(std::string_view sql) {
   size_t i = 0;
   const size_t n = sql.size();
   while (i < n) {
-    char c = sql[i];
-    if (c == '\'' || c == '"') {
-      // A string literal or a quoted name runs to the closing quote; doubled quotes stay inside.
-      size_t j = i + 1;
-      while (j < n) {
-        if (sql[j] == c) {
-          if (j + 1 < n && sql[j + 1] == c) {
-            j += 2;
-            continue;
-          }
-          ++j;
-          break;
-        }
-        ++j;
-      }
-      r.text.append(sql.substr(i, j - i));
-      i = j;
+    const SqlSkip skip = SkipQuotedOrComment(sql, i);
+    if (skip.piece != SqlPiece::None) {
+      r.text.append(sql.substr(i, skip.end - i));
+      i = skip.end;
       continue;
     }
-    if (c == '-' && i + 1 < n && sql[i + 1] == '-') {
-      size_t j = sql.find('\n', i);
-      if (j == std::string_view::npos) j = n;
-      r.text.append(sql.substr(i, j - i));
-      i = j;
-      continue;
-    }
-    if (c == '/' && i + 1 < n && sql[i + 1] == '*') {
-      size_t j = sql.find("*/", i + 2);
-      j = j == std::string_view::npos ? n : j + 2;
-      r.text.append(sql.substr(i, j - i));
-      i = j;
-      continue;
-    }
+    const char c = sql[i];
     if (c == ':' && i + 1 < n) {
       if (sql[i + 1] == '"') {
         size_t j = sql.find('"', i + 2);
