@@ -217,7 +217,14 @@ Result Replace(const std::string& target, const std::function<int(Sink&)>& conte
 
   Sink sink = SinkAccess::Make(fd, target);
   Result result;
-  int err = content(sink);
+  int err;
+  try {
+    err = content(sink);
+  } catch (...) {
+    unlink(temp.c_str());
+    close(fd);
+    throw;
+  }
   if (err == 0 && mode >= 0 && fchmod(fd, static_cast<mode_t>(mode)) != 0) err = errno;
   if (err == 0 && fsync(fd) != 0) err = errno;
   if (err != 0) {

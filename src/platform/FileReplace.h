@@ -60,7 +60,7 @@ struct Options {
 // Replaces the target with the bytes.
 Result Replace(const std::string& target, std::string_view bytes, const Options& options = {});
 // Replaces the target with what `content` writes; it returns 0 or an errno value, which fails
-// the replacement (Step::Write).
+// the replacement (Step::Write). An exception from it is passed on, the target left as it was.
 Result Replace(const std::string& target, const std::function<int(Sink&)>& content, const Options& options = {});
 // Replaces the target with a symbolic link holding `linkText`.
 Result ReplaceWithLink(const std::string& target, const std::string& linkText);

@@ -9,6 +9,7 @@
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -111,6 +112,19 @@ TEST(FileReplace, AFailedReplacementLeavesTheTargetUntouchedAndNoTemporaryFile) 
          });
        },
        Step::Write, EIO},
+      {"the content throws", target,
+       [](const std::string& t) {
+         try {
+           filereplace::Replace(t, [](filereplace::Sink& out) -> int {
+             out.Write("partial");
+             throw std::runtime_error("no more data");
+           });
+         } catch (const std::runtime_error&) {
+           return Result{ECANCELED, Step::Write};  // passed on
+         }
+         return Result{};
+       },
+       Step::Write, ECANCELED},
       {"the disk takes no more", target,
        [](const std::string& t) {
          return InChild([&] {
