@@ -10,6 +10,7 @@
 #include "data/uAccRecord.h"
 #include "platform/DateTime.h"
 #include "platform/Encoding.h"
+#include "platform/FileReplace.h"
 #include "platform/Paths.h"
 
 std::function<void()> ProgramEndHook;
@@ -61,20 +62,8 @@ void WriteLog(const std::string& line1, const std::string& line2) {
       if (log) log.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
 
-    // Written beside and renamed over, so the file never holds half a report.
-    const std::string txt = dir + "/ErrFbAccess.txt";
-    const std::string tmp = txt + ".tmp";
-    bool written = false;
-    {
-      std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-      if (out) {
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        written = static_cast<bool>(out);
-      }
-    }
-    if (written) std::filesystem::rename(tmp, txt, ec);
-    if (!written || ec) std::filesystem::remove(tmp, ec);
+    // Replaced whole, so the file never holds half a report.
+    filereplace::Replace(dir + "/ErrFbAccess.txt", bytes);
   } catch (...) {
     // Nothing more can be done about a log that cannot be written.
   }

@@ -240,6 +240,8 @@ void TDataInfomation::WriteIniFile(const std::string& folder, const std::string&
   if (folder.empty() || ConnectKind == 1 || ConnectKind == 2) return;
   InfoRec = rec;
   TIniFile ini(IniFileName(folder));
+  // One write of the whole file: a reader or a crash never meets the sections half rewritten.
+  ini.BeginUpdate();
   if (section.empty() || section == "DATASTS") {
     const char* s = "DATASTS";
     ini.EraseSection(s);

@@ -17,6 +17,7 @@
 #include "data/uAccShellOp.h"
 #include "platform/AsciiCase.h"
 #include "platform/Encoding.h"
+#include "platform/FileReplace.h"
 #include "platform/Folders.h"
 #include "platform/MountTable.h"
 #include "platform/Paths.h"
@@ -214,42 +215,35 @@ bool CutFileAtMarker(const std::string& fileName, std::string_view marker, std::
   std::error_code ec;
   std::string path = fs::canonical(ResolvePath(fileName), ec).string();
   if (ec) return false;
-  std::string temp = (fs::path(path).parent_path() / ".rendo-cut-XXXXXX").string();
-  const int out = mkostemp(temp.data(), O_CLOEXEC);
-  if (out < 0) return false;
-  bool ok = false;
-  try {
-    TBufFileStream in(fileName, TBufFileStream::fmOpenRead | TBufFileStream::fmShareDenyNone, 16);
-    std::vector<char> block(static_cast<std::size_t>(in.BufSize()));
-    // Copy the bytes before the marker, region by region of data: holes of a sparse file
-    // stay holes, so a large sparse backup costs no more room than it did.
-    ok = true;
-    for (std::int64_t from = 0; ok && from < length;) {
-      off_t data = lseek(in.Handle(), from, SEEK_DATA);
-      if (data < 0 && errno == ENXIO) break;  // only a hole up to the end
-      if (data < 0) data = from;              // no hole information: copy everything
-      if (data >= length) break;
-      off_t hole = lseek(in.Handle(), data, SEEK_HOLE);
-      if (hole < 0 || hole > length) hole = length;
-      in.Seek(data, TBufFileStream::soFromBeginning);
-      for (std::int64_t at = data; ok && at < hole;) {
-        const auto want = static_cast<std::int32_t>(std::min<std::int64_t>(hole - at, in.BufSize()));
-        const std::int32_t n = in.Read(block.data(), want);
-        ok = n > 0 && WriteAll(out, block.data(), static_cast<std::size_t>(n), at);
-        at += n;
+  const filereplace::Result result = filereplace::Replace(path, [&](filereplace::Sink& out) {
+    try {
+      TBufFileStream in(fileName, TBufFileStream::fmOpenRead | TBufFileStream::fmShareDenyNone, 16);
+      std::vector<char> block(static_cast<std::size_t>(in.BufSize()));
+      // Copy the bytes before the marker, region by region of data: holes of a sparse file
+      // stay holes, so a large sparse backup costs no more room than it did.
+      for (std::int64_t from = 0; from < length;) {
+        off_t data = lseek(in.Handle(), from, SEEK_DATA);
+        if (data < 0 && errno == ENXIO) break;  // only a hole up to the end
+        if (data < 0) data = from;              // no hole information: copy everything
+        if (data >= length) break;
+        off_t hole = lseek(in.Handle(), data, SEEK_HOLE);
+        if (hole < 0 || hole > length) hole = length;
+        in.Seek(data, TBufFileStream::soFromBeginning);
+        for (std::int64_t at = data; at < hole;) {
+          const auto want = static_cast<std::int32_t>(std::min<std::int64_t>(hole - at, in.BufSize()));
+          const std::int32_t n = in.Read(block.data(), want);
+          if (n <= 0) return EIO;
+          if (int err = out.WriteAt(block.data(), static_cast<std::size_t>(n), at)) return err;
+          at += n;
+        }
+        from = hole;
       }
-      from = hole;
+      return ftruncate(out.Fd(), length) == 0 ? 0 : errno;
+    } catch (const std::exception&) {
+      return EIO;
     }
-    struct stat st;
-    ok = ok && ftruncate(out, length) == 0 && fstat(in.Handle(), &st) == 0 && fchmod(out, st.st_mode & 07777) == 0 &&
-         fsync(out) == 0;
-  } catch (const std::exception&) {
-    ok = false;
-  }
-  if (close(out) != 0) ok = false;
-  if (ok && rename(temp.c_str(), path.c_str()) == 0) return true;
-  unlink(temp.c_str());
-  return false;
+  });
+  return static_cast<bool>(result);
 }
 
 void AppendTextToFile(const std::string& fileName, std::string_view text) {
@@ -483,6 +477,7 @@ void ReadIniSection(const std::string& iniFile, std::string_view section, std::s
 void ReadIniSectionList(const std::string& iniFile, std::string_view section, const std::vector<std::string>& list) {
   if (iniFile.empty() || section.empty()) return;
   TIniFile ini(iniFile);
+  ini.BeginUpdate();  // the section is replaced in one write of the file
   ini.EraseSection(section);
   for (const std::string& line : list) {
     const std::size_t eq = line.find('=');

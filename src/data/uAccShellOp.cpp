@@ -18,6 +18,7 @@
 
 #include "data/DbErrorReport.h"
 #include "platform/AsciiCase.h"
+#include "platform/FileReplace.h"
 #include "platform/Folders.h"
 #include "platform/MountTable.h"
 #include "platform/Paths.h"
@@ -260,40 +261,26 @@ class Engine {
       close(in);
       return Fail(EISDIR, source.string());
     }
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::string temp = (folder / ".rendo-copy-XXXXXX").string();
-    const int out = mkostemp(temp.data(), O_CLOEXEC);
-    if (out < 0) {
-      const int err = errno;
-      close(in);
-      return Fail(err, target.string());
-    }
-
-    int err = 0;
-    std::vector<char> buffer(1 << 20);
-    for (;;) {
-      const ssize_t n = read(in, buffer.data(), buffer.size());
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) err = errno;
-      if (n <= 0) break;
-      if (!WriteAll(out, buffer.data(), static_cast<std::size_t>(n))) {
-        err = errno;
-        break;
-      }
-    }
-    if (!err) {
-      const timespec times[2] = {st.st_atim, st.st_mtim};
-      fchmod(out, st.st_mode & 07777);
-      futimens(out, times);
-    }
-    if (close(out) != 0 && !err) err = errno;
+    const timespec times[2] = {st.st_atim, st.st_mtim};
+    filereplace::Options options;
+    options.mode = static_cast<int>(st.st_mode & 07777);
+    const filereplace::Result result = filereplace::Replace(
+        target.string(),
+        [&](filereplace::Sink& out) {
+          std::vector<char> buffer(1 << 20);
+          for (;;) {
+            const ssize_t n = read(in, buffer.data(), buffer.size());
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return errno;
+            if (n == 0) break;
+            if (int err = out.Write(buffer.data(), static_cast<std::size_t>(n))) return err;
+          }
+          futimens(out.Fd(), times);
+          return 0;
+        },
+        options);
     close(in);
-    if (!err && rename(temp.c_str(), target.c_str()) != 0) err = errno;
-    if (err) {
-      unlink(temp.c_str());
-      return Fail(err, target.string());
-    }
-    return true;
+    return result ? true : Fail(result.error, target.string());
   }
 
  private:
@@ -327,14 +314,8 @@ class Engine {
     if (ec) return Fail(ec.value(), source.string());
     struct stat st;
     if (lstat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return Fail(EISDIR, target.string());
-    const fs::path temp = target.parent_path() / (".rendo-link-" + std::to_string(getpid()));
-    unlink(temp.c_str());
-    if (symlink(link.c_str(), temp.c_str()) != 0) return Fail(errno, target.string());
-    if (rename(temp.c_str(), target.c_str()) != 0) {
-      const int err = errno;
-      unlink(temp.c_str());
-      return Fail(err, target.string());
-    }
+    if (const filereplace::Result result = filereplace::ReplaceWithLink(target.string(), link.string()); !result)
+      return Fail(result.error, target.string());
     return true;
   }
 

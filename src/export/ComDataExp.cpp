@@ -134,9 +134,11 @@ void TComDataExport::SaveSettings() {
   const std::string section = SettingsSection(Kind);
   if (section.empty()) return;
   TIniFile ini(SettingsFile());
+  ini.BeginUpdate();
   ini.WriteString(section, "DATA", LastDataPath);
   ini.WriteString(section, "KOMONSAKI", KomonsakiName);
   if (CallerFunctionId == 0) ini.WriteString(section, "EXPORTFILE", ExportFile);
+  ini.UpdateFile();
 }
 
 void TComDataExport::GetSeihinRegValue(int32_t version, int32_t letter, const std::string& valueName,

@@ -1,20 +1,17 @@
 #include "export/XMLSaveDoc.h"
 
-#include <fcntl.h>
 #include <libxml/encoding.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlsave.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <mutex>
 
 #include "platform/Encoding.h"
+#include "platform/FileReplace.h"
 #include "platform/Paths.h"
 
 namespace {
@@ -158,51 +155,18 @@ void SetAttribute(xmlNodePtr node, std::string_view attrName, std::string_view a
   xmlSetProp(node, X(name), X(TXmlSaveDoc::EscapeText(attrValue)));
 }
 
-std::string ErrnoText(const std::string& what, const std::string& path) {
-  return "XML: " + what + " \"" + path + "\": " + std::strerror(errno);
+std::string ErrnoText(const std::string& what, const std::string& path, int err) {
+  return "XML: " + what + " \"" + path + "\": " + std::strerror(err);
 }
 
-// Writes bytes to a temporary file beside path and renames it over path.
+// The file is replaced whole: a failed save keeps the earlier file and leaves nothing beside it.
 void WriteReplacing(const std::string& path, const std::string& bytes) {
-  namespace fs = std::filesystem;
-  const fs::path target(path);
-  fs::path dir = target.parent_path();
-  if (dir.empty()) dir = ".";
-  std::string tmpl = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
-  const int fd = mkstemp(tmpl.data());
-  if (fd < 0) throw EXmlDocError(ErrnoText("cannot create a file in the folder of", path));
-  bool ok = true;
-  std::string error;
-  const char* p = bytes.data();
-  size_t left = bytes.size();
-  while (ok && left > 0) {
-    const ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-      error = ErrnoText("cannot write", path);
-    } else {
-      p += n;
-      left -= static_cast<size_t>(n);
-    }
-  }
-  // An existing file keeps its permissions; a new one gets the usual ones.
-  struct stat st {};
-  mode_t mode;
-  if (::stat(path.c_str(), &st) == 0) {
-    mode = st.st_mode & 07777;
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
-  }
-  if (ok && ::fchmod(fd, mode) != 0) ok = false, error = ErrnoText("cannot set the permissions of", path);
-  if (ok && ::fsync(fd) != 0) ok = false, error = ErrnoText("cannot write", path);
-  if (::close(fd) != 0 && ok) ok = false, error = ErrnoText("cannot write", path);
-  if (ok && std::rename(tmpl.c_str(), path.c_str()) != 0) ok = false, error = ErrnoText("cannot replace", path);
-  if (!ok) {
-    ::unlink(tmpl.c_str());
-    throw EXmlDocError(error);
+  const filereplace::Result r = filereplace::Replace(path, bytes);
+  switch (r.step) {
+    case filereplace::Step::None: return;
+    case filereplace::Step::Create: throw EXmlDocError(ErrnoText("cannot create a file in the folder of", path, r.error));
+    case filereplace::Step::Write: throw EXmlDocError(ErrnoText("cannot write", path, r.error));
+    case filereplace::Step::Replace: throw EXmlDocError(ErrnoText("cannot replace", path, r.error));
   }
 }
 

@@ -10,6 +10,7 @@
 #include "platform/Encoding.h"
 #include "platform/db/IBQuery.h"
 #include "support/FirebirdServer.h"
+#include "support/ReplaceWatch.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
@@ -244,4 +245,57 @@ TEST_F(DataModuleConnect, ClientServerThroughTheLoopbackServer) {
   EXPECT_FALSE(fs::exists(folder / "qvacc.fdb"));
   EXPECT_EQ(TempDir::Read(IniFile()), before);
   EXPECT_TRUE(ui_.messages.empty()) << ui_.MessageText(0);
+}
+
+TEST_F(DataModuleConnect, EachMarkReplacesTheSettingsFileOnce) {
+  ReplaceRecorder replaced;
+  ASSERT_TRUE(DM->fnAccDatConnected("", Folder(), true));
+  ASSERT_EQ(replaced.Replaced().size(), 1u);
+  EXPECT_EQ(fs::path(replaced.Replaced()[0]).filename(), fs::path(IniFile()).filename());
+  EXPECT_EQ(DM->AccDatDisconnect(Folder(), true, false), 1);
+  EXPECT_EQ(replaced.Replaced().size(), 2u);
+}
+
+// The settings file is rewritten whole: a writer killed at any point leaves the old file or the
+// new one, never one without the company's name or period.
+TEST(DataInfoFile, AWriterKilledAnywhereLeavesTheOldOrTheNewFile) {
+  TempDir dir;
+  const std::string folder = dir.Str();
+  const std::string file = TDataInfomation::IniFileName(folder);
+  TDataInfomation info;
+  TDataInfomationRec before;
+  before.SHOUGOU = "株式会社旧";
+  before.KISHU = "2015/04/01";
+  before.KIMATU = "2016/03/31";
+  TDataInfomationRec after = before;
+  after.STATUS = 2;
+  after.OPCODE = 11;
+  after.OPERATOR = "担当者";
+  after.SHOUGOU = "株式会社新";
+  after.KISHU = "2016/04/01";
+  after.KIMATU = "2017/03/31";
+
+  info.WriteIniFile(folder, "", after);
+  const std::string newBytes = TempDir::Read(file);
+  info.WriteIniFile(folder, "", before);
+  const std::string oldBytes = TempDir::Read(file);
+  ASSERT_NE(oldBytes, newBytes);
+
+  struct Case {
+    filereplace::Stage stage;
+    bool replaced;
+  };
+  const Case cases[] = {{filereplace::Stage::TempCreated, false},
+                        {filereplace::Stage::PartWritten, false},
+                        {filereplace::Stage::Synced, false},
+                        {filereplace::Stage::Renamed, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.stage));
+    ASSERT_EQ(RunKilledAt(c.stage, [&] { info.WriteIniFile(folder, "", after); }), ChildEnd::Killed);
+    EXPECT_EQ(TempDir::Read(file), c.replaced ? newBytes : oldBytes);
+    info.WriteIniFile(folder, "", after);  // the next write clears up after the dead one
+    EXPECT_EQ(TempDir::Read(file), newBytes);
+    EXPECT_TRUE(TemporaryFiles(dir.Path()).empty());
+    info.WriteIniFile(folder, "", before);
+  }
 }

@@ -14,6 +14,7 @@
 #include "platform/Encoding.h"
 #include "platform/TaskQueue.h"
 #include "platform/ini/IniFile.h"
+#include "support/ReplaceWatch.h"
 #include "support/ScopedEnv.h"
 #include "support/ScriptedUi.h"
 #include "support/TempDir.h"
@@ -409,7 +410,9 @@ TEST(IniHelpers, WriteDeleteReadAndReplaceSections) {
   ReadIniSection(ini, "local", text);
   EXPECT_EQ(text, "SYSDIR=/srv/sys\r\nCONNECT=2\r\n");
 
+  ReplaceRecorder replaced;
   ReadIniSectionList(ini, "LOCAL", {"A=1", "no name", "=x", "B=二", "a=3"});
+  EXPECT_EQ(replaced.Replaced().size(), 1u) << "the section is replaced in one write";
   ReadIniSection(ini, "LOCAL", text);
   EXPECT_EQ(text, "A=1\r\nB=二\r\n");
   EXPECT_EQ(TIniFile(ini).ReadString("LOCAL", "SYSDIR", "gone"), "gone");

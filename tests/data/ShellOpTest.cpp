@@ -9,6 +9,7 @@
 
 #include "data/DbErrorReport.h"
 #include "data/uAccShellOp.h"
+#include "support/ReplaceWatch.h"
 #include "support/ScopedEnv.h"
 #include "support/ScriptedUi.h"
 #include "support/TempDir.h"
@@ -189,6 +190,23 @@ TEST_F(ShellOp, CopiesTreesAndPatternsIntoNewFolders) {
   EXPECT_EQ(Tree(data), original);
 }
 
+TEST_F(ShellOp, CopiesReplaceFilesWithTheSourcesModeAndTimeAndLinksStayLinks) {
+  const std::string data = Root() + "/data/0001";
+  ASSERT_EQ(chmod((data + "/qvacc.fdb").c_str(), 0600), 0);
+  ASSERT_EQ(symlink("qvacc.fdb", (data + "/current").c_str()), 0);
+  const std::string older = dir_.Write("copy/0001/qvacc.fdb", "older");
+  ASSERT_EQ(chmod(older.c_str(), 0644), 0);
+  dir_.Write("copy/0001/current", "a file where the link goes");
+
+  ASSERT_TRUE(SafeCopyMoveFiles(data, Root() + "/copy", soCopy));
+  EXPECT_EQ(TempDir::Read(older), "database");
+  EXPECT_EQ(fs::status(older).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(fs::last_write_time(older), fs::last_write_time(data + "/qvacc.fdb"));
+  EXPECT_TRUE(fs::is_symlink(Root() + "/copy/0001/current"));
+  EXPECT_EQ(fs::read_symlink(Root() + "/copy/0001/current"), "qvacc.fdb");
+  EXPECT_TRUE(TemporaryFiles(Root() + "/copy/0001").empty());
+}
+
 TEST_F(ShellOp, MovesTreesAndPatterns) {
   const std::string data = Root() + "/data/0001";
   const TreeMap original = Tree(data);
@@ -231,7 +249,7 @@ TEST_F(ShellOp, FailedMoveKeepsTheSourceAndLeavesNoPartialFiles) {
   ASSERT_EQ(ui_.messages.size(), 1u);
   EXPECT_EQ(ui_.messages[0].kind, uis::MsgKind::Error);
   for (const auto& [path, content] : Tree(Root() + "/dest/0001")) {
-    EXPECT_EQ(path.find(".rendo-"), std::string::npos) << "temporary file left: " << path;
+    EXPECT_FALSE(filereplace::IsTemporaryName(fs::path(path).filename().string())) << "temporary file left: " << path;
     if (!content.empty() && original.count(path)) {
       EXPECT_EQ(content, original.at(path)) << path;
     }

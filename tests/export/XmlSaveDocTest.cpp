@@ -140,6 +140,15 @@ TEST(XmlSaveDocTest, SaveToFileReplacesTheTargetOnlyWhenComplete) {
   }
   const std::string good = TempDir::Read(target);
   EXPECT_EQ(good, kDecl + "<GOOD/>\n");
+  {
+    // An output name as long as a file system takes (the temporary name must not grow with it).
+    TXmlSaveDoc doc("1.0", "Shift_JIS", "");
+    doc.CreateRoot("LONG", "");
+    const std::filesystem::path longName = dir.Path() / (std::string(246, 'n') + ".xml");
+    doc.SaveToFile(longName.string());
+    EXPECT_EQ(TempDir::Read(longName), kDecl + "<LONG/>\n");
+    std::filesystem::remove(longName);
+  }
 
   // A failing save keeps the earlier file and leaves nothing beside it.
   TXmlSaveDoc bad("1.0", "Shift_JIS", "");

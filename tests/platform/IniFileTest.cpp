@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "platform/ini/IniFile.h"
+#include "support/ReplaceWatch.h"
 #include "support/TempDir.h"
 
 using Strings = std::vector<std::string>;
@@ -144,4 +145,47 @@ TEST(IniFile, FailuresAreReportedAndNeverLeaveBrokenFiles) {
   EXPECT_EQ(ini.ReadSections(), (Strings{"S"}));
   EXPECT_THROW(ini.WriteString("S", "a=b", "v"), std::invalid_argument);
   EXPECT_THROW(ini.WriteString("", "k", "v"), std::invalid_argument);
+}
+
+TEST(IniFile, AnUpdateIsWrittenOnceAndWholeOrNotAtAll) {
+  TempDir dir;
+  const std::string file = dir.Write("company.ini", "[DATAINFO]\r\nSHOUGOU=Old\r\nNENDO=2015\r\n");
+  const std::string updated = "[DATAINFO]\r\nSHOUGOU=New\r\nNENDO=2016\r\n";
+  ReplaceRecorder replaced;
+  TIniFile ini(file);
+  TIniFile other(file);
+
+  ini.BeginUpdate();
+  ini.EraseSection("DATAINFO");
+  ini.WriteString("DATAINFO", "SHOUGOU", "New");
+  ini.WriteInteger("DATAINFO", "NENDO", 2016);
+  EXPECT_EQ(ini.ReadString("DATAINFO", "SHOUGOU", ""), "New");    // the update sees its own writes,
+  EXPECT_EQ(other.ReadString("DATAINFO", "SHOUGOU", ""), "Old");  // nobody else does before its end
+  EXPECT_TRUE(replaced.Replaced().empty());
+  ini.UpdateFile();
+  EXPECT_EQ(replaced.Replaced().size(), 1u);
+  EXPECT_EQ(TempDir::Read(file), updated);
+  EXPECT_EQ(other.ReadString("DATAINFO", "SHOUGOU", ""), "New");
+
+  // The same values again change nothing and write nothing.
+  ini.BeginUpdate();
+  ini.EraseSection("DATAINFO");
+  ini.WriteString("DATAINFO", "SHOUGOU", "New");
+  ini.WriteInteger("DATAINFO", "NENDO", 2016);
+  ini.UpdateFile();
+  EXPECT_EQ(replaced.Replaced().size(), 1u);
+
+  // An update that ends in an exception leaves the file as it was.
+  {
+    TIniFile broken(file);
+    broken.BeginUpdate();
+    broken.EraseSection("DATAINFO");
+    EXPECT_THROW(broken.WriteString("DATAINFO", "", "x"), std::invalid_argument);
+  }
+  EXPECT_EQ(TempDir::Read(file), updated);
+
+  // Outside an update every write is on disk at once.
+  ini.WriteString("DATAINFO", "NENDO", "2017");
+  EXPECT_EQ(replaced.Replaced().size(), 2u);
+  EXPECT_EQ(other.ReadInteger("DATAINFO", "NENDO", 0), 2017);
 }

@@ -1,13 +1,13 @@
 #include "platform/ini/IniFile.h"
 
 #include "platform/Encoding.h"
+#include "platform/FileReplace.h"
 #include "platform/Paths.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -130,6 +130,7 @@ TIniFile::Line TIniFile::Parse(std::string raw) {
 TIniFile::Line TIniFile::MakeLine(std::string utf8) { return Parse(sjis::FromUtf8(utf8)); }
 
 void TIniFile::Load() const {
+  if (updating_ && fresh_ && loaded_) return;  // an update works on the lines it read first
   // The file is read on every operation and parsed again only when its bytes changed: a
   // comparison of the bytes cannot be fooled the way sizes and time stamps can.
   std::string path = ResolvePath(fileName_);
@@ -152,6 +153,7 @@ void TIniFile::Load() const {
     close(fd);
     if (err != 0) Fail("cannot read", fileName_, err);
   }
+  fresh_ = updating_;
   if (loaded_ && exists == exists_ && bytes == diskBytes_) return;
 
   lines_.clear();
@@ -170,6 +172,7 @@ void TIniFile::Load() const {
 }
 
 void TIniFile::Save() {
+  if (updating_) return;  // UpdateFile writes the whole update at once
   std::string bytes;
   for (const Line& l : lines_) {
     bytes += l.raw;
@@ -180,38 +183,7 @@ void TIniFile::Save() {
   loaded_ = false;  // on failure the next operation starts again from the file
   std::string target = WriteTarget(ResolvePath(fileName_));
   if (target.empty()) Fail("cannot write", fileName_, ENOENT);
-
-  static std::atomic<unsigned> counter{0};
-  std::string temp;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = target + ".~" + std::to_string(getpid()) + "-" + std::to_string(counter++);
-    fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) Fail("cannot write", fileName_, errno);
-  }
-  if (fd < 0) Fail("cannot write", fileName_, EEXIST);
-
-  struct stat old;
-  if (stat(target.c_str(), &old) == 0) fchmod(fd, old.st_mode & 07777);
-  const char* p = bytes.data();
-  std::size_t left = bytes.size();
-  int err = 0;
-  while (left > 0 && err == 0) {
-    ssize_t n = write(fd, p, left);
-    if (n < 0) {
-      if (errno != EINTR) err = errno;
-      continue;
-    }
-    p += n;
-    left -= static_cast<std::size_t>(n);
-  }
-  if (err == 0 && fsync(fd) != 0) err = errno;
-  if (close(fd) != 0 && err == 0) err = errno;
-  if (err == 0 && rename(temp.c_str(), target.c_str()) != 0) err = errno;
-  if (err != 0) {
-    unlink(temp.c_str());
-    Fail("cannot write", fileName_, err);
-  }
+  if (filereplace::Result r = filereplace::Replace(target, bytes); !r) Fail("cannot write", fileName_, r.error);
   diskBytes_ = std::move(bytes);
   exists_ = true;
   loaded_ = true;
@@ -348,4 +320,13 @@ void TIniFile::DeleteKey(std::string_view section, std::string_view key) {
   Save();
 }
 
-void TIniFile::UpdateFile() {}
+void TIniFile::BeginUpdate() {
+  updating_ = true;
+  fresh_ = false;
+}
+
+void TIniFile::UpdateFile() {
+  if (!updating_) return;
+  updating_ = false;
+  if (fresh_) Save();
+}

@@ -8,9 +8,11 @@
 //     removed; a key that is present with an empty value reads as empty, not as the default;
 //   - comment lines (";"), blank lines and lines without "=" are kept but are no keys;
 //   - every operation reads the file afresh and every write reaches it at once, so the next
-//     reader (this object, another one or another process) sees it. The file is written to a
-//     temporary file beside it and renamed over it, so a failed write never leaves a
-//     half-written file.
+//     reader (this object, another one or another process) sees it. The file is replaced
+//     whole (platform/FileReplace.h), so a failed write never leaves a half-written file;
+//   - a change of several keys that belong together (one logical update) goes between
+//     BeginUpdate and UpdateFile: it is collected in memory and the file is replaced once,
+//     so that no reader and no crash ever sees the file half updated.
 // A missing file reads as empty. A file that exists but cannot be read (no permission, a
 // folder) raises EIniFileException from every operation, and so does a write that cannot
 // reach the disk (for example because the folder does not exist).
@@ -61,7 +63,13 @@ class TIniFile {
   // Removes the key (every line of that name) from the section.
   void DeleteKey(std::string_view section, std::string_view key);
 
-  // Writes are on disk when they return; kept for callers that flush explicitly.
+  // Starts an update: the writes that follow are collected in memory (reads see them) until
+  // UpdateFile. The file is read once, at the first operation of the update; what others write
+  // to it meanwhile is overwritten (the last writer wins). An update that is never finished by
+  // UpdateFile, because the object goes first (an exception), leaves the file as it was.
+  void BeginUpdate();
+  // Ends the update and writes its changes with one replacement of the file (none when nothing
+  // changed). Outside an update there is nothing to do: every write is on disk when it returns.
   void UpdateFile();
 
  private:
@@ -83,6 +91,8 @@ class TIniFile {
 
   std::string fileName_;
   mutable bool loaded_ = false;
+  bool updating_ = false;
+  mutable bool fresh_ = false;  // lines_ was read from the file during this update
   mutable bool exists_ = false;
   mutable std::string diskBytes_;
   mutable std::vector<Line> lines_;
