@@ -52,7 +52,7 @@ TEST_F(ComDataExpTest, IdentityAndSettingsFolder) {
   EXPECT_EQ(exp.MinProgramVer, "10.0.0");
   EXPECT_EQ(exp.SelectCondition, 0);
   EXPECT_EQ(exp.DataVerMajor, "10");
-  EXPECT_EQ(exp.ClosingDay, 99);
+  EXPECT_EQ(exp.Params.ClosingDay, 99);
   EXPECT_EQ(exp.ExeDir, (dir_.Path() / "program").string());
 }
 
@@ -140,8 +140,8 @@ TEST_F(ComDataExpTest, SystemAndBasicNodesByCompanyKind) {
   RegisterProduct("ZIVODARORER10", "Tallix財務", "10.2.0");
   TSyohizeiDataExport exp("", 7);
   exp.KomonsakiName = "株式会社Ａ&B";
-  exp.YearStart = EncodeDate(2014, 4, 1);
-  exp.YearEnd = EncodeDate(2015, 3, 31);
+  exp.Params.YearStart = EncodeDate(2014, 4, 1);
+  exp.Params.YearEnd = EncodeDate(2015, 3, 31);
 
   const std::string system =
       "<SYSTEM><GYOUMUPREFIX>SY26</GYOUMUPREFIX><VERSION>1</VERSION><FUNCTIONID>7</FUNCTIONID>"
@@ -156,8 +156,8 @@ TEST_F(ComDataExpTest, SystemAndBasicNodesByCompanyKind) {
       {3, 1, "<HOUJINKOJINKUBUN>1</HOUJINKOJINKUBUN><KAZEIKUBUN>2</KAZEIKUBUN>"},
   };
   for (const auto& c : cases) {
-    exp.DataType = c.dataType;
-    exp.Simplified = c.simplified;
+    exp.Params.DataType = c.dataType;
+    exp.Params.Simplified = c.simplified;
     const std::string purchase = c.simplified != 0 ? "<SHIIREZEIGAKUKEISAN/>" : "<SHIIREZEIGAKUKEISAN>1</SHIIREZEIGAKUKEISAN>";
     const std::string expected =
         "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n<REPORT>" + system +
