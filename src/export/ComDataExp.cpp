@@ -95,16 +95,6 @@ EIBError ExportDbError(const EIBError& error, const std::string& step, const std
                   "消費税データの作成中にエラーが発生しました。(" + step + ": " + tables + ")\n" + error.Message);
 }
 
-bool NamesWord(const std::string& text, const std::string& word) {
-  if (word.empty()) return false;
-  auto wordChar = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_' || c == '$'; };
-  for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) {
-    const size_t end = at + word.size();
-    if ((at == 0 || !wordChar(text[at - 1])) && (end == text.size() || !wordChar(text[end]))) return true;
-  }
-  return false;
-}
-
 void CheckExportFile(const std::string& exportFile) {
   if (exportFile.empty()) {
     throw EDataExportError("出力先のファイル名が指定されていません。", kExportErrNoOutputFile, "ExportFile");

@@ -42,9 +42,6 @@ inline constexpr int32_t kExportErrOutputInDataFolder = 261; // the output would
 // the consumption-tax data could not be made, the step and its table(s) in parentheses, then
 // the engine's text on the next line. The engine's codes are kept for callers that look at them.
 EIBError ExportDbError(const EIBError& error, const std::string& step, const std::string& tables);
-// Whether text holds word as a word of its own (not as part of a longer name such as
-// KANPU_SINKOKU within KANPU_SINKOKU_SIIREKIN).
-bool NamesWord(const std::string& text, const std::string& word);
 
 class TComDataExport {
  public:

@@ -133,6 +133,20 @@ const std::string kInsertSql =
     "INSERT INTO TAX_KAZEIHOUSIKI(" + ColumnList("") + ")\nVALUES(" + ColumnList(":") + ")";
 const std::string kSelectSql = "SELECT " + ColumnList("") + " FROM TAX_KAZEIHOUSIKI\nWHERE REC=1";
 
+// Whether text holds word as a word of its own (not as part of a longer name such as
+// KANPU_SINKOKU within KANPU_SINKOKU_SIIREKIN).
+bool NamesWord(const std::string& text, const std::string& word) {
+  if (word.empty()) return false;
+  auto wordChar = [](char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '$';
+  };
+  for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) {
+    const size_t end = at + word.size();
+    if ((at == 0 || !wordChar(text[at - 1])) && (end == text.size() || !wordChar(text[end]))) return true;
+  }
+  return false;
+}
+
 // A database failure while the engine reads the period: the refund details and the journal
 // are read in one go, and the engine's text names the table when the failure is about one.
 EIBError InJournalStep(const EIBError& e) {

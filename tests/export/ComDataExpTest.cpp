@@ -219,4 +219,30 @@ TEST_F(ComDataExpTest, FreeTextOutsideShiftJisRaisesExportError) {
   EXPECT_THROW(exp.SetSystemNode(doc), EDataExportError);
 }
 
+// A period the makers cannot turn into dates is refused; a one-slot period and the closing
+// slot of a quarter are periods like any other.
+TEST(ExportPeriodTest, StartAfterEndAndSlotsOutsideTheYearAreRefused) {
+  const struct {
+    int32_t start, end;
+    bool ok;
+  } cases[] = {{0, 15, true}, {7, 7, true}, {2, 3, true}, {9, 4, false}, {15, 0, false}, {-1, 15, false}, {0, 16, false}};
+  for (const auto& c : cases) {
+    TExportParams p;
+    p.StartSlot = c.start;
+    p.EndSlot = c.end;
+    try {
+      CheckExportPeriod(p);
+      EXPECT_TRUE(c.ok) << c.start << ".." << c.end;
+    } catch (const EDataExportError& e) {
+      EXPECT_FALSE(c.ok) << c.start << ".." << c.end;
+      EXPECT_EQ(e.Code, kExportErrPeriod);
+    }
+  }
+  TSyohizeiDataMake maker;
+  maker.StartSlot = 9;
+  maker.EndSlot = 4;
+  TXmlSaveDoc doc("1.0", "Shift_JIS", "");
+  EXPECT_THROW(maker.Make(doc), EDataExportError) << "refused before the database is touched";
+}
+
 }  // namespace
