@@ -135,16 +135,15 @@ class Sy26ExportTest : public ExportTestBase {
       s.Exec("UPDATE ACCDEF1 SET SHOUGOU = CAST(x'41854042' AS VARCHAR(40) CHARACTER SET SJIS_0208)");
       s.Commit();
     }
+    // (Its settings row is also rewritten by the settings test.)
     CompanySpec questionSpec = CompanySpec::Corporation();
     questionSpec.name = "株式会社?商事";
     questionName_ = &inst_->AddCompany(questionSpec);
-
-    settings_ = &inst_->AddCompany(CompanySpec::Corporation());
   }
   static void TearDownTestSuite() { DataModuleTestBase::TearDownTestSuite(); }
 
   static Company *corp_, *indiv_, *empty_, *oneSale_, *mixed_, *medical_, *broken_, *noRefundTable_, *badName_,
-      *questionName_, *settings_;
+      *questionName_;
 };
 
 Company* Sy26ExportTest::corp_ = nullptr;
@@ -157,7 +156,6 @@ Company* Sy26ExportTest::broken_ = nullptr;
 Company* Sy26ExportTest::noRefundTable_ = nullptr;
 Company* Sy26ExportTest::badName_ = nullptr;
 Company* Sy26ExportTest::questionName_ = nullptr;
-Company* Sy26ExportTest::settings_ = nullptr;
 
 TEST_F(Sy26ExportTest, CorporationByTheGeneralMethodMatchesTheGoldenFile) {
   ExpectSameBytes(Export(*corp_), Golden("corporation_general.xml"));
@@ -418,16 +416,16 @@ TEST_F(Sy26ExportTest, SettingsRowColumnsReachTheirFields) {
   for (const auto& [name, field] : dates) sql += std::string(",") + name + "='2016-06-" + std::to_string(n++) + "'";
   for (int i = 1; i <= 5; ++i) sql += ",MINASIRITU" + std::to_string(i) + "=" + std::to_string(90 - i);
   {
-    fixtures::DbSession s(settings_->DbFile());
+    fixtures::DbSession s(questionName_->DbFile());
     s.Exec(sql + " WHERE REC=1");
     s.Commit();
   }
 
-  ASSERT_TRUE(DM->fnAccDatConnected("", settings_->Folder().string(), false));
+  ASSERT_TRUE(DM->fnAccDatConnected("", questionName_->Folder().string(), false));
   ASSERT_TRUE(DM->fnGetAccInfo());
   TTAXPAR r;
   TSyohizeiDataMake().ReadTaxSettings(r);
-  DM->AccDatDisconnect(settings_->Folder().string(), false, false);
+  DM->AccDatDisconnect(questionName_->Folder().string(), false, false);
 
   for (const auto& [name, field] : texts) EXPECT_EQ(r.*field, name) << name;
   n = 1;
