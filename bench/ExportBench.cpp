@@ -121,7 +121,7 @@ void BM_ExportVsBareFetch(benchmark::State& state) {
     const long before = PeakRssKb();
     TSyohizeiDataExport exporter(file, 1);
     TakeAccInfo(exporter, AccInf);
-    exporter.StartSlot = 0;
+    exporter.Params.StartSlot = 0;
     WriteSyohizeiFile(exporter);
     const auto t2 = Clock::now();
     growth = PeakRssKb() - before;

@@ -3,14 +3,18 @@
 #include <cctype>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <iostream>
+#include <vector>
 
+#include "data/DataModule.h"
 #include "data/uAccFunction2Win.h"
 #include "data/z5AppInfo.h"
 #include "platform/Encoding.h"
 #include "platform/Folders.h"
 #include "platform/Paths.h"
 #include "platform/Registry.h"
+#include "platform/UiServices.h"
 #include "platform/ini/IniFile.h"
 
 namespace {
@@ -36,7 +40,91 @@ std::string_view FirstChar(std::string_view s) {
   return s.substr(0, n > s.size() ? s.size() : n);
 }
 
+namespace fs = std::filesystem;
+
+// The path as the file system reaches it: a drive form resolved, made absolute, the symbolic
+// links of its existing part followed, "." and ".." taken out. Empty when it names nothing.
+fs::path RealPath(const std::string& path) {
+  const std::string local = HasDriveLetter(path) ? ResolvePath(path) : path;
+  if (local.empty()) return {};
+  std::error_code ec;
+  const fs::path absolute = fs::absolute(local, ec);
+  if (ec) return fs::path(local).lexically_normal();
+  const fs::path real = fs::weakly_canonical(absolute, ec);
+  return ec ? absolute.lexically_normal() : real;
+}
+
+// The named parts of a path ("/a/b/" gives "/", "a", "b").
+std::vector<fs::path> Parts(const fs::path& p) {
+  std::vector<fs::path> parts;
+  for (const fs::path& part : p) {
+    if (!part.empty()) parts.push_back(part);
+  }
+  return parts;
+}
+
+// Whether file lies in folder or any folder below it.
+bool IsInside(const fs::path& file, const fs::path& folder) {
+  const std::vector<fs::path> f = Parts(file), d = Parts(folder);
+  if (d.empty() || f.size() <= d.size()) return false;
+  for (size_t i = 0; i < d.size(); ++i) {
+    if (f[i] != d[i]) return false;
+  }
+  return true;
+}
+
+bool SameFile(const fs::path& a, const fs::path& b) {
+  if (a.empty() || b.empty()) return false;
+  if (a == b) return true;
+  std::error_code ec;
+  return fs::equivalent(a, b, ec);  // hard links; false when either is missing
+}
+
+// The file of a database name: "host[/port]:path" names the server's path, which on a
+// server of this computer is the same file.
+std::string FileOfDatabaseName(const std::string& name) {
+  if (name.empty() || name[0] == '/' || HasDriveLetter(name)) return name;
+  const size_t colon = name.find(':');
+  return colon == std::string::npos ? name : name.substr(colon + 1);
+}
+
 }  // namespace
+
+EIBError ExportDbError(const EIBError& error, const std::string& step, const std::string& tables) {
+  return EIBError(error.IBErrorCode, error.SQLCode,
+                  "消費税データの作成中にエラーが発生しました。(" + step + ": " + tables + ")\n" + error.Message);
+}
+
+void CheckExportFile(const std::string& exportFile) {
+  if (exportFile.empty()) {
+    throw EDataExportError("出力先のファイル名が指定されていません。", kExportErrNoOutputFile, "ExportFile");
+  }
+  const fs::path file = RealPath(exportFile);
+  const std::string ext = Lower(ExtractFileExt(exportFile));
+  if (ext == ".fdb" || ext == ".gdb" || ext == ".ib") {
+    throw EDataExportError("出力先にデータベースファイルは指定できません。", kExportErrOutputIsDatabase, exportFile);
+  }
+
+  std::vector<fs::path> dataFolders;
+  if (!SystemDef.SysDir.empty()) dataFolders.push_back(RealPath(SystemDef.SysDir));
+  if (DM != nullptr) {
+    for (const TIBDatabase* db : {&DM->IBDatabaseDEF, &DM->IBDatabaseDAT, &DM->IBFileMan}) {
+      if (!db->Connected()) continue;
+      const fs::path dbFile = RealPath(FileOfDatabaseName(db->DatabaseName));
+      if (SameFile(file, dbFile)) {
+        throw EDataExportError("出力先にデータベースファイルは指定できません。", kExportErrOutputIsDatabase,
+                               exportFile + " (" + db->DatabaseName + ")");
+      }
+      if (db == &DM->IBDatabaseDAT && !dbFile.empty()) dataFolders.push_back(dbFile.parent_path());
+    }
+  }
+  for (const fs::path& folder : dataFolders) {
+    if (IsInside(file, folder)) {
+      throw EDataExportError("出力先に会計データのフォルダは指定できません。別のフォルダを指定してください。",
+                             kExportErrOutputInDataFolder, exportFile + " (" + folder.string() + ")");
+    }
+  }
+}
 
 void CheckExportText(const std::string& text, const std::string& element) {
   std::string cp932;
@@ -57,6 +145,26 @@ void CheckExportText(const std::string& text, const std::string& element) {
     }
     rest.remove_prefix(ch.size());
   }
+}
+
+void CheckStoredText(std::string_view cp932, const std::string& element) {
+  std::string utf8;
+  if (sjis::TryToUtf8(cp932, utf8)) return;
+  std::string bad;
+  for (size_t i = 0; i < cp932.size();) {
+    const size_t n = sjis::IsLeadByte(static_cast<unsigned char>(cp932[i])) && i + 1 < cp932.size() ? 2 : 1;
+    if (!sjis::TryToUtf8(cp932.substr(i, n), utf8)) {
+      for (size_t k = i; k < i + n; ++k) {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "%02X", static_cast<unsigned char>(cp932[k]));
+        bad += hex;
+      }
+      break;
+    }
+    i += n;
+  }
+  throw EDataExportError("中間ファイルに書き込めない文字が含まれています。", kExportErrBadText,
+                         element + (bad.empty() ? "" : ": 0x" + bad) + " (" + sjis::ToUtf8(cp932) + ")");
 }
 
 TComDataExport::TComDataExport(std::string exportFile, int32_t functionId) {
@@ -166,6 +274,14 @@ void TComDataExport::GetSeihinRegValue(int32_t version, int32_t letter, const st
   }
 }
 
+void TComDataExport::WarnIfProductUnknown() const {
+  if (!ProgramName.empty() && !ProgramVer.empty()) return;
+  uis::ShowMessage(uis::MsgKind::Warning,
+                   "会計製品の名前またはバージョンをレジストリから読み取れませんでした。\r"
+                   "中間ファイルの製品名・バージョンは空のまま出力します。",
+                   "Product=\"" + ProgramName + "\" Version=\"" + ProgramVer + "\"");
+}
+
 void TComDataExport::SetSystemNode(TXmlSaveDoc& doc) {
   CheckExportText(ProgramName, "PROGRAMNAME");
   CheckExportText(ProgramVer, "PROGRAMVER");
@@ -184,15 +300,15 @@ void TComDataExport::SetBasicNode(TXmlSaveDoc& doc) {
   TXmlNode basic = doc.AddNode(nullptr, "BASIC");
   doc.AddTextNode(basic, "KOMONSAKINAME", KomonsakiName);
   if (GyoumuPrefix == "SY26" || GyoumuPrefix == "SY13") {
-    const std::string accum = AccumMethod != 0 ? "2" : "1";
-    doc.AddTextNode(basic, "JIGYOUNENDOFROM", FormatDateTime("yyyymmdd", YearStart));
-    doc.AddTextNode(basic, "JIGYOUNENDOTO", FormatDateTime("yyyymmdd", YearEnd));
-    doc.AddTextNode(basic, "HOUJINKOJINKUBUN", DataType == 2 ? "2" : "1");
-    doc.AddTextNode(basic, "KAZEIKUBUN", Simplified != 0 ? "2" : "1");
+    const std::string accum = Params.AccumMethod != 0 ? "2" : "1";
+    doc.AddTextNode(basic, "JIGYOUNENDOFROM", FormatDateTime("yyyymmdd", Params.YearStart));
+    doc.AddTextNode(basic, "JIGYOUNENDOTO", FormatDateTime("yyyymmdd", Params.YearEnd));
+    doc.AddTextNode(basic, "HOUJINKOJINKUBUN", Params.DataType == 2 ? "2" : "1");
+    doc.AddTextNode(basic, "KAZEIKUBUN", Params.Simplified != 0 ? "2" : "1");
     // The data maker replaces it once it knows the period's rate classes.
     doc.AddTextNode(basic, "KEIKASHOCHIKAZEISHISAN", GyoumuPrefix == "SY26" ? "1" : "2");
     doc.AddTextNode(basic, "URIAGEZEIGAKUKEISAN", accum);
-    doc.AddTextNode(basic, "SHIIREZEIGAKUKEISAN", Simplified != 0 ? "" : accum);
+    doc.AddTextNode(basic, "SHIIREZEIGAKUKEISAN", Params.Simplified != 0 ? "" : accum);
     return;
   }
   throw EDataExportError("業務Prefixが条件に加えられていません。", kExportErrUnknownPrefix,

@@ -7,14 +7,17 @@
 // which each kind of export implements.
 //
 // One object lives from the wizard's creation to its end: created (identity, registry values,
-// Soravin.ini read), filled by the wizard (possibly several times), exported, destroyed
-// (Soravin.ini written).
+// Soravin.ini read), filled by the wizard (possibly several times: the company name, the
+// output file and one TExportParams record), exported, destroyed (Soravin.ini written).
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
+#include "export/ComRendo.h"
 #include "export/XMLSaveDoc.h"
 #include "platform/DateTime.h"
+#include "platform/db/IBError.h"
 
 // The export's one exception class: the wizard turns it into a message (Message, then Detail)
 // and a result code; codes 6 and 16 are shown as information, every other code as an error.
@@ -28,8 +31,17 @@ class EDataExportError : public std::runtime_error {
 };
 
 // Error codes of EDataExportError.
-inline constexpr int32_t kExportErrUnknownPrefix = 256;  // SetBasicNode: no layout for the prefix
-inline constexpr int32_t kExportErrBadText = 257;        // a free text the file cannot hold
+inline constexpr int32_t kExportErrUnknownPrefix = 256;      // SetBasicNode: no layout for the prefix
+inline constexpr int32_t kExportErrBadText = 257;            // a free text the file cannot hold
+inline constexpr int32_t kExportErrPeriod = 258;             // period number out of range, or start after end
+inline constexpr int32_t kExportErrNoOutputFile = 259;       // no output file named
+inline constexpr int32_t kExportErrOutputIsDatabase = 260;   // the output would overwrite a database file
+inline constexpr int32_t kExportErrOutputInDataFolder = 261; // the output would land among the data sets
+
+// A database failure in one of the export's steps, told in the export's own words first: that
+// the consumption-tax data could not be made, the step and its table(s) in parentheses, then
+// the engine's text on the next line. The engine's codes are kept for callers that look at them.
+EIBError ExportDbError(const EIBError& error, const std::string& step, const std::string& tables);
 
 class TComDataExport {
  public:
@@ -53,6 +65,11 @@ class TComDataExport {
   void SetBasicNode(TXmlSaveDoc& doc);
   // The DATA node of the kind.
   virtual void SetDataNode(TXmlSaveDoc& doc) = 0;
+
+  // Warns (through the UI services) when the registry gave no product name or version: the
+  // file is still written, with PROGRAMNAME and PROGRAMVER empty, which the importing
+  // application may refuse.
+  void WarnIfProductUnknown() const;
 
   // One value of the installed accounting product of the given major version: the string
   // value valueName of the last subkey (in registry order) whose lower-cased name contains
@@ -84,29 +101,27 @@ class TComDataExport {
   std::string ProgramVer;           // registry value Version of the accounting product
   std::string MinProgramVer;        // "10.0.0": the lowest product and data version accepted
   std::string KomonsakiName;        // client name; the wizard puts the company name here
-  int32_t FiscalYear = 0;
-  TDateTime YearStart = 0;
-  TDateTime YearEnd = 0;
-  int32_t ClosingDay = 99;
-  int32_t IncomeKind = 0;           // income-tax kinds only
-  int32_t HasuuSyoukyaku = 0;       // income-tax kinds only
-  uint8_t IncludeDetails = 0;       // income-tax kinds only
   std::string LastDataPath;         // key DATA of Soravin.ini, written back unchanged
-  int32_t StartSlot = 0;            // first period number (MNUM 0..15) of the period
-  int32_t EndSlot = 0;              // last period number of the period
-  int32_t LastSlot = 0;             // last period number of the fiscal year
-  int32_t TaxCalcKind = 0;          // 0 tax-included, 1 tax-excluded
-  int32_t Simplified = 0;           // non-zero: simplified method
-  int32_t MainBusinessType = 0;     // 1..6, 0 none
-  int32_t AccumMethod = 0;          // 0 principle, non-zero accumulation; always 0 here
-  int32_t DataType = 0;             // 1 corporation, 2 individual, 3 medical corporation
-  int32_t CodeType = 0;
+  // The company's fiscal dates, the period and the tax switches, as the caller filled them;
+  // SetDataNode hands this record to the data maker as it is.
+  TExportParams Params;
   std::string ExportFile;           // full path of the intermediate file
   int32_t SelectCondition = 0;      // data condition of the data-selection dialog
   std::string DataVerMajor;         // "10"
 };
 
+// Refuses an output file that would destroy data instead of holding the intermediate file:
+// no name (259); a database file, by its extension (.fdb, .gdb, .ib in any case) or because it
+// is the file of a connection the data module holds open (260); a path inside the system
+// folder SystemDef.SysDir, where the system database and the company data folders live, or
+// inside the folder of the connected company database (261).
+void CheckExportFile(const std::string& exportFile);
+
 // Refuses a free text (company name, product name and version) that the intermediate file
 // cannot hold: a character outside code page 932 or a control character other than tab and
 // line breaks. element names the element for the message.
 void CheckExportText(const std::string& text, const std::string& element);
+// Refuses a text whose stored bytes (cp932, as read from a database) hold a sequence that
+// code page 932 does not define: the database layer hands such a text on with '?' in its
+// place, which the check above cannot tell from a real question mark. Code 257, as above.
+void CheckStoredText(std::string_view cp932, const std::string& element);

@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <memory>
 #include <tuple>
+#include <variant>
 
 #include "data/DataModule.h"
 #include "data/uAccDateCmp.h"
@@ -38,34 +39,134 @@ std::string Code(char letter, char digit) { return std::string{letter, digit}; }
 
 constexpr int kNuki = 0, kGaku = 1, kKomi = 2;  // columns
 
-// The SQL of the settings row, as the accounting product keeps it.
+// The consumption-tax settings row TAX_KAZEIHOUSIKI (REC 1), one entry per column in the
+// order the accounting product writes them: the parameter type and default of the row the
+// export inserts when the company has none, and the field of the settings record the column
+// is read into (none for the columns the export does not take).
+enum class ColumnKind : uint8_t { Integer, Currency, Date, Text };
+// Defaults that come from the company rather than from the table.
+enum class DefaultFrom : uint8_t { Table, FiscalYearStart, FiscalYearEnd, CompanyMethod };
+using SettingsField = std::variant<std::monostate, int32_t TTAXPAR::*, bool TTAXPAR::*, Currency TTAXPAR::*,
+                                   TDateTime TTAXPAR::*, std::string TTAXPAR::*>;
+
+struct SettingsColumn {
+  const char* name;
+  ColumnKind kind;
+  int32_t value = 0;  // default of an Integer column (other kinds default to 0 / empty)
+  DefaultFrom from = DefaultFrom::Table;
+  SettingsField field{};
+  bool percent = false;  // kept in whole percent, held as the fraction
+};
+
+using K = ColumnKind;
+using P = TTAXPAR;
+const SettingsColumn kSettingsColumns[] = {
+    {"REC", K::Integer, 1},
+    {"KIKAN_KAISI", K::Date, 0, DefaultFrom::FiscalYearStart, &P::KIKAN_KAISI},
+    {"KIKAN_SYURYO", K::Date, 0, DefaultFrom::FiscalYearEnd, &P::KIKAN_SYURYO},
+    {"SCODE", K::Text},  // every branch: the column is not taken
+    {"SINKOKU_KUBUN", K::Integer, 0, DefaultFrom::CompanyMethod, &P::SINKOKU_KUBUN},
+    {"MINASIRITU1", K::Integer, 90, DefaultFrom::Table, &P::MINASIRITU1, true},
+    {"MINASIRITU2", K::Integer, 80, DefaultFrom::Table, &P::MINASIRITU2, true},
+    {"MINASIRITU3", K::Integer, 70, DefaultFrom::Table, &P::MINASIRITU3, true},
+    {"MINASIRITU4", K::Integer, 60, DefaultFrom::Table, &P::MINASIRITU4, true},
+    {"MINASIRITU5", K::Integer, 50, DefaultFrom::Table, &P::MINASIRITU5, true},
+    {"TYUUKAN_NOUFU", K::Currency, 0, DefaultFrom::Table, &P::TYUUKAN_NOUFU},
+    {"TYUUKAN_JOUTO", K::Currency, 0, DefaultFrom::Table, &P::TYUUKAN_JOUTO},
+    {"KOUJYOZEI_18A", K::Currency, 0, DefaultFrom::Table, &P::KOUJYOZEI_18A},
+    {"KOUJYOZEI_18B", K::Currency, 0, DefaultFrom::Table, &P::KOUJYOZEI_18B},
+    {"KOUJYOZEI_19A", K::Currency, 0, DefaultFrom::Table, &P::KOUJYOZEI_19A},
+    {"KOUJYOZEI_19B", K::Currency, 0, DefaultFrom::Table, &P::KOUJYOZEI_19B},
+    {"KIJYUNKIKANURI", K::Currency, 0, DefaultFrom::Table, &P::KIJYUNKIKANURI},
+    {"KEISANTOKUREI", K::Integer, 0, DefaultFrom::Table, &P::KEISANTOKUREI},
+    {"KAZEIURI95MIMAN", K::Integer, 0, DefaultFrom::Table, &P::KAZEIURI95MIMAN},
+    {"ANBUNWARIAI", K::Integer, 0, DefaultFrom::Table, &P::ANBUNWARIAI},
+    {"JUNZURUWARIAI", K::Integer, 0, DefaultFrom::Table, &P::JUNZURUWARIAI},
+    {"TEISYUTUBI", K::Date, 0, DefaultFrom::Table, &P::TEISYUTUBI},
+    {"ZEIMUSYO", K::Text, 0, DefaultFrom::Table, &P::ZEIMUSYO},
+    {"NOUZEITI1", K::Text},
+    {"NOUZEITI2", K::Text},
+    {"DAIHYOUKANA", K::Text, 0, DefaultFrom::Table, &P::DAIHYOUKANA},
+    {"DAIHYOU", K::Text, 0, DefaultFrom::Table, &P::DAIHYOU},
+    {"KEIRITANTOU", K::Text, 0, DefaultFrom::Table, &P::KEIRITANTOU},
+    {"SEIRIBANGOU", K::Text, 0, DefaultFrom::Table, &P::SEIRIBANGOU},
+    {"SINKOKUBI", K::Date, 0, DefaultFrom::Table, &P::SINKOKUBI},
+    {"SIDOUBI", K::Date, 0, DefaultFrom::Table, &P::SIDOUBI},
+    {"FUKI_KAPPU", K::Integer, 0, DefaultFrom::Table, &P::FUKI_KAPPU},
+    {"FUKI_NOBEBARAI", K::Integer, 0, DefaultFrom::Table, &P::FUKI_NOBEBARAI},
+    {"FUKI_KOUJI", K::Integer, 0, DefaultFrom::Table, &P::FUKI_KOUJI},
+    {"FUKI_GENKIN", K::Integer, 0, DefaultFrom::Table, &P::FUKI_GENKIN},
+    {"SINKOKUSYO", K::Integer, 0, DefaultFrom::Table, &P::SINKOKUSYO},
+    {"GINKOUMEI", K::Text, 0, DefaultFrom::Table, &P::GINKOUMEI},
+    {"GINKOUKUBUN", K::Integer, 0, DefaultFrom::Table, &P::GINKOUKUBUN},
+    {"SITENMEI", K::Text, 0, DefaultFrom::Table, &P::SITENMEI},
+    {"SITENKUBUN", K::Integer, 0, DefaultFrom::Table, &P::SITENKUBUN},
+    {"YOKINSYUBETU", K::Integer, 0, DefaultFrom::Table, &P::YOKINSYUBETU},
+    {"KOUZA", K::Text, 0, DefaultFrom::Table, &P::KOUZA},
+    {"YUBINKYOKUMEI", K::Text, 0, DefaultFrom::Table, &P::YUBINKYOKUMEI},
+    {"TYOKIN_KIGOU", K::Text, 0, DefaultFrom::Table, &P::TYOKIN_KIGOU},
+    {"TYOKIN_BANGOU", K::Text, 0, DefaultFrom::Table, &P::TYOKIN_BANGOU},
+    {"ZEIRISI", K::Text, 0, DefaultFrom::Table, &P::ZEIRISI},
+    {"ZEIRISI_TEL", K::Text, 0, DefaultFrom::Table, &P::ZEIRISI_TEL},
+    {"ZEIRISI_H30", K::Integer, 0, DefaultFrom::Table, &P::ZEIRISI_H30},
+    {"ZEIRISI_H33", K::Integer, 0, DefaultFrom::Table, &P::ZEIRISI_H33},
+    {"FUHYO22_KAZEI_COPY", K::Integer, 1, DefaultFrom::Table, &P::FUHYO22_KAZEI_COPY},
+    {"ZEIRISI_JIMUSHO", K::Text, 0, DefaultFrom::Table, &P::ZEIRISI_JIMUSHO},
+    {"FUHYO52_KAZEI_COPY", K::Integer, 1, DefaultFrom::Table, &P::FUHYO52_KAZEI_COPY},
+};
+
+// The column names joined by ",", each after prefix.
+std::string ColumnList(const char* prefix) {
+  std::string list;
+  for (const SettingsColumn& c : kSettingsColumns) {
+    if (!list.empty()) list += ',';
+    list += prefix;
+    list += c.name;
+  }
+  return list;
+}
+
 constexpr const char* kCountSql =
     "SELECT COUNT(REC) AS RECCNT FROM TAX_KAZEIHOUSIKI\n"
     "WHERE REC=1";
-constexpr const char* kInsertSql =
-    "INSERT INTO TAX_KAZEIHOUSIKI(REC,KIKAN_KAISI,KIKAN_SYURYO,SCODE,SINKOKU_KUBUN,MINASIRITU1,MINASIRITU2,"
-    "MINASIRITU3,MINASIRITU4,MINASIRITU5,TYUUKAN_NOUFU,TYUUKAN_JOUTO,KOUJYOZEI_18A,KOUJYOZEI_18B,KOUJYOZEI_19A,"
-    "KOUJYOZEI_19B,KIJYUNKIKANURI,KEISANTOKUREI,KAZEIURI95MIMAN,ANBUNWARIAI,JUNZURUWARIAI,TEISYUTUBI,ZEIMUSYO,"
-    "NOUZEITI1,NOUZEITI2,DAIHYOUKANA,DAIHYOU,KEIRITANTOU,SEIRIBANGOU,SINKOKUBI,SIDOUBI,FUKI_KAPPU,FUKI_NOBEBARAI,"
-    "FUKI_KOUJI,FUKI_GENKIN,SINKOKUSYO,GINKOUMEI,GINKOUKUBUN,SITENMEI,SITENKUBUN,YOKINSYUBETU,KOUZA,YUBINKYOKUMEI,"
-    "TYOKIN_KIGOU,TYOKIN_BANGOU,ZEIRISI,ZEIRISI_TEL,ZEIRISI_H30,ZEIRISI_H33,FUHYO22_KAZEI_COPY,ZEIRISI_JIMUSHO,"
-    "FUHYO52_KAZEI_COPY)\n"
-    "VALUES(:REC,:KIKAN_KAISI,:KIKAN_SYURYO,:SCODE,:SINKOKU_KUBUN,:MINASIRITU1,:MINASIRITU2,:MINASIRITU3,"
-    ":MINASIRITU4,:MINASIRITU5,:TYUUKAN_NOUFU,:TYUUKAN_JOUTO,:KOUJYOZEI_18A,:KOUJYOZEI_18B,:KOUJYOZEI_19A,"
-    ":KOUJYOZEI_19B,:KIJYUNKIKANURI,:KEISANTOKUREI,:KAZEIURI95MIMAN,:ANBUNWARIAI,:JUNZURUWARIAI,:TEISYUTUBI,"
-    ":ZEIMUSYO,:NOUZEITI1,:NOUZEITI2,:DAIHYOUKANA,:DAIHYOU,:KEIRITANTOU,:SEIRIBANGOU,:SINKOKUBI,:SIDOUBI,"
-    ":FUKI_KAPPU,:FUKI_NOBEBARAI,:FUKI_KOUJI,:FUKI_GENKIN,:SINKOKUSYO,:GINKOUMEI,:GINKOUKUBUN,:SITENMEI,"
-    ":SITENKUBUN,:YOKINSYUBETU,:KOUZA,:YUBINKYOKUMEI,:TYOKIN_KIGOU,:TYOKIN_BANGOU,:ZEIRISI,:ZEIRISI_TEL,"
-    ":ZEIRISI_H30,:ZEIRISI_H33,:FUHYO22_KAZEI_COPY,:ZEIRISI_JIMUSHO,:FUHYO52_KAZEI_COPY)";
-constexpr const char* kSelectSql =
-    "SELECT REC,KIKAN_KAISI,KIKAN_SYURYO,SCODE,SINKOKU_KUBUN,MINASIRITU1,MINASIRITU2,MINASIRITU3,MINASIRITU4,"
-    "MINASIRITU5,TYUUKAN_NOUFU,TYUUKAN_JOUTO,KOUJYOZEI_18A,KOUJYOZEI_18B,KOUJYOZEI_19A,KOUJYOZEI_19B,"
-    "KIJYUNKIKANURI,KEISANTOKUREI,KAZEIURI95MIMAN,ANBUNWARIAI,JUNZURUWARIAI,TEISYUTUBI,ZEIMUSYO,NOUZEITI1,"
-    "NOUZEITI2,DAIHYOUKANA,DAIHYOU,KEIRITANTOU,SEIRIBANGOU,SINKOKUBI,SIDOUBI,FUKI_KAPPU,FUKI_NOBEBARAI,FUKI_KOUJI,"
-    "FUKI_GENKIN,SINKOKUSYO,GINKOUMEI,GINKOUKUBUN,SITENMEI,SITENKUBUN,YOKINSYUBETU,KOUZA,YUBINKYOKUMEI,"
-    "TYOKIN_KIGOU,TYOKIN_BANGOU,ZEIRISI,ZEIRISI_TEL,ZEIRISI_H30,ZEIRISI_H33,FUHYO22_KAZEI_COPY,ZEIRISI_JIMUSHO,"
-    "FUHYO52_KAZEI_COPY FROM TAX_KAZEIHOUSIKI\n"
-    "WHERE REC=1";
+const std::string kInsertSql =
+    "INSERT INTO TAX_KAZEIHOUSIKI(" + ColumnList("") + ")\nVALUES(" + ColumnList(":") + ")";
+const std::string kSelectSql = "SELECT " + ColumnList("") + " FROM TAX_KAZEIHOUSIKI\nWHERE REC=1";
+
+// Whether text holds word as a word of its own (not as part of a longer name such as
+// KANPU_SINKOKU within KANPU_SINKOKU_SIIREKIN).
+bool NamesWord(const std::string& text, const std::string& word) {
+  if (word.empty()) return false;
+  auto wordChar = [](char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '$';
+  };
+  for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) {
+    const size_t end = at + word.size();
+    if ((at == 0 || !wordChar(text[at - 1])) && (end == text.size() || !wordChar(text[end]))) return true;
+  }
+  return false;
+}
+
+// A database failure while the engine reads the period: the refund details and the journal
+// are read in one go, and the engine's text names the table when the failure is about one.
+EIBError InJournalStep(const EIBError& e) {
+  static const struct {
+    const char* step;
+    const char* tables[3];
+  } kSteps[] = {
+      {"還付明細の読込", {"KANPU_SINKOKU", "KANPU_SINKOKU_TORIHIKI", "KANPU_SINKOKU_SIIREKIN"}},
+      {"仕訳の集計", {"SIWAKE", "SIWAKE2", "KAMOKUMST"}},
+  };
+  std::string all;
+  for (const auto& step : kSteps) {
+    for (const char* table : step.tables) {
+      if (NamesWord(e.Message, table)) return ExportDbError(e, step.step, table);
+      all += all.empty() ? "" : ", ";
+      all += table;
+    }
+  }
+  return ExportDbError(e, "仕訳と還付明細の集計", all);
+}
 
 // The taxpayer texts of the return come from the company's accounting information.
 void SetTaxpayer(TTAXPAR& s) {
@@ -95,92 +196,52 @@ Currency Percent(const TIBField& f) { return f.AsCurrency().MulDiv(1, 100); }
 
 void InsertDefaultSettings(TIBQuery& q) {
   q.SQL = kInsertSql;
-  q.ParamByName("REC").SetInteger(1);
-  q.ParamByName("KIKAN_KAISI").SetDate(AccInf.KISHU);
-  q.ParamByName("KIKAN_SYURYO").SetDate(AccInf.KIMATU);
-  q.ParamByName("SCODE").SetString("");
-  q.ParamByName("SINKOKU_KUBUN").SetInteger(AccInf.TAXKANNI);
-  const int deemed[] = {90, 80, 70, 60, 50};
-  for (int i = 0; i < 5; ++i) q.ParamByName("MINASIRITU" + std::to_string(i + 1)).SetInteger(deemed[i]);
-  for (const char* name : {"TYUUKAN_NOUFU", "TYUUKAN_JOUTO", "KOUJYOZEI_18A", "KOUJYOZEI_18B", "KOUJYOZEI_19A",
-                           "KOUJYOZEI_19B", "KIJYUNKIKANURI"}) {
-    q.ParamByName(name).SetCurrency(Currency());
-  }
-  for (const char* name : {"KEISANTOKUREI", "KAZEIURI95MIMAN", "ANBUNWARIAI", "JUNZURUWARIAI", "FUKI_KAPPU",
-                           "FUKI_NOBEBARAI", "FUKI_KOUJI", "FUKI_GENKIN", "SINKOKUSYO", "GINKOUKUBUN", "SITENKUBUN",
-                           "YOKINSYUBETU", "ZEIRISI_H30", "ZEIRISI_H33"}) {
-    q.ParamByName(name).SetInteger(0);
-  }
-  for (const char* name : {"TEISYUTUBI", "SINKOKUBI", "SIDOUBI"}) q.ParamByName(name).SetDate(0);
-  q.ParamByName("FUHYO22_KAZEI_COPY").SetInteger(1);
-  q.ParamByName("FUHYO52_KAZEI_COPY").SetInteger(1);
-  for (const char* name : {"ZEIMUSYO", "NOUZEITI1", "NOUZEITI2", "DAIHYOUKANA", "DAIHYOU", "KEIRITANTOU",
-                           "SEIRIBANGOU", "GINKOUMEI", "SITENMEI", "KOUZA", "YUBINKYOKUMEI", "TYOKIN_KIGOU",
-                           "TYOKIN_BANGOU", "ZEIRISI", "ZEIRISI_TEL", "ZEIRISI_JIMUSHO"}) {
-    q.ParamByName(name).SetString("");
+  for (const SettingsColumn& c : kSettingsColumns) {
+    TIBParam& p = q.ParamByName(c.name);
+    switch (c.from) {
+      case DefaultFrom::FiscalYearStart: p.SetDate(AccInf.KISHU); continue;
+      case DefaultFrom::FiscalYearEnd: p.SetDate(AccInf.KIMATU); continue;
+      case DefaultFrom::CompanyMethod: p.SetInteger(AccInf.TAXKANNI); continue;
+      case DefaultFrom::Table: break;
+    }
+    switch (c.kind) {
+      case ColumnKind::Integer: p.SetInteger(c.value); break;
+      case ColumnKind::Currency: p.SetCurrency(Currency()); break;
+      case ColumnKind::Date: p.SetDate(0); break;
+      case ColumnKind::Text: p.SetString(""); break;
+    }
   }
   q.ExecSQL();
   q.Close();
 }
 
+template <class... F>
+struct Overloaded : F... {
+  using F::operator()...;
+};
+
 void ReadSettingsRow(TIBQuery& q, TTAXPAR& s) {
-  auto F = [&q](const char* name) -> TIBField& { return q.FieldByName(name); };
-  s.KIKAN_KAISI = F("KIKAN_KAISI").AsDateTime();
-  s.KIKAN_SYURYO = F("KIKAN_SYURYO").AsDateTime();
-  s.SCODE.clear();  // every branch: the column is not taken
+  for (const SettingsColumn& c : kSettingsColumns) {
+    if (std::holds_alternative<std::monostate>(c.field)) continue;
+    const TIBField& f = q.FieldByName(c.name);
+    std::visit(Overloaded{
+                   [](std::monostate) {},
+                   [&](int32_t TTAXPAR::*m) { s.*m = f.AsInteger(); },
+                   [&](bool TTAXPAR::*m) { s.*m = f.AsInteger() == 1; },
+                   [&](Currency TTAXPAR::*m) { s.*m = c.percent ? Percent(f) : f.AsCurrency(); },
+                   [&](TDateTime TTAXPAR::*m) { s.*m = f.AsDateTime(); },
+                   [&](std::string TTAXPAR::*m) { s.*m = f.AsString(); },
+               },
+               c.field);
+  }
+  s.SCODE.clear();  // every branch
   s.ENTRY_MODE.clear();
-  s.SINKOKU_KUBUN = F("SINKOKU_KUBUN").AsInteger();
-  s.MINASIRITU1 = Percent(F("MINASIRITU1"));
-  s.MINASIRITU2 = Percent(F("MINASIRITU2"));
-  s.MINASIRITU3 = Percent(F("MINASIRITU3"));
-  s.MINASIRITU4 = Percent(F("MINASIRITU4"));
-  s.MINASIRITU5 = Percent(F("MINASIRITU5"));
-  s.TYUUKAN_NOUFU = F("TYUUKAN_NOUFU").AsCurrency();
-  s.TYUUKAN_JOUTO = F("TYUUKAN_JOUTO").AsCurrency();
-  s.KOUJYOZEI_18A = F("KOUJYOZEI_18A").AsCurrency();
-  s.KOUJYOZEI_18B = F("KOUJYOZEI_18B").AsCurrency();
-  s.KOUJYOZEI_19A = F("KOUJYOZEI_19A").AsCurrency();
-  s.KOUJYOZEI_19B = F("KOUJYOZEI_19B").AsCurrency();
-  s.KIJYUNKIKANURI = F("KIJYUNKIKANURI").AsCurrency();
-  s.KEISANTOKUREI = F("KEISANTOKUREI").AsInteger() == 1;
-  s.KAZEIURI95MIMAN = F("KAZEIURI95MIMAN").AsInteger();
-  s.ANBUNWARIAI = F("ANBUNWARIAI").AsInteger();
-  s.JUNZURUWARIAI = F("JUNZURUWARIAI").AsCurrency();
-  s.TEISYUTUBI = F("TEISYUTUBI").AsDateTime();
-  s.ZEIMUSYO = F("ZEIMUSYO").AsString();
-  s.DAIHYOUKANA = F("DAIHYOUKANA").AsString();
-  s.DAIHYOU = F("DAIHYOU").AsString();
-  s.KEIRITANTOU = F("KEIRITANTOU").AsString();
-  s.SEIRIBANGOU = F("SEIRIBANGOU").AsString();
-  s.SINKOKUBI = F("SINKOKUBI").AsDateTime();
-  s.SIDOUBI = F("SIDOUBI").AsDateTime();
-  s.FUKI_KAPPU = F("FUKI_KAPPU").AsInteger();
-  s.FUKI_NOBEBARAI = F("FUKI_NOBEBARAI").AsInteger();
-  s.FUKI_KOUJI = F("FUKI_KOUJI").AsInteger();
-  s.FUKI_GENKIN = F("FUKI_GENKIN").AsInteger();
-  s.SINKOKUSYO = F("SINKOKUSYO").AsInteger();
   switch (s.SINKOKUSYO) {
     case 0: s.SINKOKUSYO_NAME = "確定"; break;
     case 1: s.SINKOKUSYO_NAME = "中間"; break;
     case 2: s.SINKOKUSYO_NAME = "修正"; break;
     default: s.SINKOKUSYO_NAME.clear();
   }
-  s.GINKOUMEI = F("GINKOUMEI").AsString();
-  s.GINKOUKUBUN = F("GINKOUKUBUN").AsInteger();
-  s.SITENMEI = F("SITENMEI").AsString();
-  s.SITENKUBUN = F("SITENKUBUN").AsInteger();
-  s.YOKINSYUBETU = F("YOKINSYUBETU").AsInteger();
-  s.KOUZA = F("KOUZA").AsString();
-  s.YUBINKYOKUMEI = F("YUBINKYOKUMEI").AsString();
-  s.TYOKIN_KIGOU = F("TYOKIN_KIGOU").AsString();
-  s.TYOKIN_BANGOU = F("TYOKIN_BANGOU").AsString();
-  s.ZEIRISI = F("ZEIRISI").AsString();
-  s.ZEIRISI_TEL = F("ZEIRISI_TEL").AsString();
-  s.ZEIRISI_H30 = F("ZEIRISI_H30").AsInteger();
-  s.ZEIRISI_H33 = F("ZEIRISI_H33").AsInteger();
-  s.FUHYO22_KAZEI_COPY = F("FUHYO22_KAZEI_COPY").AsInteger();
-  s.ZEIRISI_JIMUSHO = F("ZEIRISI_JIMUSHO").AsString();
-  s.FUHYO52_KAZEI_COPY = F("FUHYO52_KAZEI_COPY").AsInteger();
   SetTaxpayer(s);
 }
 
@@ -197,14 +258,7 @@ std::string FormatYen(Currency amount) { return std::to_string(Yen(amount)); }
 // The exporter.
 
 void TSyohizeiDataExport::SetDataNode(TXmlSaveDoc& doc) {
-  TSyohizeiDataMake maker;
-  maker.StartSlot = StartSlot;
-  maker.EndSlot = EndSlot;
-  maker.LastSlot = LastSlot;
-  maker.TaxCalcKind = TaxCalcKind;
-  maker.Simplified = Simplified;
-  maker.MainBusinessType = MainBusinessType;
-  maker.AccumMethod = AccumMethod;
+  TSyohizeiDataMake maker(Params);
   maker.Make(doc);
   TXmlNode basic = doc.FindNode(nullptr, "BASIC");
   doc.SetChildText(basic, "KEIKASHOCHIKAZEISHISAN", std::to_string(maker.TransitionalFlag));
@@ -215,6 +269,7 @@ void TSyohizeiDataExport::SetDataNode(TXmlSaveDoc& doc) {
 
 int32_t TSyohizeiDataMake::Make(TXmlSaveDoc& doc) {
   ResultCode = 3;
+  CheckExportPeriod(*this);
   auto scan = std::make_unique<TJournalScan>();
   RunPass(1, *scan, true);
   MakeKanValues();
@@ -266,7 +321,11 @@ void TSyohizeiDataMake::RunPass(int32_t method, TJournalScan& scan, bool readJou
   // pass works on its own copy (the simplified pass folds its tables in place).
   if (readJournal) {
     TaxPar.SINKOKU_KUBUN = 0;
-    AggregateJournals();
+    try {
+      AggregateJournals();
+    } catch (const EIBError& e) {
+      throw InJournalStep(e);
+    }
     TaxPar.SINKOKU_KUBUN = method;
     std::memcpy(scan.NUK_SUM, TaxPar.NUK_SUM, sizeof scan.NUK_SUM);
     std::memcpy(scan.ZEI_SUM, TaxPar.ZEI_SUM, sizeof scan.ZEI_SUM);
@@ -330,13 +389,14 @@ void TSyohizeiDataMake::ReadTaxSettings(TTAXPAR& settings) {
     for (q.Open(); !q.Eof(); q.Next()) ReadSettingsRow(q, rec);
     finish();
   } catch (const EIBError& e) {
-    uis::ShowMessage(uis::MsgKind::Error, "ﾃﾞｰﾀﾍﾞｰｽ ｴﾗｰ\r" + e.Message + "\r\r");
+    const EIBError failure = ExportDbError(e, "消費税の設定の読込", "TAX_KAZEIHOUSIKI");
+    uis::ShowMessage(uis::MsgKind::Error, "ﾃﾞｰﾀﾍﾞｰｽ ｴﾗｰ\r" + failure.Message + "\r\r");
     try {
       finish();
     } catch (const std::exception&) {
       // The error being raised is the one the caller needs to see.
     }
-    throw;
+    throw failure;
   } catch (...) {
     try {
       finish();

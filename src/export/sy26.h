@@ -20,7 +20,7 @@ class TSyohizeiDataExport : public TComDataExport {
  public:
   using TComDataExport::TComDataExport;
 
-  // Runs the data maker with the export's period and switches, writes DATA and then sets
+  // Runs the data maker on the export's Params, writes DATA and then sets
   // BASIC/KEIKASHOCHIKAZEISHISAN from the maker's transitional flag.
   void SetDataNode(TXmlSaveDoc& doc) override;
 };
@@ -34,8 +34,12 @@ class TSyohizeiDataMake : public TZaimuDataLoad {
   static constexpr int kCellCount = 432;
 
   TSyohizeiDataMake() = default;
+  // A maker for the export's record; Make refuses a period the record cannot give.
+  explicit TSyohizeiDataMake(const TExportParams& params) : TZaimuDataLoad(params) {}
 
-  // The whole job: both passes, the values, the DATA node. Returns ResultCode (1).
+  // The whole job: both passes, the values, the DATA node. Returns ResultCode (1). A period
+  // number outside 0..15 or a start after the end raises EDataExportError before anything
+  // is read.
   int32_t Make(TXmlSaveDoc& doc);
 
   // The company's consumption-tax settings row (inserted with its defaults when missing).

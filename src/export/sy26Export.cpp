@@ -1,27 +1,37 @@
 #include "export/sy26Export.h"
 
+#include <memory>
 #include <stdexcept>
 
 #include "data/DataModule.h"
+#include "data/DbQuietly.h"
+#include "data/uAccFunctionDb.h"
 #include "export/sy26.h"
+#include "platform/Encoding.h"
+
+TExportParams ExportParamsOf(const TACCINF& info) {
+  TExportParams p;
+  p.FiscalYear = info.NENDO;
+  p.YearStart = info.KISHU;
+  p.YearEnd = info.KIMATU;
+  p.ClosingDay = info.SIME;
+  p.StartSlot = info.PrevKikanNo;
+  p.EndSlot = info.LastKikanNo;
+  p.LastSlot = info.LastKikanNo;
+  p.TaxCalcKind = info.TAXDEFUH;
+  p.Simplified = info.TAXKANNI;
+  p.MainBusinessType = info.TAXJIGYOU;
+  p.AccumMethod = 0;
+  p.DataType = info.DATATYPE;
+  p.CodeType = info.CODETYPE;
+  p.IncomeKind = 0;
+  if (info.DATATYPE == 2) p.IncomeKind = info.CODETYPE == 2 ? 3 : info.CODETYPE == 4 ? 4 : 1;
+  return p;
+}
 
 void TakeAccInfo(TComDataExport& exporter, const TACCINF& info) {
   exporter.KomonsakiName = info.SHOUGOU;
-  exporter.FiscalYear = info.NENDO;
-  exporter.YearStart = info.KISHU;
-  exporter.YearEnd = info.KIMATU;
-  exporter.ClosingDay = info.SIME;
-  exporter.StartSlot = info.PrevKikanNo;
-  exporter.EndSlot = info.LastKikanNo;
-  exporter.LastSlot = info.LastKikanNo;
-  exporter.TaxCalcKind = info.TAXDEFUH;
-  exporter.Simplified = info.TAXKANNI;
-  exporter.MainBusinessType = info.TAXJIGYOU;
-  exporter.AccumMethod = 0;
-  exporter.DataType = info.DATATYPE;
-  exporter.CodeType = info.CODETYPE;
-  exporter.IncomeKind = 0;
-  if (info.DATATYPE == 2) exporter.IncomeKind = info.CODETYPE == 2 ? 3 : info.CODETYPE == 4 ? 4 : 1;
+  exporter.Params = ExportParamsOf(info);
 }
 
 namespace {
@@ -50,6 +60,27 @@ class DataConnection {
   std::string folder_;
 };
 
+// The company name as the company database stores it, in its own bytes.
+std::string StoredCompanyName() {
+  std::unique_ptr<TIBQuery> q = CreateAccQuery("ACCDAT", false);
+  if (!q) throw std::runtime_error("会社データベースに接続されていません。");
+  TIBTransaction& tr = DM->IBTransactionDAT;
+  const bool started = !tr.Active();
+  std::string name;
+  try {
+    if (started) tr.StartTransaction();
+    q->SQL = "SELECT SHOUGOU FROM ACCDEF1";
+    for (q->Open(); !q->Eof(); q->Next()) name = q->FieldByName("SHOUGOU").AsBlob();
+    q->Close();
+    CommitQuietly(tr, started);
+  } catch (const EIBError& e) {
+    CloseQuietly(*q);
+    RollbackQuietly(tr, started);
+    throw ExportDbError(e, "会社名の読込", "ACCDEF1");
+  }
+  return name;
+}
+
 }  // namespace
 
 void ExportSyohizeiFile(const std::string& folder, int32_t startSlot, int32_t endSlot,
@@ -58,15 +89,27 @@ void ExportSyohizeiFile(const std::string& folder, int32_t startSlot, int32_t en
   if (!DM->fnGetAccInfo()) throw std::runtime_error("会計情報を読み込めませんでした。(" + folder + ")");
 
   TSyohizeiDataExport exporter(exportFile, functionId);
-  TakeAccInfo(exporter, AccInf);
-  exporter.StartSlot = startSlot;
-  exporter.EndSlot = endSlot == kLastSlotOfYear ? AccInf.LastKikanNo : endSlot;
+  TExportParams params = ExportParamsOf(AccInf);
+  params.StartSlot = startSlot;
+  params.EndSlot = endSlot == kLastSlotOfYear ? AccInf.LastKikanNo : endSlot;
+  exporter.KomonsakiName = AccInf.SHOUGOU;
+  exporter.Params = params;
   exporter.ExportFile = exportFile;
 
   WriteSyohizeiFile(exporter);
 }
 
 void WriteSyohizeiFile(TComDataExport& exporter) {
+  CheckExportFile(exporter.ExportFile);
+  CheckExportPeriod(exporter.Params);
+  exporter.WarnIfProductUnknown();
+  // The name the wizard took from the company: the data module has read it with '?' for what
+  // code page 932 does not define, so its stored bytes decide.
+  if (DM != nullptr && DM->IBDatabaseDAT.Connected()) {
+    const std::string stored = StoredCompanyName();
+    if (sjis::ToUtf8(stored) == exporter.KomonsakiName) CheckStoredText(stored, "KOMONSAKINAME");
+  }
+
   TXmlSaveDoc doc("1.0", "Shift_JIS", "");
   exporter.SetSystemNode(doc);
   exporter.SetBasicNode(doc);

@@ -52,7 +52,7 @@ TEST_F(ComDataExpTest, IdentityAndSettingsFolder) {
   EXPECT_EQ(exp.MinProgramVer, "10.0.0");
   EXPECT_EQ(exp.SelectCondition, 0);
   EXPECT_EQ(exp.DataVerMajor, "10");
-  EXPECT_EQ(exp.ClosingDay, 99);
+  EXPECT_EQ(exp.Params.ClosingDay, 99);
   EXPECT_EQ(exp.ExeDir, (dir_.Path() / "program").string());
 }
 
@@ -140,8 +140,8 @@ TEST_F(ComDataExpTest, SystemAndBasicNodesByCompanyKind) {
   RegisterProduct("ZIVODARORER10", "Tallix財務", "10.2.0");
   TSyohizeiDataExport exp("", 7);
   exp.KomonsakiName = "株式会社Ａ&B";
-  exp.YearStart = EncodeDate(2014, 4, 1);
-  exp.YearEnd = EncodeDate(2015, 3, 31);
+  exp.Params.YearStart = EncodeDate(2014, 4, 1);
+  exp.Params.YearEnd = EncodeDate(2015, 3, 31);
 
   const std::string system =
       "<SYSTEM><GYOUMUPREFIX>SY26</GYOUMUPREFIX><VERSION>1</VERSION><FUNCTIONID>7</FUNCTIONID>"
@@ -156,8 +156,8 @@ TEST_F(ComDataExpTest, SystemAndBasicNodesByCompanyKind) {
       {3, 1, "<HOUJINKOJINKUBUN>1</HOUJINKOJINKUBUN><KAZEIKUBUN>2</KAZEIKUBUN>"},
   };
   for (const auto& c : cases) {
-    exp.DataType = c.dataType;
-    exp.Simplified = c.simplified;
+    exp.Params.DataType = c.dataType;
+    exp.Params.Simplified = c.simplified;
     const std::string purchase = c.simplified != 0 ? "<SHIIREZEIGAKUKEISAN/>" : "<SHIIREZEIGAKUKEISAN>1</SHIIREZEIGAKUKEISAN>";
     const std::string expected =
         "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n<REPORT>" + system +
@@ -217,6 +217,32 @@ TEST_F(ComDataExpTest, FreeTextOutsideShiftJisRaisesExportError) {
   exp.ProgramName = "製品😀";
   TXmlSaveDoc doc("1.0", "Shift_JIS", "");
   EXPECT_THROW(exp.SetSystemNode(doc), EDataExportError);
+}
+
+// A period the makers cannot turn into dates is refused; a one-slot period and the closing
+// slot of a quarter are periods like any other.
+TEST(ExportPeriodTest, StartAfterEndAndSlotsOutsideTheYearAreRefused) {
+  const struct {
+    int32_t start, end;
+    bool ok;
+  } cases[] = {{0, 15, true}, {7, 7, true}, {2, 3, true}, {9, 4, false}, {15, 0, false}, {-1, 15, false}, {0, 16, false}};
+  for (const auto& c : cases) {
+    TExportParams p;
+    p.StartSlot = c.start;
+    p.EndSlot = c.end;
+    try {
+      CheckExportPeriod(p);
+      EXPECT_TRUE(c.ok) << c.start << ".." << c.end;
+    } catch (const EDataExportError& e) {
+      EXPECT_FALSE(c.ok) << c.start << ".." << c.end;
+      EXPECT_EQ(e.Code, kExportErrPeriod);
+    }
+  }
+  TSyohizeiDataMake maker;
+  maker.StartSlot = 9;
+  maker.EndSlot = 4;
+  TXmlSaveDoc doc("1.0", "Shift_JIS", "");
+  EXPECT_THROW(maker.Make(doc), EDataExportError) << "refused before the database is touched";
 }
 
 }  // namespace

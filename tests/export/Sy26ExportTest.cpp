@@ -9,6 +9,7 @@
 #include <map>
 #include <string>
 
+#include "export/ComDataExp.h"
 #include "export/sy26.h"
 #include "export/sy26Export.h"
 #include "fixtures/FixtureDb.h"
@@ -112,13 +113,37 @@ class Sy26ExportTest : public ExportTestBase {
     medical_ = &inst_->AddCompany(CompanySpec::Medical());
 
     broken_ = &inst_->AddCompany(CompanySpec::Corporation());
-    fixtures::DbSession s(broken_->DbFile());
-    s.Exec("DROP TABLE TAX_KAZEIHOUSIKI");
-    s.Commit();
+    {
+      fixtures::DbSession s(broken_->DbFile());
+      s.Exec("DROP TABLE TAX_KAZEIHOUSIKI");
+      s.Commit();
+    }
+
+    // Data of an older form, without the refund detail's purchase statements.
+    noRefundTable_ = &inst_->AddCompany(CompanySpec::Corporation());
+    {
+      fixtures::DbSession s(noRefundTable_->DbFile());
+      s.Exec("DROP TABLE KANPU_SINKOKU_SIIREKIN");
+      s.Commit();
+    }
+
+    // A company name holding a byte pair that code page 932 does not define (0x85 0x40),
+    // and one holding a real question mark.
+    badName_ = &inst_->AddCompany(CompanySpec::Corporation());
+    {
+      fixtures::DbSession s(badName_->DbFile());
+      s.Exec("UPDATE ACCDEF1 SET SHOUGOU = CAST(x'41854042' AS VARCHAR(40) CHARACTER SET SJIS_0208)");
+      s.Commit();
+    }
+    // (Its settings row is also rewritten by the settings test.)
+    CompanySpec questionSpec = CompanySpec::Corporation();
+    questionSpec.name = "株式会社?商事";
+    questionName_ = &inst_->AddCompany(questionSpec);
   }
   static void TearDownTestSuite() { DataModuleTestBase::TearDownTestSuite(); }
 
-  static Company *corp_, *indiv_, *empty_, *oneSale_, *mixed_, *medical_, *broken_;
+  static Company *corp_, *indiv_, *empty_, *oneSale_, *mixed_, *medical_, *broken_, *noRefundTable_, *badName_,
+      *questionName_;
 };
 
 Company* Sy26ExportTest::corp_ = nullptr;
@@ -128,6 +153,9 @@ Company* Sy26ExportTest::oneSale_ = nullptr;
 Company* Sy26ExportTest::mixed_ = nullptr;
 Company* Sy26ExportTest::medical_ = nullptr;
 Company* Sy26ExportTest::broken_ = nullptr;
+Company* Sy26ExportTest::noRefundTable_ = nullptr;
+Company* Sy26ExportTest::badName_ = nullptr;
+Company* Sy26ExportTest::questionName_ = nullptr;
 
 TEST_F(Sy26ExportTest, CorporationByTheGeneralMethodMatchesTheGoldenFile) {
   ExpectSameBytes(Export(*corp_), Golden("corporation_general.xml"));
@@ -250,6 +278,166 @@ TEST_F(Sy26ExportTest, SettingsReadFailureLeavesTheEarlierFile) {
   EXPECT_THROW(ExportSyohizeiFile(broken_->Folder().string(), 0, kLastSlotOfYear, file), EIBError);
   EXPECT_TRUE(ui_.Shown("ﾃﾞｰﾀﾍﾞｰｽ ｴﾗｰ"));
   EXPECT_EQ(TempDir::Read(file), "earlier file");
+}
+
+// A database failure tells which step of the export and which table failed before the
+// engine's own text, and keeps the engine's codes; the earlier file stays.
+TEST_F(Sy26ExportTest, DatabaseFailuresNameTheStepAndTable) {
+  const struct {
+    Company* company;
+    std::string context;
+  } cases[] = {
+      {broken_, "(消費税の設定の読込: TAX_KAZEIHOUSIKI)"},
+      {noRefundTable_, "(還付明細の読込: KANPU_SINKOKU_SIIREKIN)"},
+  };
+  const std::string file = out_.Write("keep.xml", "earlier file");
+  for (const auto& c : cases) {
+    try {
+      ExportSyohizeiFile(c.company->Folder().string(), 0, kLastSlotOfYear, file);
+      ADD_FAILURE() << c.context;
+    } catch (const EIBError& e) {
+      EXPECT_EQ(e.Message.rfind("消費税データの作成中にエラーが発生しました。" + c.context + "\n", 0), 0u) << e.Message;
+      EXPECT_NE(e.Message.find("Table unknown"), std::string::npos) << "the engine's text follows: " << e.Message;
+      EXPECT_EQ(std::string(e.what()), e.Message);
+      EXPECT_NE(e.IBErrorCode, 0);
+    }
+    EXPECT_EQ(TempDir::Read(file), "earlier file") << c.context;
+  }
+}
+
+// A period whose start lies after its end would give a file of empty groups: refused before
+// anything is read, and the earlier file stays.
+TEST_F(Sy26ExportTest, InvertedPeriodIsRefused) {
+  const std::string file = out_.Write("keep.xml", "earlier file");
+  try {
+    ExportSyohizeiFile(mixed_->Folder().string(), 9, 4, file);
+    FAIL();
+  } catch (const EDataExportError& e) {
+    EXPECT_EQ(e.Code, kExportErrPeriod);
+    EXPECT_STREQ(e.what(), "計算期間の開始が終了より後になっています。");
+  }
+  EXPECT_EQ(TempDir::Read(file), "earlier file");
+}
+
+// The database layer shows bytes that code page 932 does not define as '?': the export
+// refuses such a company name instead of writing a "?" the company never had, and still
+// writes a name with a real question mark.
+TEST_F(Sy26ExportTest, StoredCompanyNameOutsideCp932IsRefused) {
+  const std::string file = out_.Write("keep.xml", "earlier file");
+  try {
+    ExportSyohizeiFile(badName_->Folder().string(), 0, kLastSlotOfYear, file);
+    FAIL();
+  } catch (const EDataExportError& e) {
+    EXPECT_EQ(e.Code, kExportErrBadText);
+    EXPECT_EQ(e.Detail.rfind("KOMONSAKINAME: 0x8540", 0), 0u) << e.Detail;
+  }
+  EXPECT_EQ(TempDir::Read(file), "earlier file");
+
+  EXPECT_EQ(Element(Utf8(Export(*questionName_)), "KOMONSAKINAME"), "株式会社?商事");
+}
+
+// Output files that would overwrite a database or land among the data sets are refused; the
+// folder above the system folder and any other folder are fine.
+TEST_F(Sy26ExportTest, OutputFileGuards) {
+  ASSERT_TRUE(DM->fnAccDatConnected("", corp_->Folder().string(), false));
+  const std::filesystem::path link = out_.Path() / "link.xml";
+  std::filesystem::create_symlink(corp_->DbFile(), link);
+  const std::filesystem::path sysDir = inst_->SysDir();
+  const struct {
+    std::string file;
+    int32_t code;  // 0: accepted
+  } cases[] = {
+      {"", kExportErrNoOutputFile},
+      {(out_.Path() / "copy.FDB").string(), kExportErrOutputIsDatabase},
+      {(out_.Path() / "old.gdb").string(), kExportErrOutputIsDatabase},
+      {link.string(), kExportErrOutputIsDatabase},  // the open company database under another name
+      {(corp_->Folder() / "out.xml").string(), kExportErrOutputInDataFolder},
+      {(corp_->Folder() / "sub" / ".." / "out.xml").string(), kExportErrOutputInDataFolder},
+      {(sysDir / "out.xml").string(), kExportErrOutputInDataFolder},
+      {(sysDir.parent_path() / "out.xml").string(), 0},
+      {(out_.Path() / "out.xml").string(), 0},
+      {(out_.Path() / "qvacc.fdb.xml").string(), 0},
+  };
+  for (const auto& c : cases) {
+    try {
+      CheckExportFile(c.file);
+      EXPECT_EQ(c.code, 0) << c.file;
+    } catch (const EDataExportError& e) {
+      EXPECT_EQ(e.Code, c.code) << c.file << ": " << e.what();
+      EXPECT_NE(e.Detail.find(c.file), std::string::npos) << e.Detail;
+    }
+  }
+  DM->AccDatDisconnect(corp_->Folder().string(), false, false);
+  try {
+    CheckExportFile(link.string());
+    ADD_FAILURE() << "a link into the system folder";
+  } catch (const EDataExportError& e) {
+    EXPECT_EQ(e.Code, kExportErrOutputInDataFolder) << "no longer open, but still among the data sets";
+  }
+}
+
+// Every column of the settings row lands in the field of its name: each text column holds its
+// own name, each number column a value of its own.
+TEST_F(Sy26ExportTest, SettingsRowColumnsReachTheirFields) {
+  const std::pair<const char*, std::string TTAXPAR::*> texts[] = {
+      {"ZEIMUSYO", &TTAXPAR::ZEIMUSYO},       {"DAIHYOUKANA", &TTAXPAR::DAIHYOUKANA},
+      {"DAIHYOU", &TTAXPAR::DAIHYOU},         {"KEIRITANTOU", &TTAXPAR::KEIRITANTOU},
+      {"SEIRIBANGOU", &TTAXPAR::SEIRIBANGOU}, {"GINKOUMEI", &TTAXPAR::GINKOUMEI},
+      {"SITENMEI", &TTAXPAR::SITENMEI},       {"KOUZA", &TTAXPAR::KOUZA},
+      {"YUBINKYOKUMEI", &TTAXPAR::YUBINKYOKUMEI}, {"TYOKIN_KIGOU", &TTAXPAR::TYOKIN_KIGOU},
+      {"TYOKIN_BANGOU", &TTAXPAR::TYOKIN_BANGOU}, {"ZEIRISI", &TTAXPAR::ZEIRISI},
+      {"ZEIRISI_TEL", &TTAXPAR::ZEIRISI_TEL}, {"ZEIRISI_JIMUSHO", &TTAXPAR::ZEIRISI_JIMUSHO},
+  };
+  const std::pair<const char*, int32_t TTAXPAR::*> ints[] = {
+      {"SINKOKU_KUBUN", &TTAXPAR::SINKOKU_KUBUN}, {"KAZEIURI95MIMAN", &TTAXPAR::KAZEIURI95MIMAN},
+      {"ANBUNWARIAI", &TTAXPAR::ANBUNWARIAI},     {"FUKI_KAPPU", &TTAXPAR::FUKI_KAPPU},
+      {"FUKI_NOBEBARAI", &TTAXPAR::FUKI_NOBEBARAI}, {"FUKI_KOUJI", &TTAXPAR::FUKI_KOUJI},
+      {"FUKI_GENKIN", &TTAXPAR::FUKI_GENKIN},     {"GINKOUKUBUN", &TTAXPAR::GINKOUKUBUN},
+      {"SITENKUBUN", &TTAXPAR::SITENKUBUN},       {"YOKINSYUBETU", &TTAXPAR::YOKINSYUBETU},
+      {"ZEIRISI_H30", &TTAXPAR::ZEIRISI_H30},     {"ZEIRISI_H33", &TTAXPAR::ZEIRISI_H33},
+      {"FUHYO22_KAZEI_COPY", &TTAXPAR::FUHYO22_KAZEI_COPY}, {"FUHYO52_KAZEI_COPY", &TTAXPAR::FUHYO52_KAZEI_COPY},
+  };
+  const std::pair<const char*, Currency TTAXPAR::*> amounts[] = {
+      {"TYUUKAN_NOUFU", &TTAXPAR::TYUUKAN_NOUFU}, {"TYUUKAN_JOUTO", &TTAXPAR::TYUUKAN_JOUTO},
+      {"KOUJYOZEI_18A", &TTAXPAR::KOUJYOZEI_18A}, {"KOUJYOZEI_18B", &TTAXPAR::KOUJYOZEI_18B},
+      {"KOUJYOZEI_19A", &TTAXPAR::KOUJYOZEI_19A}, {"KOUJYOZEI_19B", &TTAXPAR::KOUJYOZEI_19B},
+      {"KIJYUNKIKANURI", &TTAXPAR::KIJYUNKIKANURI}, {"JUNZURUWARIAI", &TTAXPAR::JUNZURUWARIAI},
+  };
+  const std::pair<const char*, TDateTime TTAXPAR::*> dates[] = {
+      {"KIKAN_KAISI", &TTAXPAR::KIKAN_KAISI}, {"KIKAN_SYURYO", &TTAXPAR::KIKAN_SYURYO},
+      {"TEISYUTUBI", &TTAXPAR::TEISYUTUBI},   {"SINKOKUBI", &TTAXPAR::SINKOKUBI},
+      {"SIDOUBI", &TTAXPAR::SIDOUBI},
+  };
+  std::string sql = "UPDATE TAX_KAZEIHOUSIKI SET SCODE='01',NOUZEITI1='N1',KEISANTOKUREI=1,SINKOKUSYO=1";
+  for (const auto& [name, field] : texts) sql += std::string(",") + name + "='" + name + "'";
+  int n = 1;
+  for (const auto& [name, field] : ints) sql += std::string(",") + name + "=" + std::to_string(n++);
+  for (const auto& [name, field] : amounts) sql += std::string(",") + name + "=" + std::to_string(100 + n++);
+  for (const auto& [name, field] : dates) sql += std::string(",") + name + "='2016-06-" + std::to_string(n++) + "'";
+  for (int i = 1; i <= 5; ++i) sql += ",MINASIRITU" + std::to_string(i) + "=" + std::to_string(90 - i);
+  {
+    fixtures::DbSession s(questionName_->DbFile());
+    s.Exec(sql + " WHERE REC=1");
+    s.Commit();
+  }
+
+  ASSERT_TRUE(DM->fnAccDatConnected("", questionName_->Folder().string(), false));
+  ASSERT_TRUE(DM->fnGetAccInfo());
+  TTAXPAR r;
+  TSyohizeiDataMake().ReadTaxSettings(r);
+  DM->AccDatDisconnect(questionName_->Folder().string(), false, false);
+
+  for (const auto& [name, field] : texts) EXPECT_EQ(r.*field, name) << name;
+  n = 1;
+  for (const auto& [name, field] : ints) EXPECT_EQ(r.*field, n++) << name;
+  for (const auto& [name, field] : amounts) EXPECT_EQ(r.*field, Yen(100 + n++)) << name;
+  for (const auto& [name, field] : dates) EXPECT_EQ(r.*field, EncodeDate(2016, 6, n++)) << name;
+  const Currency deemed[] = {r.MINASIRITU1, r.MINASIRITU2, r.MINASIRITU3, r.MINASIRITU4, r.MINASIRITU5};
+  for (int i = 1; i <= 5; ++i) EXPECT_EQ(deemed[i - 1], Currency::FromRaw((90 - i) * 100)) << "MINASIRITU" << i;
+  EXPECT_TRUE(r.KEISANTOKUREI);
+  EXPECT_EQ(r.SINKOKUSYO_NAME, "中間");
+  EXPECT_EQ(r.SCODE, "") << "every branch, whatever the row says";
+  EXPECT_EQ(r.TAXPAYER_NAME, AccInf.SHOUGOU);
 }
 
 }  // namespace
