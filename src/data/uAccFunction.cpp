@@ -1,8 +1,6 @@
 #include "data/uAccFunction.h"
 
 #include <cstdint>
-#include <limits>
-#include <stdexcept>
 
 #include "platform/Encoding.h"
 
@@ -19,21 +17,10 @@ std::size_t Cp932CharLen(const std::string& s, std::size_t i) {
 }  // namespace
 
 Currency RoundCurrency(int mode, Currency amount) {
-  const int64_t raw = amount.Raw();
-  const int64_t whole = amount.Trunc();  // toward zero
-  const int64_t frac = amount.Frac();    // same sign as raw
-  const int64_t sign = raw < 0 ? -1 : 1;
-  int64_t yen = whole;
-  if (mode == 0) {
-    // keep the whole yen
-  } else if (mode == 2) {
-    if (frac != 0) yen += sign;
-  } else if (frac >= Currency::kScale / 2 || frac <= -Currency::kScale / 2) {
-    yen += sign;
-  }
-  constexpr int64_t kMaxYen = std::numeric_limits<int64_t>::max() / Currency::kScale;
-  if (yen > kMaxYen || yen < -kMaxYen) throw std::overflow_error("amount out of range");
-  return Currency::FromYen(yen);
+  const RoundMode m = mode == 0   ? RoundMode::TowardZero
+                      : mode == 2 ? RoundMode::AwayFromZero
+                                  : RoundMode::HalfAwayFromZero;
+  return Round(amount, m, Currency::FromYen(1));
 }
 
 std::string FormatDateText(int style, TDateTime date) {

@@ -11,15 +11,14 @@
 #include "data/uAccRecord.h"
 #include "platform/UiServices.h"
 #include "platform/db/IBError.h"
+#include "tax/z5TaxArith.h"
 #include "tax/z5TaxCul_H.h"
 
 namespace {
 
 // Whole yen, halves away from zero.
 int64_t Yen(Currency amount) {
-  const int64_t raw = amount.Raw();
-  const int64_t half = Currency::kScale / 2;
-  return raw >= 0 ? (raw + half) / Currency::kScale : -((-raw + half) / Currency::kScale);
+  return Round(amount, RoundMode::HalfAwayFromZero, Currency::FromYen(1)).Trunc();
 }
 
 Currency ReadCell(const std::string& text) {
@@ -417,12 +416,15 @@ Currency TSyohizeiDataMake::GenAmount(int rateClass, int slot) const {
     return TaxPar.KOMI_SUM[rateClass][slot] + TaxPar.NUK_SUM[rateClass][slot] + TaxPar.ZEI_SUM[rateClass][slot];
   }
   // Import taxes count by their tax, specified purchases by their net amount.
-  for (int code : {724, 725, 726, 774, 775, 776}) {
-    if (slot == TaxCodeSlot(code)) return TaxPar.ZEI_SUM[rateClass][slot];
-  }
-  for (int code : {551, 552, 553, 581, 582, 583}) {
-    if (slot == TaxCodeSlot(code)) return TaxPar.NUK_SUM[rateClass][slot];
-  }
+  auto holds = [slot](taxarith::CodeSet codes) {
+    for (int code : codes)
+      if (slot == TaxCodeSlot(code)) return true;
+    return false;
+  };
+  if (holds(taxarith::kImportNationalTax) || holds(taxarith::kImportNationalTaxReturns))
+    return TaxPar.ZEI_SUM[rateClass][slot];
+  if (holds(taxarith::kSpecified) || holds(taxarith::kSpecifiedReturns))
+    return TaxPar.NUK_SUM[rateClass][slot];
   return TaxPar.KOMI_SUM[rateClass][slot];
 }
 
@@ -460,7 +462,7 @@ void TSyohizeiDataMake::MakeGenValues() {
   for (const RateBlock& rate : kRates) {
     const int c = rate.rateClass;
     auto amount = [&](int taxCode) { return GenAmount(c, TaxCodeSlot(taxCode)); };
-    auto add = [&](char table, int row, int column, std::initializer_list<int> codes) {
+    auto add = [&](char table, int row, int column, taxarith::CodeSet codes) {
       for (int taxCode : codes) AddToCell(m, Code(table, rate.digit), row, column, amount(taxCode));
     };
     // The 5% and 3% purchase forms have no rows for specified purchases: a row of the 8%
@@ -472,17 +474,17 @@ void TSyohizeiDataMake::MakeGenValues() {
       if (row8 >= 16) return row8 - 6;
       return -1;
     };
-    auto addPurchase = [&](int row8, int column, std::initializer_list<int> codes) {
+    auto addPurchase = [&](int row8, int column, taxarith::CodeSet codes) {
       const int row = purchaseRow(row8);
       if (row >= 0) add('S', row, column, codes);
     };
 
-    add('U', 0, kKomi, {110, 111, 112, 113, 114, 115, 116, 610, 611, 612, 613, 614, 615, 616});
+    add('U', 0, kKomi, taxarith::kSales);
     add('U', 1, kNuki, {120});
     AddToCell(m, Code('U', rate.digit), 2, kNuki, amount(140) - amount(340));
     add('U', 3, kNuki, {130});
     add('U', 4, kNuki, {150});
-    add('U', 6, kKomi, {310, 311, 312, 313, 314, 315, 316, 630, 631, 632, 633, 634, 635, 636});
+    add('U', 6, kKomi, taxarith::kReturns);
     add('U', 7, kNuki, {320});
     add('U', 8, kNuki, {330});
     add('U', 9, kNuki, {350});
@@ -509,8 +511,8 @@ void TSyohizeiDataMake::MakeGenValues() {
     Cell(m, Code('S', rate.digit), purchaseRow(9), kGaku).clear();
     Cell(m, Code('S', rate.digit), purchaseRow(19), kGaku).clear();
 
-    add('K', 0, kKomi, {410, 640});
-    add('K', 1, kKomi, {210, 620});
+    add('K', 0, kKomi, taxarith::kBadDebt);
+    add('K', 1, kKomi, taxarith::kCollected);
   }
   ResultCode = 1;
 }
@@ -533,17 +535,18 @@ void TSyohizeiDataMake::MakeKanValues() {
     auto add = [&](char table, int row, int column, int taxCode) {
       AddToCell(m, Code(table, rate.digit), row, column, KanAmount(c, TaxCodeSlot(taxCode)));
     };
-    // Sales (base 110, 610) into 'U', returns (310, 630) into 'H'.
-    for (const auto& [table, base, base2] : {std::tuple{'U', 110, 610}, std::tuple{'H', 310, 630}}) {
+    // Sales and the tax received on them into 'U', their returns into 'H'.
+    for (const auto& [table, base, base2] : {std::tuple{'U', taxarith::kSalesBase, taxarith::kSalesTaxBase},
+                                             std::tuple{'H', taxarith::kReturnsBase, taxarith::kReturnsTaxBase}}) {
       if (Simplified == 1) {
-        for (int n = 1; n <= 6; ++n) {
+        for (int n = 1; n <= taxarith::kBusinessTypeCount; ++n) {
           add(table, n - 1, kKomi, base + n);
           add(table, n - 1, kKomi, base2 + n);
         }
         add(table, mainRow, kKomi, base);
         add(table, mainRow, kKomi, base2);
       } else if (Simplified == 0 && MainBusinessType == 0) {
-        for (int n = 0; n <= 6; ++n) {
+        for (int n = 0; n <= taxarith::kBusinessTypeCount; ++n) {
           add(table, 3, kKomi, base + n);
           add(table, 3, kKomi, base2 + n);
         }
@@ -551,10 +554,8 @@ void TSyohizeiDataMake::MakeKanValues() {
     }
     add('U', 8, kNuki, 120);
     add('H', 8, kNuki, 320);
-    add('K', 0, kKomi, 410);
-    add('K', 0, kKomi, 640);
-    add('K', 1, kKomi, 210);
-    add('K', 1, kKomi, 620);
+    for (int taxCode : taxarith::kBadDebt) add('K', 0, kKomi, taxCode);
+    for (int taxCode : taxarith::kCollected) add('K', 1, kKomi, taxCode);
   }
   ResultCode = 1;
 }

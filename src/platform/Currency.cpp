@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 
 Currency Currency::FromDouble(double value) {
   return Currency(static_cast<int64_t>(std::llround(value * static_cast<double>(kScale))));
@@ -15,6 +16,29 @@ Currency Currency::MulDiv(int64_t num, int64_t den) const {
   __int128 d = den < 0 ? -static_cast<__int128>(den) : den;
   if (2 * r >= d) q += ((p < 0) != (den < 0)) ? -1 : 1;
   return Currency(static_cast<int64_t>(q));
+}
+
+Currency Round(Currency amount, RoundMode mode, Currency unit) {
+  const int64_t u = unit.Raw();
+  if (u <= 0) throw std::invalid_argument("rounding unit must be positive");
+  const int64_t raw = amount.Raw();
+  __int128 units = raw / u;  // toward zero
+  const int64_t rest = raw % u;  // same sign as raw, |rest| < u
+  if (rest != 0) {
+    const int sign = raw < 0 ? -1 : 1;
+    const __int128 restAbs = rest < 0 ? -static_cast<__int128>(rest) : rest;
+    switch (mode) {
+      case RoundMode::TowardZero: break;
+      case RoundMode::AwayFromZero: units += sign; break;
+      case RoundMode::HalfAwayFromZero:
+        if (2 * restAbs >= u) units += sign;
+        break;
+    }
+  }
+  const __int128 result = units * u;
+  if (result > std::numeric_limits<int64_t>::max() || result < std::numeric_limits<int64_t>::min())
+    throw std::overflow_error("amount out of range");
+  return Currency::FromRaw(static_cast<int64_t>(result));
 }
 
 std::string Currency::ToString() const {

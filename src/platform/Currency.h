@@ -47,3 +47,15 @@ class Currency {
   constexpr explicit Currency(int64_t raw) : raw_(raw) {}
   int64_t raw_ = 0;
 };
+
+// How Round treats the part of an amount below its unit.
+enum class RoundMode {
+  TowardZero,        // dropped
+  AwayFromZero,      // any part moves to the next unit away from zero
+  HalfAwayFromZero,  // a half or more moves away from zero, less is dropped
+};
+
+// The amount rounded to a multiple of unit (Currency::FromYen(1), FromYen(1000),
+// FromRaw(1) ...). Throws std::invalid_argument for a unit of 0 or less and
+// std::overflow_error when the rounded amount does not fit an amount.
+Currency Round(Currency amount, RoundMode mode, Currency unit);

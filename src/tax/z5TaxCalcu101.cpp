@@ -1,9 +1,10 @@
 #include "tax/z5TaxCalcu101.h"
 
 #include "tax/z5TaxCalcu102.h"
-#include "tax/z5TaxCalcu104.h"
+#include "tax/z5TaxArith.h"
 
-using namespace gencalc;
+using taxarith::Max0;
+using taxarith::Tr100;
 
 bool CalcGeneralReturn(TTAXPAR& settings, TSyohizeiSinkoku& ret) {
   CalcFuhyou1(settings, ret);

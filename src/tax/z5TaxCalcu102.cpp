@@ -1,10 +1,11 @@
 #include "tax/z5TaxCalcu102.h"
 
+#include "tax/z5TaxArith.h"
 #include "tax/z5TaxCalcu103.h"
-#include "tax/z5TaxCalcu104.h"
 #include "tax/z5TaxCul_H.h"
 
 using namespace gencalc;
+using namespace taxarith;
 
 bool CalcFuhyou1(TTAXPAR& settings, TSyohizeiSinkoku& ret) {
   CalcPurchaseCredit(settings, ret);
@@ -17,31 +18,31 @@ bool CalcFuhyou1(TTAXPAR& settings, TSyohizeiSinkoku& ret) {
     TFuhyou1_H260401& col = Fuhyou1[c + 1];
     // Tax-inclusive sales are taxed at the national rate on their net amount cut to 1,000
     // yen; tax-exclusive sales contribute the national part of their recorded tax.
-    const Currency inclusiveNet = Tr(j.Conv("KOMI2NUKI", j.K(kSales)));
-    const Currency recordedTax = Tr(j.Conv("TAX_KOKUZEI", j.Z(kSales)));
+    const Currency inclusiveNet = Tr(j.Conv(TaxConv::KOMI2NUKI, j.K(kSales)));
+    const Currency recordedTax = Tr(j.Conv(TaxConv::TAX_KOKUZEI, j.Z(kSales)));
     if (era3) {
       col.KAZEI_TAIKA = inclusiveNet + j.N(kSales);
       col.TOKUTEI_TAIKA = ratio95 ? Currency() : j.N(kSpecified);
       col.KAZEI_HYOUJUN = Tr1000(col.KAZEI_TAIKA + col.TOKUTEI_TAIKA);
       col.SYOHIZEIGAKU =
-          j.Conv("TAX_ZEIRITU", Tr1000(inclusiveNet + col.TOKUTEI_TAIKA)) + recordedTax;
+          j.Conv(TaxConv::TAX_ZEIRITU, Tr1000(inclusiveNet + col.TOKUTEI_TAIKA)) + recordedTax;
     } else {
       col.KAZEI_HYOUJUN = Tr1000(inclusiveNet + j.N(kSales));
-      col.SYOHIZEIGAKU = j.Conv("TAX_ZEIRITU", Tr1000(inclusiveNet)) + recordedTax;
+      col.SYOHIZEIGAKU = j.Conv(TaxConv::TAX_ZEIRITU, Tr1000(inclusiveNet)) + recordedTax;
     }
 
-    const Currency salesReturns = Tr(j.Conv("KOMI_KOKUZEI", j.K(kReturns))) +
-                                  Tr(j.Conv("TAX_KOKUZEI", j.Z(kReturns)));
+    const Currency salesReturns = Tr(j.Conv(TaxConv::KOMI_KOKUZEI, j.K(kReturns))) +
+                                  Tr(j.Conv(TaxConv::TAX_KOKUZEI, j.Z(kReturns)));
     if (era3) {
       col.URIAGE_HENKAN_ZEIGAKU = salesReturns;
       col.TOKUTEI_HENKAN_ZEIGAKU =
-          ratio95 ? Currency() : Tr(j.Conv("NUKI_KOKUZEI", j.N(kSpecifiedReturns)));
+          ratio95 ? Currency() : Tr(j.Conv(TaxConv::NUKI_KOKUZEI, j.N(kSpecifiedReturns)));
       col.HENKAN_ZEIGAKU = col.URIAGE_HENKAN_ZEIGAKU + col.TOKUTEI_HENKAN_ZEIGAKU;
     } else {
       col.HENKAN_ZEIGAKU = salesReturns;
     }
-    col.KASHIDAORE_ZEIGAKU = Tr(j.Conv("KOMI_KOKUZEI", j.K(kBadDebt))) +
-                             Tr(j.Conv("TAX_KOKUZEI", j.Z(kBadDebt)));
+    col.KASHIDAORE_ZEIGAKU = Tr(j.Conv(TaxConv::KOMI_KOKUZEI, j.K(kBadDebt))) +
+                             Tr(j.Conv(TaxConv::TAX_KOKUZEI, j.Z(kBadDebt)));
 
     col.KOUJYO_SYOUKEI = col.KOUJYO_SIIRE + col.HENKAN_ZEIGAKU + col.KASHIDAORE_ZEIGAKU;
     col.KANPU_ZEIGAKU = Max0(col.KOUJYO_SYOUKEI - col.SYOHIZEIGAKU - col.KOUJYO_KADAI);

@@ -4,7 +4,7 @@
 // local tax and for the return lines it hands over; its columns carry the same fields, so the
 // rules below serve both forms.
 #include "tax/z5ComSyohizei.h"
-#include "tax/z5TaxCalcu104.h"
+#include "tax/z5TaxArith.h"
 #include "tax/z5TaxCul_H.h"
 
 // Runs the purchase-tax credit first, then fills 付表1, lines ① to ⑨ and ⑰ to ⑳ of the
@@ -14,6 +14,12 @@ bool CalcFuhyou1(TTAXPAR& settings, TSyohizeiSinkoku& ret);
 
 namespace gencalc {
 
+using taxarith::Journal;
+using taxarith::SplitNet;
+using taxarith::Th;
+using taxarith::Tr;
+using taxarith::Tr100;
+
 // The local-tax lines of a rate column from its balance. The 3% class has no local
 // consumption tax, so its column keeps them at 0.
 template <class Column>
@@ -21,8 +27,8 @@ void SetColumnLocalTax(const Journal& j, Column& col) {
   if (j.RateClass() == 0) return;
   col.TIHO_KANPU = col.KANPU_ZEIGAKU;
   col.TIHO_SASHIHIKI = col.SASHIHIKI_ZEIGAKU;
-  col.JOUTO_KANPU = Tr(j.Conv("JYOTOWARI", col.TIHO_KANPU));
-  col.JOUTO_NOUZEI = Tr(j.Conv("JYOTOWARI", col.TIHO_SASHIHIKI));
+  col.JOUTO_KANPU = Tr(j.Conv(TaxConv::JYOTOWARI, col.TIHO_KANPU));
+  col.JOUTO_NOUZEI = Tr(j.Conv(TaxConv::JYOTOWARI, col.TIHO_SASHIHIKI));
 }
 
 // Adds the balance and local-tax lines ⑦ to ⑨, ⑪, ⑫, ⑭ and ⑮ of a rate column to the total
@@ -79,10 +85,10 @@ void TakeColumnFigures(TTAXPAR& settings, const Column (&form)[4], TSyohizeiSink
     ret.TIHO_KIJYUN_4 = Currency();
     ret.TIHO_KIJYUN_63 = Currency();
     if (ret.TIHO_KANPU > Currency()) {
-      ret.JOUTO_KANPU = Tr(ConvertTaxAmount(2, "JYOTOWARI", ret.TIHO_KANPU));
+      ret.JOUTO_KANPU = Tr(ConvertTaxAmount(2, TaxConv::JYOTOWARI, ret.TIHO_KANPU));
       ret.TIHO_KIJYUN_63 = col63.TIHO_SASHIHIKI - col63.TIHO_KANPU;
     } else if (ret.TIHO_SASHIHIKI > Currency()) {
-      ret.JOUTO_NOUZEI = Tr100(ConvertTaxAmount(2, "JYOTOWARI", ret.TIHO_SASHIHIKI));
+      ret.JOUTO_NOUZEI = Tr100(ConvertTaxAmount(2, TaxConv::JYOTOWARI, ret.TIHO_SASHIHIKI));
       ret.TIHO_KIJYUN_63 = Tr100(col63.TIHO_SASHIHIKI - col63.TIHO_KANPU);
     }
   }

@@ -3,32 +3,29 @@
 #include <cstdint>
 
 #include "data/uAccRecord.h"
+#include "tax/z5TaxArith.h"
 #include "tax/z5TaxCul_H.h"
 
 namespace {
 
-using gencalc::Journal;
-using gencalc::kRatio95;
-using gencalc::kReturns;
-using gencalc::kSales;
-using gencalc::kSpecified;
-using gencalc::kSpecifiedReturns;
-using gencalc::Max0;
-using gencalc::NationalTax;
-using gencalc::Tr;
+using taxarith::Journal;
+using taxarith::kImportNationalTax;
+using taxarith::kImportNationalTaxReturns;
+using taxarith::kImportReturns;
+using taxarith::kImports;
+using taxarith::kPurchaseReturns;
+using taxarith::kPurchases;
+using taxarith::kRatio95;
+using taxarith::kReturns;
+using taxarith::kSales;
+using taxarith::kSpecified;
+using taxarith::kSpecifiedReturns;
+using taxarith::kStockAdjustments;
+using taxarith::Max0;
+using taxarith::NationalTax;
+using taxarith::Tr;
 
 constexpr int64_t kYenRaw = Currency::kScale;
-
-// Purchases, imports and their returns.
-constexpr std::initializer_list<int> kPurch = {511, 512, 513, 711, 712, 713};
-constexpr std::initializer_list<int> kPurchRet = {561, 562, 563, 761, 762, 763};
-constexpr std::initializer_list<int> kImport = {521, 522, 523, 721, 722, 723};
-constexpr std::initializer_list<int> kImportRet = {571, 572, 573, 771, 772, 773};
-
-Currency CutTo(Currency x, int64_t unitYen) {
-  const int64_t unit = unitYen * kYenRaw;
-  return Currency::FromRaw(x.Raw() / unit * unit);  // C++ division truncates toward zero
-}
 
 // Year and month of the closing date of the closing period that holds the date.
 void ClosingMonth(int closingDay, TDateTime date, int& year, int& month) {
@@ -59,65 +56,19 @@ Currency TruncMulDiv(Currency x, Currency num, Currency den) {
 }
 
 // Itemised-method tax of the purchases with one use (the codes given), less their returns.
-Currency ItemisedTax(const Journal& j, std::initializer_list<int> codes,
-                     std::initializer_list<int> returns, int importNationalCode,
-                     int importNationalReturnCode, int specifiedCode, int specifiedReturnCode,
-                     bool withSpecified) {
-  Currency tax = Tr(j.Conv("KOMI_KOKUZEI", j.K(codes) - j.K(returns))) +
-                 Tr(j.Conv("TAX_KOKUZEI", j.Z(codes) - j.Z(returns))) +
+Currency ItemisedTax(const Journal& j, taxarith::CodeSet codes, taxarith::CodeSet returns,
+                     int importNationalCode, int importNationalReturnCode, int specifiedCode,
+                     int specifiedReturnCode, bool withSpecified) {
+  Currency tax = Tr(j.Conv(TaxConv::KOMI_KOKUZEI, j.K(codes) - j.K(returns))) +
+                 Tr(j.Conv(TaxConv::TAX_KOKUZEI, j.Z(codes) - j.Z(returns))) +
                  j.Z({importNationalCode}) - j.Z({importNationalReturnCode});
   if (withSpecified)
-    tax += Tr(j.Conv("NUKI_KOKUZEI", j.N({specifiedCode})) -
-              j.Conv("NUKI_KOKUZEI", j.N({specifiedReturnCode})));
+    tax += Tr(j.Conv(TaxConv::NUKI_KOKUZEI, j.N({specifiedCode})) -
+              j.Conv(TaxConv::NUKI_KOKUZEI, j.N({specifiedReturnCode})));
   return tax;
 }
 
 }  // namespace
-
-namespace gencalc {
-
-Currency Tr(Currency x) { return CutTo(x, 1); }
-Currency Tr1000(Currency x) { return CutTo(x, 1000); }
-Currency Tr100(Currency x) { return CutTo(x, 100); }
-Currency Th(Currency x) { return Currency::FromYen(x.Raw() / (1000 * kYenRaw)); }
-Currency Max0(Currency x) { return x < Currency() ? Currency() : x; }
-
-void SplitNet(Currency net, Currency& refund, Currency& payable) {
-  refund = Currency();
-  payable = Currency();
-  if (net < Currency())
-    refund = -net;
-  else if (net > Currency())
-    payable = Tr100(net);
-}
-
-Currency Journal::K(std::initializer_list<int> codes) const {
-  Currency s;
-  for (int code : codes) s += t_.KOMI_SUM[c_][TaxCodeSlot(code)];
-  return s;
-}
-
-Currency Journal::N(std::initializer_list<int> codes) const {
-  Currency s;
-  for (int code : codes) s += t_.NUK_SUM[c_][TaxCodeSlot(code)];
-  return s;
-}
-
-Currency Journal::Z(std::initializer_list<int> codes) const {
-  Currency s;
-  for (int code : codes) s += t_.ZEI_SUM[c_][TaxCodeSlot(code)];
-  return s;
-}
-
-Currency Journal::Conv(std::string_view operation, Currency amount) const {
-  return ConvertTaxAmount(c_, operation, amount);
-}
-
-Currency NationalTax(const Journal& j, std::initializer_list<int> codes) {
-  return Tr(j.Conv("KOMI_KOKUZEI", j.K(codes))) + Tr(j.Conv("TAX_KOKUZEI", j.Z(codes)));
-}
-
-}  // namespace gencalc
 
 void ClearFuhyou2Totals(TTAXPAR& /*settings*/) {
   TFuhyou2_H260401& t = Fuhyou2[0];
@@ -159,8 +110,8 @@ bool CalcFuhyou2(TTAXPAR& settings) {
   for (int c = 0; c < 3; ++c) {
     const Journal j(settings, c);
     TFuhyou2_H260401& col = Fuhyou2[c + 1];
-    col.KAZEI_URIAGE = (Tr(j.Conv("KOMI2NUKI", j.K(kSales))) -
-                        Tr(j.Conv("KOMI2NUKI", j.K(kReturns)))) +
+    col.KAZEI_URIAGE = (Tr(j.Conv(TaxConv::KOMI2NUKI, j.K(kSales))) -
+                        Tr(j.Conv(TaxConv::KOMI2NUKI, j.K(kReturns)))) +
                        j.N(kSales) - j.N(kReturns);
     total.KAZEI_URIAGE += col.KAZEI_URIAGE;
     total.MENZEI_URIAGE += j.K({120, 220}) + j.N({120, 220}) - j.K({320}) - j.N({320});
@@ -198,19 +149,19 @@ bool CalcFuhyou2(TTAXPAR& settings) {
   for (int c = 0; c < 3; ++c) {
     const Journal j(settings, c);
     TFuhyou2_H260401& col = Fuhyou2[c + 1];
-    col.SIIRE_TAIKA = (j.K(kPurch) - j.K(kPurchRet)) + (j.N(kPurch) - j.N(kPurchRet)) +
-                      (j.Z(kPurch) - j.Z(kPurchRet));
-    col.SIIRE_ZEIGAKU = NationalTax(j, kPurch) - NationalTax(j, kPurchRet);
-    col.YUNYU_ZEIGAKU = NationalTax(j, kImport) - NationalTax(j, kImportRet) +
-                        j.Z({724, 725, 726}) - j.Z({774, 775, 776});
-    col.TYOUSEI_ZEIGAKU = NationalTax(j, {531, 532, 533, 731, 732, 733});
+    col.SIIRE_TAIKA = (j.K(kPurchases) - j.K(kPurchaseReturns)) + (j.N(kPurchases) - j.N(kPurchaseReturns)) +
+                      (j.Z(kPurchases) - j.Z(kPurchaseReturns));
+    col.SIIRE_ZEIGAKU = NationalTax(j, kPurchases) - NationalTax(j, kPurchaseReturns);
+    col.YUNYU_ZEIGAKU = NationalTax(j, kImports) - NationalTax(j, kImportReturns) +
+                        j.Z(kImportNationalTax) - j.Z(kImportNationalTaxReturns);
+    col.TYOUSEI_ZEIGAKU = NationalTax(j, kStockAdjustments);
     if (ratio95) {
       col.TOKUTEI_TAIKA = Currency();
       col.TOKUTEI_ZEIGAKU = Currency();
     } else {
       col.TOKUTEI_TAIKA = j.N(kSpecified) - j.N(kSpecifiedReturns);
-      col.TOKUTEI_ZEIGAKU = Tr(j.Conv("NUKI_KOKUZEI", j.N(kSpecified)) -
-                               j.Conv("NUKI_KOKUZEI", j.N(kSpecifiedReturns)));
+      col.TOKUTEI_ZEIGAKU = Tr(j.Conv(TaxConv::NUKI_KOKUZEI, j.N(kSpecified)) -
+                               j.Conv(TaxConv::NUKI_KOKUZEI, j.N(kSpecifiedReturns)));
     }
     col.SIIRE_ZEIGAKU_KEI =
         col.SIIRE_ZEIGAKU + col.YUNYU_ZEIGAKU + col.TYOUSEI_ZEIGAKU + col.TOKUTEI_ZEIGAKU;
@@ -293,7 +244,7 @@ bool CalcFuhyou2(TTAXPAR& settings) {
   for (int c = 0; c < 3; ++c) {
     const Journal j(settings, c);
     TFuhyou2_H260401& col = Fuhyou2[c + 1];
-    col.KAISYUU_ZEIGAKU = NationalTax(j, {210, 620});
+    col.KAISYUU_ZEIGAKU = NationalTax(j, taxarith::kCollected);
     total.KAISYUU_ZEIGAKU += col.KAISYUU_ZEIGAKU;
     Fuhyou1[c + 1].KOUJYO_SIIRE = col.KOUJYO_SIIRE;
     Fuhyou1[c + 1].KOUJYO_KADAI = col.KOUJYO_KADAI + col.KAISYUU_ZEIGAKU;

@@ -1,18 +1,11 @@
 #include "tax/z5TaxCalcu106.h"
 
+#include "tax/z5TaxArith.h"
 #include "tax/z5TaxCalcu102.h"
-#include "tax/z5TaxCalcu104.h"
 #include "tax/z5TaxCalcu107.h"
-#include "tax/z5TaxCul_H.h"
 
 using namespace gencalc;
-
-namespace {
-
-// Tax on written-off debts of taxable sales collected.
-constexpr std::initializer_list<int> kCollected = {210, 620};
-
-}  // namespace
+using namespace taxarith;
 
 bool CalcFuhyou4(TTAXPAR& settings, TSyohizeiSinkoku& ret) {
   for (TFuhyou4_H260401& col : Fuhyou4) col = TFuhyou4_H260401{};
@@ -23,10 +16,10 @@ bool CalcFuhyou4(TTAXPAR& settings, TSyohizeiSinkoku& ret) {
     TFuhyou4_H260401& col = Fuhyou4[c + 1];
     // Tax-inclusive sales are taxed at the national rate on their net amount cut to 1,000
     // yen; tax-exclusive sales contribute the national part of their recorded tax.
-    const Currency inclusiveNet = Tr(j.Conv("KOMI2NUKI", j.K(kSales)));
+    const Currency inclusiveNet = Tr(j.Conv(TaxConv::KOMI2NUKI, j.K(kSales)));
     col.KAZEI_HYOUJUN = Tr1000(inclusiveNet + j.N(kSales));
-    col.SYOHIZEIGAKU =
-        j.Conv("TAX_ZEIRITU", Tr1000(inclusiveNet)) + Tr(j.Conv("TAX_KOKUZEI", j.Z(kSales)));
+    col.SYOHIZEIGAKU = j.Conv(TaxConv::TAX_ZEIRITU, Tr1000(inclusiveNet)) +
+                       Tr(j.Conv(TaxConv::TAX_KOKUZEI, j.Z(kSales)));
     col.KAISYUU_ZEIGAKU = NationalTax(j, kCollected);
     col.HENKAN_ZEIGAKU = NationalTax(j, kReturns);
     col.KASHIDAORE_ZEIGAKU = NationalTax(j, kBadDebt);
@@ -74,8 +67,8 @@ bool CalcFuhyou4(TTAXPAR& settings, TSyohizeiSinkoku& ret) {
   ret.SANKOU_URIAGE1 = Currency();
   for (int c = 0; c < kRateClassCount; ++c) {
     const Journal j(settings, c);
-    ret.SANKOU_URIAGE1 += Tr(j.Conv("KOMI2NUKI", j.K(kSales))) + j.N(kSales);
-    ret.SANKOU_URIAGE1 -= Tr(j.Conv("KOMI2NUKI", j.K(kReturns))) + j.N(kReturns);
+    ret.SANKOU_URIAGE1 += Tr(j.Conv(TaxConv::KOMI2NUKI, j.K(kSales))) + j.N(kSales);
+    ret.SANKOU_URIAGE1 -= Tr(j.Conv(TaxConv::KOMI2NUKI, j.K(kReturns))) + j.N(kReturns);
     ret.SANKOU_URIAGE1 += j.K({120}) - j.K({320}) + j.K({220}) - j.K({420}) + j.K({150}) -
                           j.K({350}) + j.K({250}) - j.K({450});
   }

@@ -1,12 +1,12 @@
 #include "tax/z5TaxCalcu107.h"
 
-#include "data/uAccFunction.h"
+#include "tax/z5TaxArith.h"
 #include "tax/z5TaxCalcu108.h"
 
 namespace {
 
 // Whole thousands of yen, half away from zero (1,499,500 yen gives 1,500).
-Currency Thousands(Currency yen) { return RoundCurrency(1, yen.MulDiv(1, 1000)); }
+Currency Thousands(Currency yen) { return taxarith::Thousands(yen, RoundMode::HalfAwayFromZero); }
 
 }  // namespace
 

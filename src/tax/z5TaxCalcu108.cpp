@@ -4,19 +4,24 @@
 #include <initializer_list>
 
 #include "data/uAccFunction2.h"
-#include "tax/z5TaxCalcu104.h"
+#include "tax/z5TaxArith.h"
 #include "tax/z5TaxCul_H.h"
 
 namespace {
 
-using gencalc::Journal;
-using gencalc::Max0;
-using gencalc::NationalTax;
-using gencalc::Tr;
+using taxarith::CodeSet;
+using taxarith::Journal;
+using taxarith::kReturnsBase;
+using taxarith::kReturnsTaxBase;
+using taxarith::kSalesBase;
+using taxarith::kSalesTaxBase;
+using taxarith::Max0;
+using taxarith::NationalTax;
+using taxarith::Tr;
 
 using Line = Currency TFuhyou5_H260401::*;
 
-constexpr int kTypes = 6;
+constexpr int kTypes = taxarith::kBusinessTypeCount;
 constexpr Currency kShare75 = Currency::FromYen(75);
 constexpr Currency kHundred = Currency::FromYen(100);
 
@@ -79,8 +84,8 @@ Currency DeemedTax(Currency tax, Currency rate) { return Tr(tax * rate); }
 
 // Net sales of one business type: tax-inclusive amounts converted to net and cut to the
 // yen, plus the net amounts.
-Currency TypeSales(const Journal& j, std::initializer_list<int> codes) {
-  return Tr(j.Conv("KOMI2NUKI", j.K(codes))) + j.N(codes);
+Currency TypeSales(const Journal& j, CodeSet codes) {
+  return Tr(j.Conv(TaxConv::KOMI2NUKI, j.K(codes))) + j.N(codes);
 }
 
 void ClearCreditLines(TFuhyou5_H260401& col) {
@@ -195,8 +200,8 @@ bool CalcFuhyou5(TTAXPAR& settings, TSyohizeiSinkoku& ret) {
     const Journal j(settings, c);
     TFuhyou5_H260401& col = Fuhyou5[c + 2];
     for (int t = 1; t <= kTypes; ++t) {
-      const std::initializer_list<int> sales = {110 + t, 610 + t};
-      const std::initializer_list<int> returns = {310 + t, 630 + t};
+      const CodeSet sales = {kSalesBase + t, kSalesTaxBase + t};
+      const CodeSet returns = {kReturnsBase + t, kReturnsTaxBase + t};
       col.URIAGE[t] = TypeSales(j, sales) - TypeSales(j, returns);
       col.ZEI_RAW[t] = NationalTax(j, sales) - NationalTax(j, returns);
       col.ZEI[t] = Max0(col.ZEI_RAW[t]);

@@ -15,8 +15,9 @@ namespace {
 constexpr int32_t kGeneral = 0;
 constexpr int32_t kSimplified = 1;
 
-// 95.0 percent: from this taxable-sales ratio on, specified purchases are left out.
-constexpr Currency kRatio95 = Currency::FromYen(95);
+using taxarith::kBusinessTypeBases;
+using taxarith::kBusinessTypeCount;
+using taxarith::kRatio95;
 
 // The main business type that the simplified forms can take: 1..6; anything else (0 = none
 // set) is read as type 4, so that no amount is ever folded into a code no form reads.
@@ -61,12 +62,13 @@ void PresetRefundDetail(Record& r) {
 
 // --- The business-type folds of the simplified pass. ---
 
-// Sum over the three tables and the three rate classes of the cells of the codes.
-Currency SumOfCells(std::initializer_list<int32_t> codes) {
+// Sum over the three tables and the three rate classes of the cells of the codes base + type
+// of the business-type groups: type 0 the untyped codes, 1..6 the codes of that type.
+Currency SumOfTypeCells(int32_t type) {
   Currency s;
   for (const TJournalTable* t : {&TaxPar.NUK_SUM, &TaxPar.ZEI_SUM, &TaxPar.KOMI_SUM})
     for (int c = 0; c < kRateClassCount; ++c)
-      for (int32_t code : codes) s += (*t)[c][TaxCodeSlot(code)];
+      for (int32_t base : kBusinessTypeBases) s += (*t)[c][TaxCodeSlot(base + type)];
   return s;
 }
 
@@ -76,7 +78,7 @@ void FoldInto(int32_t base, int32_t target) {
   for (TJournalTable* t : {&TaxPar.NUK_SUM, &TaxPar.ZEI_SUM, &TaxPar.KOMI_SUM}) {
     for (int c = 0; c < kRateClassCount; ++c) {
       Currency sum;
-      for (int32_t k = 0; k <= 6; ++k) {
+      for (int32_t k = 0; k <= kBusinessTypeCount; ++k) {
         Currency& cell = (*t)[c][TaxCodeSlot(base + k)];
         sum += cell;
         cell = Currency();
@@ -152,17 +154,14 @@ void CheckTaxCodes(bool showMessages) {
     // Sales and returns booked without a business type go to the main type, together with
     // every typed amount of the same group. Only when such amounts exist: amounts that
     // cancel out move nothing.
-    if (!SumOfCells({110, 310, 610, 630}).IsZero()) {
+    if (!SumOfTypeCells(0).IsZero()) {
       const int32_t m = MainBusinessType(TaxPar.MAIN_JIGYOU);
-      for (int32_t base : {110, 310, 610, 630}) FoldInto(base, base + m);
+      for (int32_t base : kBusinessTypeBases) FoldInto(base, base + m);
       if (showMessages) Notify("事業区分のない売上等を第" + std::to_string(m) + "種事業として集計しました。");
     }
     // Forms of the first era have no sixth business type: it counts as the fifth.
-    if (TaxPar.FORM_ERA == 1 && !SumOfCells({116, 316, 616, 636}).IsZero()) {
-      MoveCell(116, 115);
-      MoveCell(316, 315);
-      MoveCell(616, 615);
-      MoveCell(636, 635);
+    if (TaxPar.FORM_ERA == 1 && !SumOfTypeCells(6).IsZero()) {
+      for (int32_t base : kBusinessTypeBases) MoveCell(base + 6, base + 5);
       if (showMessages) Notify("第六種事業の売上等を第五種事業として集計しました。");
     }
   }
@@ -188,37 +187,7 @@ void DispatchTaxCalc() {
 }
 
 // ---------------------------------------------------------------------------------------
-// Services of the chains.
-
-Currency ConvertTaxAmount(int32_t rateClass, std::string_view operation, Currency amount) {
-  struct Factor {
-    std::string_view op;
-    int64_t num[3];
-    int64_t den[3];
-  };
-  static constexpr Factor kFactors[] = {
-      {"KOMI2NUKI", {100, 100, 100}, {103, 105, 108}},
-      {"KOMI_KOKUZEI", {3, 4, 63}, {103, 105, 1080}},
-      {"NUKI_ZEIGAKU", {3, 5, 8}, {100, 100, 100}},
-      {"TAX_KOKUZEI", {1, 4, 63}, {1, 5, 80}},
-      {"TAX_ZEIRITU", {3, 4, 63}, {100, 100, 1000}},
-      {"JYOTOWARI", {0, 25, 17}, {1, 100, 63}},
-      {"NUKI_KOKUZEI", {0, 4, 63}, {1, 100, 1000}},
-  };
-  if (rateClass < 0 || rateClass > 2) return Currency();
-  for (const Factor& f : kFactors) {
-    if (f.op != operation) continue;
-    // The exact product, then one rounding to four decimals with halves to even.
-    const __int128 p = static_cast<__int128>(amount.Raw()) * f.num[rateClass];
-    const int64_t d = f.den[rateClass];
-    __int128 q = p / d;
-    __int128 r = p % d;
-    if (r < 0) r = -r;
-    if (2 * r > d || (2 * r == d && (q % 2 != 0))) q += p < 0 ? -1 : 1;
-    return Currency::FromRaw(static_cast<int64_t>(q));
-  }
-  return Currency();
-}
+// Checks the chains call.
 
 bool Uses500MillionTest(int32_t /*periodBasis*/, TDateTime /*start*/, TDateTime /*end*/) {
   switch (AccInf.DATATYPE) {

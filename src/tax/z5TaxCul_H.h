@@ -8,16 +8,17 @@
 //   CheckTaxCodes(false);   // business-type folds, then DispatchTaxCalc(): the method's chain
 //
 // Everything works on the process-wide records of z5ComSyohizei.h and on the open company's
-// AccInf. Sources: z5TaxCul_H.cpp (eras, code checks, dispatch, conversions),
-// z5TaxCul_HJournal.cpp (tax-code slots and the journal aggregation), z5TaxCul_HKanpu.cpp
-// (the refund detail).
+// AccInf. Sources: z5TaxCul_H.cpp (eras, code checks, dispatch, the chains' checks),
+// z5TaxCul_HJournal.cpp (the journal aggregation), z5TaxCul_HKanpu.cpp (the refund detail).
+// The rate conversions, the tax-code slots and sets and the cuts of amounts that the hub
+// shares with the chains are in z5TaxArith.h.
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 #include "platform/Currency.h"
 #include "platform/DateTime.h"
 #include "tax/z5ComSyohizei.h"
+#include "tax/z5TaxArith.h"
 
 // ---------------------------------------------------------------------------------------
 // Form eras, presets, code checks and dispatch.
@@ -40,12 +41,6 @@ void CheckTaxCodes(bool showMessages);
 // refund detail and stores its purchase-tax base.
 void DispatchTaxCalc();
 
-// amount × the factor of the operation for the rate class (0 3%, 1 5%, 2 8%), rounded to four
-// decimals with halves to even. Operations: "KOMI2NUKI", "KOMI_KOKUZEI", "NUKI_ZEIGAKU",
-// "TAX_KOKUZEI", "TAX_ZEIRITU", "JYOTOWARI", "NUKI_KOKUZEI" (exact case). An unknown
-// operation or rate class gives 0.
-Currency ConvertTaxAmount(int32_t rateClass, std::string_view operation, Currency amount);
-
 // Whether the 500-million-yen limit of the 95% rule applies. Judged on the fiscal-year start
 // of the open data set and its entity kind; the dates are not consulted.
 bool Uses500MillionTest(int32_t periodBasis, TDateTime start, TDateTime end);
@@ -63,10 +58,8 @@ bool HasSpecifiedPurchases(bool fromForms);
 int32_t DecideDirectTotal();
 
 // ---------------------------------------------------------------------------------------
-// Tax-code slots and the journal aggregation.
+// The journal aggregation (the tax-code slots are those of z5TaxArith.h).
 
-// Slot of a tax code in the journal tables, 1..93; 0 for a code outside the table.
-int32_t TaxCodeSlot(int32_t code);
 // Rate class 0..2 of a journal line with the rate (percent) on the date.
 int32_t TaxRateClass(Currency rate, TDateTime date);
 // Codes whose net amount and tax are summed apart (imports, specified purchases, returns).

@@ -1,5 +1,4 @@
-// Tax-code slots and the journal aggregation of the engine's hub.
-#include <array>
+// The journal aggregation of the engine's hub.
 #include <memory>
 #include <stdexcept>
 
@@ -13,35 +12,13 @@
 
 namespace {
 
-// The tax codes in the order of their slots 1..93: first the codes in ascending order, then
-// the codes added later.
-constexpr int32_t kSlotCodes[] = {
-    110, 111, 112, 113, 114, 115, 120, 130, 140, 150,                 // 1..10
-    210, 220, 230, 240, 250,                                          // 11..15
-    310, 311, 312, 313, 314, 315, 320, 330, 340, 350,                 // 16..25
-    410, 420, 430, 440, 450,                                          // 26..30
-    511, 512, 513, 521, 522, 523, 531, 532, 533, 540,                 // 31..40
-    561, 562, 563, 571, 572, 573,                                     // 41..46
-    610, 611, 612, 613, 614, 615, 620, 630, 631, 632, 633, 634, 635,  // 47..59
-    640,                                                              // 60
-    711, 712, 713, 721, 722, 723, 731, 732, 733,                      // 61..69
-    761, 762, 763, 771, 772, 773, 810, 910,                           // 70..77
-    724, 725, 726, 774, 775, 776,                                     // 78..83
-    116, 316, 616, 636,                                               // 84..87
-    551, 552, 553, 581, 582, 583,                                     // 88..93
-};
-static_assert(std::size(kSlotCodes) == 93);
-
-constexpr int32_t kMaxCode = 999;
-
-constexpr std::array<int8_t, kMaxCode + 1> MakeSlotTable() {
-  std::array<int8_t, kMaxCode + 1> t{};
-  for (size_t i = 0; i < std::size(kSlotCodes); ++i) t[static_cast<size_t>(kSlotCodes[i])] = static_cast<int8_t>(i + 1);
-  return t;
-}
-constexpr std::array<int8_t, kMaxCode + 1> kSlotOfCode = MakeSlotTable();
-
-bool In(int32_t code, int32_t lo, int32_t hi) { return code >= lo && code <= hi; }
+using taxarith::Contains;
+using taxarith::kImportNationalTax;
+using taxarith::kImportNationalTaxReturns;
+using taxarith::kImportReturns;
+using taxarith::kImports;
+using taxarith::kSpecified;
+using taxarith::kSpecifiedReturns;
 
 // The progress window and the rest of the GUI are served every so many lines, so a long
 // aggregation stays responsive without paying for the event loop on every line.
@@ -49,21 +26,20 @@ constexpr int kLinesPerEventPump = 1024;
 
 }  // namespace
 
-int32_t TaxCodeSlot(int32_t code) {
-  if (code < 0 || code > kMaxCode) return 0;
-  return kSlotOfCode[static_cast<size_t>(code)];
-}
-
 int32_t TaxRateClass(Currency rate, TDateTime date) { return ZeiRituToNo(rate, date); }
 
 bool IsSeparateTaxCode(int32_t code) {
-  return In(code, 521, 523) || In(code, 551, 553) || In(code, 571, 573) || In(code, 581, 583) ||
-         In(code, 721, 726) || In(code, 771, 776);
+  for (const taxarith::CodeSet set : {kImports, kImportReturns, kImportNationalTax,
+                                      kImportNationalTaxReturns, kSpecified, kSpecifiedReturns})
+    if (Contains(set, code)) return true;
+  return false;
 }
 
 bool FlagEstimatedImport(int32_t code, Currency tax) {
-  const bool estimated = ((In(code, 521, 523) || In(code, 571, 573)) && !tax.IsZero()) ||
-                         In(code, 721, 723) || In(code, 771, 773);
+  // An import on the tax paid (the 700 codes) is always an estimate; one on the purchase
+  // side only when it carries tax.
+  const bool import = Contains(kImports, code) || Contains(kImportReturns, code);
+  const bool estimated = import && (code >= 700 || !tax.IsZero());
   if (estimated && TaxPar.ESTIMATED_IMPORT == 0) TaxPar.ESTIMATED_IMPORT = 1;
   return estimated;
 }

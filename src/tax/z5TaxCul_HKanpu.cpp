@@ -7,14 +7,13 @@
 
 #include "data/DataModule.h"
 #include "data/uAccRecord.h"
-#include "data/uAccTaxCmp.h"
 #include "platform/db/IBQuery.h"
 #include "platform/db/TransactionScope.h"
 #include "tax/z5TaxCul_H.h"
 
 namespace {
 
-constexpr Currency kRatio95 = Currency::FromYen(95);
+using taxarith::kRatio95;
 
 bool IsCorporate(int32_t dataType) { return dataType == 1 || dataType == 3; }
 
@@ -231,7 +230,7 @@ void LoadStatements(TIBQuery& q) {
 // --- Finishing. ---
 
 // Whole thousands of yen, cut toward zero (the quotient first held to four decimals).
-Currency Thousands(Currency yen) { return RoundYen(0, yen.MulDiv(1, 1000)); }
+Currency Thousands(Currency yen) { return taxarith::Thousands(yen, RoundMode::TowardZero); }
 
 // Taxable purchases of each data row and the total row's sums.
 template <size_t N>
@@ -333,7 +332,8 @@ void AccumulateRefundDetail(bool counterIsTaxAccount, int32_t TAISHAKU, const st
 
   const bool notTaxable = !counterIsTaxAccount && (TAXCODE == 540 || TAXCODE == 810 || TAXCODE == 910);
   const bool specified = TaxPar.SINKOKU_KUBUN == 0 &&
-                         ((TAXCODE >= 551 && TAXCODE <= 553) || (TAXCODE >= 581 && TAXCODE <= 583));
+                         (taxarith::Contains(taxarith::kSpecified, TAXCODE) ||
+                          taxarith::Contains(taxarith::kSpecifiedReturns, TAXCODE));
   if (TAISHAKU == 1) {
     row.KESSANKIN += h;
     if (notTaxable) row.NOTKAZEISIIREKIN += h;

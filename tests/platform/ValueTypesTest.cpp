@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
+#include <stdexcept>
+
 #include "platform/Currency.h"
 #include "platform/DateTime.h"
 #include "platform/Encoding.h"
@@ -57,6 +61,50 @@ TEST(Currency, MulDivRoundsHalfAwayInWideArithmetic) {
   EXPECT_EQ(Currency::FromRaw(5).MulDiv(1, 10).Raw(), 1);
   EXPECT_EQ(Currency::FromRaw(-5).MulDiv(1, 10).Raw(), -1);
   EXPECT_EQ((Currency::FromYen(3) * Currency::FromRaw(9500)).Raw(), 28500);  // 3 × 0.95
+}
+
+TEST(Currency, RoundsToAUnitByMode) {
+  using M = RoundMode;
+  constexpr M kZero = M::TowardZero, kAway = M::AwayFromZero, kHalf = M::HalfAwayFromZero;
+  struct Case { M mode; int64_t unitRaw; const char* amount; const char* rounded; };
+  const Case cases[] = {
+      // To the yen.
+      {kZero, 1'0000, "2.9999", "2"},      {kZero, 1'0000, "-2.9999", "-2"},
+      {kAway, 1'0000, "2.0001", "3"},      {kAway, 1'0000, "-2.0001", "-3"},
+      {kHalf, 1'0000, "2.5", "3"},         {kHalf, 1'0000, "-2.5", "-3"},
+      {kHalf, 1'0000, "2.4999", "2"},      {kHalf, 1'0000, "-2.4999", "-2"},
+      // To 100 and 1,000 yen: the half is 50 and 500 yen.
+      {kZero, 100'0000, "199.9999", "100"}, {kZero, 100'0000, "-199", "-100"},
+      {kAway, 100'0000, "100.0001", "200"}, {kAway, 100'0000, "-100.0001", "-200"},
+      {kHalf, 100'0000, "150", "200"},      {kHalf, 100'0000, "-149.9999", "-100"},
+      {kZero, 1000'0000, "1999", "1000"},   {kZero, 1000'0000, "-999.9999", "0"},
+      {kAway, 1000'0000, "-1", "-1000"},    {kHalf, 1000'0000, "-1500", "-2000"},
+      {kHalf, 1000'0000, "1499.9999", "1000"},
+      // To the smallest step: nothing to round.
+      {kAway, 1, "-0.0001", "-0.0001"},     {kHalf, 1, "12.3456", "12.3456"},
+      // Multiples of the unit and zero stay as they are in every mode.
+      {kAway, 100'0000, "-300", "-300"},    {kHalf, 1000'0000, "0", "0"},
+      {kAway, 1'0000, "0", "0"},
+  };
+  for (const auto& c : cases) {
+    Currency amount, rounded;
+    ASSERT_TRUE(Currency::TryParse(c.amount, amount)) << c.amount;
+    ASSERT_TRUE(Currency::TryParse(c.rounded, rounded)) << c.rounded;
+    EXPECT_EQ(Round(amount, c.mode, Currency::FromRaw(c.unitRaw)).Raw(), rounded.Raw())
+        << static_cast<int>(c.mode) << " " << c.unitRaw << " " << c.amount;
+  }
+}
+
+TEST(Currency, RoundingRaisesInsteadOfWrappingOrDividingByNothing) {
+  const Currency max = Currency::FromRaw(std::numeric_limits<int64_t>::max());
+  const Currency min = Currency::FromRaw(std::numeric_limits<int64_t>::min());
+  const Currency thousand = Currency::FromYen(1000);
+  EXPECT_EQ(Round(max, RoundMode::TowardZero, thousand).Raw(), 9223372036850000000LL);
+  EXPECT_EQ(Round(min, RoundMode::TowardZero, thousand).Raw(), -9223372036850000000LL);
+  EXPECT_THROW(Round(max, RoundMode::HalfAwayFromZero, Currency::FromYen(1)), std::overflow_error);
+  EXPECT_THROW(Round(min, RoundMode::AwayFromZero, thousand), std::overflow_error);
+  EXPECT_THROW(Round(Currency::FromYen(1), RoundMode::TowardZero, Currency()), std::invalid_argument);
+  EXPECT_THROW(Round(Currency::FromYen(1), RoundMode::TowardZero, -thousand), std::invalid_argument);
 }
 
 TEST(DateTime, EncodesTheStoredDayCount) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "platform/DateTime.h"
 #include "tax/z5ComSyohizei.h"
 #include "tax/z5TaxCalcu101.h"
+#include "tax/z5TaxArith.h"
 #include "tax/z5TaxCalcu104.h"
 #include "tax/z5TaxCul_H.h"
 #include "TaxTestSupport.h"
@@ -411,25 +413,37 @@ TEST_F(GeneralMethodTest, AdjustmentAboveCreditBecomesExcessCredit) {
 TEST(GeneralMethodConversionTest, ConvertTaxAmount) {
   struct {
     int rateClass;
-    const char* op;
+    TaxConv op;
     int64_t raw, expectedRaw;
   } cases[] = {
-      {2, "KOMI2NUKI", 1'080'0000, 1'000'0000},
-      {2, "KOMI_KOKUZEI", 1'080'0000, 63'0000},
-      {2, "JYOTOWARI", 63'0000, 17'0000},
-      {1, "KOMI2NUKI", 100'0000, 95'2381},
-      {0, "JYOTOWARI", 1'000'0000, 0},
-      {2, "komi2nuki", 1'080'0000, 0},
-      {3, "KOMI2NUKI", 1'080'0000, 0},
+      {2, TaxConv::KOMI2NUKI, 1'080'0000, 1'000'0000},
+      {2, TaxConv::KOMI_KOKUZEI, 1'080'0000, 63'0000},
+      {2, TaxConv::JYOTOWARI, 63'0000, 17'0000},
+      {1, TaxConv::KOMI2NUKI, 100'0000, 95'2381},
+      {0, TaxConv::JYOTOWARI, 1'000'0000, 0},
+      {3, TaxConv::KOMI2NUKI, 1'080'0000, 0},
+      {-1, TaxConv::NUKI_ZEIGAKU, 1'000'0000, 0},
+      // One row for each conversion not named above, so that none is read from another's
+      // factors.
+      {0, TaxConv::KOMI_KOKUZEI, 1'030'0000, 30'0000},
+      {1, TaxConv::NUKI_ZEIGAKU, 1'000'0000, 50'0000},
+      {2, TaxConv::TAX_KOKUZEI, 800'0000, 630'0000},
+      {1, TaxConv::TAX_KOKUZEI, 50'0000, 40'0000},
+      {0, TaxConv::TAX_ZEIRITU, 1'000'0000, 30'0000},
+      {1, TaxConv::JYOTOWARI, 40'0000, 10'0000},
+      {2, TaxConv::NUKI_KOKUZEI, 1'000'0000, 63'0000},
+      {0, TaxConv::NUKI_KOKUZEI, 1'000'0000, 0},
       // Halves go to the even neighbour: 3.15 and 9.45 ten-thousandths.
-      {2, "TAX_ZEIRITU", 500, 32},
-      {2, "TAX_ZEIRITU", 1'500, 94},
-      {2, "TAX_ZEIRITU", -500, -32},
+      {2, TaxConv::TAX_ZEIRITU, 500, 32},
+      {2, TaxConv::TAX_ZEIRITU, 1'500, 94},
+      {2, TaxConv::TAX_ZEIRITU, -500, -32},
   };
   for (const auto& c : cases)
     EXPECT_EQ(ConvertTaxAmount(c.rateClass, c.op, Currency::FromRaw(c.raw)),
               Currency::FromRaw(c.expectedRaw))
-        << c.rateClass << " " << c.op << " " << c.raw;
+        << c.rateClass << " " << static_cast<int>(c.op) << " " << c.raw;
+  // A value that names no conversion is an error, not an amount of 0.
+  EXPECT_THROW(ConvertTaxAmount(2, static_cast<TaxConv>(99), Yen(1'080)), std::invalid_argument);
 }
 
 }  // namespace
