@@ -7,10 +7,13 @@
 #include <variant>
 
 #include "data/DataModule.h"
+#include "data/DbQuietly.h"
+#include "data/DbRows.h"
 #include "data/uAccDateCmp.h"
 #include "data/uAccRecord.h"
 #include "platform/UiServices.h"
 #include "platform/db/IBError.h"
+#include "platform/db/TransactionScope.h"
 #include "tax/z5TaxArith.h"
 #include "tax/z5TaxCul_H.h"
 
@@ -366,42 +369,23 @@ void TSyohizeiDataMake::ReadTaxSettings(TTAXPAR& settings) {
   TTAXPAR rec;
   rec.SINKOKUSYO_NAME.clear();
 
-  TIBTransaction& tr = DM->IBTransactionDAT;
   TIBQuery& q = DM->IBQACC1;
-  bool started = false;
-  auto finish = [&] {
-    if (q.Active()) q.Close();
-    if (started && tr.Active()) tr.Commit();
-  };
   try {
-    if (!tr.Active()) {
-      tr.StartTransaction();
-      started = true;
+    // The default row inserted here is kept even when the read after it fails.
+    TTransactionScope tx(DM->IBTransactionDAT, TTransactionScope::End::Commit);
+    try {
+      if (!RowExists(q, kCountSql)) InsertDefaultSettings(q);
+      q.SQL = kSelectSql;
+      for (q.Open(); !q.Eof(); q.Next()) ReadSettingsRow(q, rec);
+      q.Close();
+    } catch (...) {
+      CloseQuietly(q);
+      throw;
     }
-    q.Close();
-    q.SQL = kCountSql;
-    q.Open();
-    const int count = q.FieldByName("RECCNT").AsInteger();
-    q.Close();
-    if (count == 0) InsertDefaultSettings(q);
-    q.SQL = kSelectSql;
-    for (q.Open(); !q.Eof(); q.Next()) ReadSettingsRow(q, rec);
-    finish();
   } catch (const EIBError& e) {
     const EIBError failure = ExportDbError(e, "消費税の設定の読込", "TAX_KAZEIHOUSIKI");
     uis::ShowMessage(uis::MsgKind::Error, "ﾃﾞｰﾀﾍﾞｰｽ ｴﾗｰ\r" + failure.Message + "\r\r");
-    try {
-      finish();
-    } catch (const std::exception&) {
-      // The error being raised is the one the caller needs to see.
-    }
     throw failure;
-  } catch (...) {
-    try {
-      finish();
-    } catch (const std::exception&) {
-    }
-    throw;
   }
 
   if (rec.KIKAN_KAISI < AccInf.KISHU || rec.KIKAN_KAISI > AccInf.KIMATU) rec.KIKAN_KAISI = AccInf.KAISI;

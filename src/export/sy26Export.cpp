@@ -8,6 +8,7 @@
 #include "data/uAccFunctionDb.h"
 #include "export/sy26.h"
 #include "platform/Encoding.h"
+#include "platform/db/TransactionScope.h"
 
 TExportParams ExportParamsOf(const TACCINF& info) {
   TExportParams p;
@@ -64,18 +65,14 @@ class DataConnection {
 std::string StoredCompanyName() {
   std::unique_ptr<TIBQuery> q = CreateAccQuery("ACCDAT", false);
   if (!q) throw std::runtime_error("会社データベースに接続されていません。");
-  TIBTransaction& tr = DM->IBTransactionDAT;
-  const bool started = !tr.Active();
   std::string name;
   try {
-    if (started) tr.StartTransaction();
+    TTransactionScope tx(DM->IBTransactionDAT, TTransactionScope::End::CommitQuietly);
     q->SQL = "SELECT SHOUGOU FROM ACCDEF1";
     for (q->Open(); !q->Eof(); q->Next()) name = q->FieldByName("SHOUGOU").AsBlob();
     q->Close();
-    CommitQuietly(tr, started);
   } catch (const EIBError& e) {
     CloseQuietly(*q);
-    RollbackQuietly(tr, started);
     throw ExportDbError(e, "会社名の読込", "ACCDEF1");
   }
   return name;

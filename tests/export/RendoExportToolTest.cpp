@@ -138,7 +138,9 @@ TEST_F(RendoExportToolTest, GuardsByInvocation) {
       EXPECT_EQ(TempDir::Read(target).rfind("<?xml", 0), 0u) << shown;
     } else {
       EXPECT_EQ(r.out, "") << shown;
-      if (!target.empty()) EXPECT_EQ(TempDir::Read(target), "earlier file") << shown;
+      if (!target.empty()) {
+        EXPECT_EQ(TempDir::Read(target), "earlier file") << shown;
+      }
     }
     if (!target.empty() && target != out) fs::remove(target);
   }
