@@ -1,10 +1,18 @@
-// Closing dates, period numbers and the first and last days of the 16 period slots.
+// Closing dates, period numbers and the first and last days of the 16 period slots; the era
+// table (built-in and from the system database) and era conversion at the era boundaries.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "data/EraState.h"
 #include "data/uAccDateCmp.h"
+#include "data/uAccFunction2Date.h"
+#include "data/uAccRecord.h"
+#include "fixtures/FixtureDb.h"
 #include "platform/DateTime.h"
+#include "platform/db/IBDatabase.h"
+#include "support/ScratchDb.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -131,6 +139,131 @@ TEST(PeriodSlots, MonthToKikanIndex) {
   const int want[14] = {0, 0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 0};  // months 0 to 13
   for (int m = 0; m < 14; ++m) EXPECT_EQ(MonthToKikanIndex(m), want[m]) << m;
   EXPECT_EQ(MonthToKikanIndex(-3), 0);
+}
+
+// An embedded system database made from schema/system.sql.
+class SystemDb : public ScratchDb {
+ public:
+  explicit SystemDb(bool withSchema = true) : ScratchDb("qvaccdef.fdb") {
+    if (withSchema) Script(TempDir::Read(fixtures::SchemaDir() / "system.sql"));
+  }
+
+  // The eras of a current installation, inserted out of order.
+  void InsertCurrentEras() {
+    Exec("INSERT INTO GENGO VALUES ('昭和', 'S', '1926-12-25', 1926)");
+    Exec("INSERT INTO GENGO VALUES ('令和', 'R', '2019-05-01', 2019)");
+    Exec("INSERT INTO GENGO VALUES ('明治', 'M', '1868-09-08', 1868)");
+    Exec("INSERT INTO GENGO VALUES ('平成', 'H', '1989-01-08', 1989)");
+    Exec("INSERT INTO GENGO VALUES ('大正', 'T', '1912-07-30', 1912)");
+  }
+};
+
+std::string Names() {
+  std::string s;
+  for (const auto& g : GengoArray) s += g.Name + g.Sign + " ";
+  return s;
+}
+
+TEST_F(EraState, BuiltInTableEndsAtHeisei) {
+  ASSERT_EQ(GengoArray.size(), 4u);
+  EXPECT_EQ(Names(), "平成H 昭和S 大正T 明治M ");
+  EXPECT_EQ(GengoArray[0].StartDate, D(1989, 1, 8));
+  EXPECT_EQ(GengoArray[0].YearOffset, 1989);
+  EXPECT_EQ(GengoArray[3].StartDate, D(1868, 9, 8));
+  EXPECT_EQ(GengoArray[3].YearOffset, 1868);
+}
+
+TEST_F(EraState, EraBoundaries) {
+  struct Case { TDateTime date; const char* name; const char* sign; int year; };
+  const Case builtIn[] = {
+      {D(1899, 12, 31), "明治", "M", 32}, {D(1912, 7, 29), "明治", "M", 45}, {D(1912, 7, 30), "大正", "T", 1},
+      {D(1926, 12, 24), "大正", "T", 15}, {D(1926, 12, 25), "昭和", "S", 1}, {D(1989, 1, 7), "昭和", "S", 64},
+      {D(1989, 1, 8), "平成", "H", 1},   {D(2019, 4, 30), "平成", "H", 31}, {D(2019, 5, 1), "平成", "H", 31},
+      {D(2030, 1, 1), "平成", "H", 42},
+      // The zero date (1899-12-30) and earlier have no era.
+      {0, "", "", 1899},                 {-1, "", "", 1899},                {D(1868, 9, 8), "", "", 1868},
+  };
+  for (const auto& c : builtIn) {
+    const TWarekiRec w = DateToWareki(c.date);
+    EXPECT_EQ(w.GengoName, c.name) << FormatDateTime("yyyy/mm/dd", c.date);
+    EXPECT_EQ(w.GengoSign, c.sign) << FormatDateTime("yyyy/mm/dd", c.date);
+    EXPECT_EQ(w.Year, c.year) << FormatDateTime("yyyy/mm/dd", c.date);
+  }
+  const TWarekiRec w = DateToWareki(D(2014, 4, 5) + 0.75);
+  EXPECT_EQ(w.Month, 4);
+  EXPECT_EQ(w.Day, 5);
+}
+
+TEST_F(EraState, EmptyOrPartialTables) {
+  GengoArray.clear();
+  TWarekiRec w = DateToWareki(D(2014, 4, 5));
+  EXPECT_EQ(w.GengoName, "");
+  EXPECT_EQ(w.Year, 2014);
+
+  // Before the oldest era known: its name with a year counting back from its year 1.
+  InitGengoTable();
+  GengoArray.resize(1);
+  w = DateToWareki(D(1988, 6, 1));
+  EXPECT_EQ(w.GengoName, "平成");
+  EXPECT_EQ(w.Year, 0);
+  EXPECT_EQ(DateToWareki(D(1980, 1, 1)).Year, -8);
+  EXPECT_EQ(FormatWarekiText("ee.mm.dd", 0, D(1980, 1, 1)), "-08.01.01");
+
+  // The walk stops at a row without a name: eras behind it are never reached.
+  InitGengoTable();
+  GengoArray.insert(GengoArray.begin() + 1, TGengoRec{});
+  w = DateToWareki(D(1980, 1, 1));
+  EXPECT_EQ(w.GengoName, "平成");
+  EXPECT_EQ(w.Year, -8);
+}
+
+TEST_F(EraState, LoadsTheSystemDatabaseErasNewestFirst) {
+  SystemDb sys;
+  sys.InsertCurrentEras();
+  GengoArray.clear();
+  LoadGengoTableFrom(sys.db, sys.tr);
+  ASSERT_EQ(GengoArray.size(), 5u);
+  EXPECT_EQ(Names(), "令和R 平成H 昭和S 大正T 明治M ");
+  EXPECT_EQ(GengoArray[0].StartDate, D(2019, 5, 1));
+  EXPECT_EQ(GengoArray[0].YearOffset, 2019);
+  EXPECT_FALSE(sys.tr.InTransaction()) << "the transaction it started is ended";
+
+  struct Case { TDateTime date; const char* name; int year; };
+  const Case cases[] = {{D(2019, 4, 30), "平成", 31}, {D(2019, 5, 1), "令和", 1}, {D(2020, 1, 1), "令和", 2},
+                        {D(1989, 1, 7), "昭和", 64}};
+  for (const auto& c : cases) {
+    const TWarekiRec w = DateToWareki(c.date);
+    EXPECT_EQ(w.GengoName, c.name);
+    EXPECT_EQ(w.Year, c.year);
+  }
+
+  // A caller's open transaction stays the caller's.
+  sys.tr.StartTransaction();
+  LoadGengoTableFrom(sys.db, sys.tr);
+  EXPECT_TRUE(sys.tr.InTransaction());
+  sys.tr.Commit();
+  EXPECT_EQ(GengoArray.size(), 5u);
+}
+
+TEST_F(EraState, FallsBackToBuiltInErasWithoutRaising) {
+  {
+    SystemDb sys;  // GENGO without rows
+    GengoArray.clear();
+    LoadGengoTableFrom(sys.db, sys.tr);
+    EXPECT_EQ(Names(), "平成H 昭和S 大正T 明治M ");
+  }
+  {
+    SystemDb bare(false);  // no GENGO table at all
+    GengoArray = {TGengoRec{"x", "X", 1, 1}};
+    EXPECT_NO_THROW(LoadGengoTableFrom(bare.db, bare.tr));
+    EXPECT_EQ(Names(), "平成H 昭和S 大正T 明治M ");
+    EXPECT_FALSE(bare.tr.InTransaction());
+
+    bare.db.Close();  // not connected: the transaction cannot even start
+    GengoArray.clear();
+    EXPECT_NO_THROW(LoadGengoTableFrom(bare.db, bare.tr));
+    EXPECT_EQ(GengoArray.size(), 4u);
+  }
 }
 
 }  // namespace

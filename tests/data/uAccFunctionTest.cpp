@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "data/uAccFunction.h"
+#include "data/uAccTaxCmp.h"
 #include "platform/DateTime.h"
 #include "platform/Encoding.h"
 
@@ -157,5 +161,40 @@ TEST(SettingConversions, TextsOfBooleansAmountsAndDates) {
   for (const char* bad : {"", " ", "2023/02/29", "2024/13/01", "abc", "2024/03/05 14:07", "2024-03-05"})
     EXPECT_EQ(SafeStrToDate(bad), 0) << bad;
 }
+
+Currency Yen(const char* text) {
+  Currency c;
+  EXPECT_TRUE(Currency::TryParse(text, c)) << text;
+  return c;
+}
+
+// RoundCurrency and RoundYen must round alike; both are checked against one table.
+TEST(RoundingToWholeYen, ModeTable) {
+  struct Case { int mode; const char* amount; int64_t yen; };
+  const Case cases[] = {
+      {0, "1.4", 1},     {0, "1.5", 1},     {0, "-1.5", -1},   {0, "2.0001", 2},
+      {0, "-1.9", -1},   {0, "2.9", 2},     {0, "-0.0001", 0},
+      {2, "1.4", 2},     {2, "1.5", 2},     {2, "-1.5", -2},   {2, "2.0001", 3},
+      {2, "3", 3},       {2, "-0.0001", -1}, {2, "-1.4", -2},  {2, "-3", -3},
+      {1, "1.4", 1},     {1, "1.5", 2},     {1, "-1.5", -2},   {1, "2.0001", 2},
+      {1, "2.5", 3},     {1, "1.4999", 1},  {1, "-1.4999", -1}, {1, "-2.5", -3},
+      {7, "2.5", 3},     {-1, "2.5", 3},    {7, "-0.5", -1},
+      {0, "0", 0},       {1, "0", 0},       {2, "0", 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(RoundCurrency(c.mode, Yen(c.amount)), Currency::FromYen(c.yen)) << c.mode << " " << c.amount;
+    EXPECT_EQ(RoundYen(c.mode, Yen(c.amount)), Currency::FromYen(c.yen)) << c.mode << " " << c.amount;
+  }
+}
+
+TEST(RoundingToWholeYen, ExtremesRaiseInsteadOfWrapping) {
+  const Currency max = Currency::FromRaw(std::numeric_limits<int64_t>::max());
+  const Currency min = Currency::FromRaw(std::numeric_limits<int64_t>::min());
+  EXPECT_EQ(RoundCurrency(0, max).Raw(), 9223372036854770000LL);
+  EXPECT_EQ(RoundCurrency(0, min).Raw(), -9223372036854770000LL);
+  EXPECT_THROW(RoundCurrency(2, max), std::overflow_error);
+  EXPECT_THROW(RoundYen(1, min), std::overflow_error);
+}
+
 
 }  // namespace
