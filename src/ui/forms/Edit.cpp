@@ -22,17 +22,46 @@ class ByteLimit final : public QValidator {
   int bytes_;
 };
 
+// Holds the user's edits of a TEdit to its AcceptText.
+class EditRule final : public QValidator {
+ public:
+  explicit EditRule(TEdit* edit) : QValidator(edit), edit_(edit) {}
+  State validate(QString& input, int&) const override { return edit_->AcceptText(input) ? Acceptable : Invalid; }
+
+ private:
+  TEdit* edit_;
+};
+
 }  // namespace
 
 TEdit::TEdit(QWidget* parent) : TWidgetControl<QLineEdit>(parent) {
   SetColor(clWindow);
   SetColorRole(QPalette::Base, false);
   resize(121, 21);
-  connect(this, &QLineEdit::textChanged, this, [this] {
-    Guard([&] {
-      if (OnChange) OnChange(this);
-    });
+  setValidator(new EditRule(this));
+  connect(this, &QLineEdit::textChanged, this, [this](const QString& now) {
+    previous_ = now;
+    Guard([&] { Change(); });
   });
+}
+
+QString TEdit::InsertedPart(const QString& text) const {
+  qsizetype prefix = 0;
+  while (prefix < text.size() && prefix < previous_.size() && text[prefix] == previous_[prefix]) ++prefix;
+  qsizetype suffix = 0;
+  while (suffix < text.size() - prefix && suffix < previous_.size() - prefix &&
+         text[text.size() - 1 - suffix] == previous_[previous_.size() - 1 - suffix]) {
+    ++suffix;
+  }
+  return text.mid(prefix, text.size() - prefix - suffix);
+}
+
+void TEdit::Change() {
+  if (OnChange) OnChange(this);
+}
+
+bool TEdit::AcceptText(const QString& text) const {
+  return maxBytes_ == 0 || sjis::ByteLength(text.toStdString()) <= static_cast<size_t>(maxBytes_);
 }
 
 void TEdit::SetText(std::string_view text) {
@@ -44,10 +73,7 @@ void SetByteLimit(QLineEdit& edit, int bytes) {
   if (bytes > 0) edit.setValidator(new ByteLimit(&edit, bytes));
 }
 
-void TEdit::SetMaxLength(int bytes) {
-  maxBytes_ = std::max(0, bytes);
-  SetByteLimit(*this, maxBytes_);
-}
+void TEdit::SetMaxLength(int bytes) { maxBytes_ = std::max(0, bytes); }
 
 void TEdit::SetPasswordChar(char32_t ch) {
   passwordChar_ = ch;
