@@ -356,7 +356,11 @@ void TControl::ApplyFont() {
   self_->setFont(ToQFont(fontSpec));
   QPalette palette = self_->palette();
   const QColor text = ToQColor(fontSpec.Color);
-  for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) palette.setColor(role, text);
+  // The disabled look keeps the grey text of the application's palette.
+  for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+    palette.setColor(QPalette::Active, role, text);
+    palette.setColor(QPalette::Inactive, role, text);
+  }
   self_->setPalette(palette);
   ChildrenFontChanged();
 }
