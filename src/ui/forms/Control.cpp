@@ -266,7 +266,9 @@ void TControl::AlignControls() {
   const QSize size = self_->size();
   for (TControl* c : children) {
     if (c->align_ != alNone || !c->anchorKnown_) continue;
-    if (c->anchors_ == (akLeft | akTop) || c->anchorParentSize_ == size) continue;
+    // Also with the parent back at the size of the origin: a control placed while it was
+    // hidden (Qt defers its events) must return to its origin.
+    if (c->anchors_ == (akLeft | akTop)) continue;
     QRect r = c->anchorRect_;
     const QSize old = c->anchorParentSize_;
     const int dw = size.width() - old.width(), dh = size.height() - old.height();
