@@ -1,7 +1,11 @@
 #include "ui/forms/Edit.h"
 
 #include <QGuiApplication>
+#include <QApplication>
 #include <QPainter>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QStyleFactory>
 #include <QValidator>
 
 #include "platform/Encoding.h"
@@ -20,6 +24,19 @@ class ByteLimit final : public QValidator {
 
  private:
   int bytes_;
+};
+
+// The application's style, with the edit's own character standing for each hidden character.
+class PasswordStyle final : public QProxyStyle {
+ public:
+  PasswordStyle(QStyle* base, QObject* owner, char32_t ch) : QProxyStyle(base), ch_(ch) { setParent(owner); }
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget, QStyleHintReturn* data) const override {
+    if (hint == SH_LineEdit_PasswordCharacter) return static_cast<int>(ch_);
+    return QProxyStyle::styleHint(hint, option, widget, data);
+  }
+
+ private:
+  char32_t ch_;
 };
 
 // Holds the user's edits of a TEdit to its AcceptText.
@@ -77,6 +94,11 @@ void TEdit::SetMaxLength(int bytes) { maxBytes_ = std::max(0, bytes); }
 
 void TEdit::SetPasswordChar(char32_t ch) {
   passwordChar_ = ch;
+  if (ch && qApp) {
+    QStyle* previous = style() != QApplication::style() ? style() : nullptr;
+    setStyle(new PasswordStyle(QStyleFactory::create(QApplication::style()->name()), this, ch));
+    delete dynamic_cast<PasswordStyle*>(previous);
+  }
   setEchoMode(ch ? QLineEdit::Password : QLineEdit::Normal);
   SetImeMode(imeMode_);  // the echo mode switches the input method
 }
