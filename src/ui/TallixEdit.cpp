@@ -245,7 +245,9 @@ std::string FormatFloat(std::string_view pattern, double value) {
     const std::string asPositive = FormatSection(positive, magnitude, false);
     if (asPositive.find_first_of("123456789") == std::string::npos) return FormatSection(ParseSection(sections[2]), 0, false);
   }
-  if (value < 0 && sections.size() >= 2 && !sections[1].empty()) return FormatSection(ParseSection(sections[1]), magnitude, false);
+  if (value < 0 && sections.size() >= 2 && !sections[1].empty()) {
+    return FormatSection(ParseSection(sections[1]), magnitude, false);
+  }
   return FormatSection(positive, magnitude, value < 0);
 }
 

@@ -21,8 +21,9 @@ bool HasScheme(const std::string& target) {
   if (colon == std::string::npos || colon < 2) return false;  // "C:" is a drive, not a scheme
   for (size_t i = 0; i < colon; ++i) {
     const char c = target[i];
-    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (i > 0 && ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'));
-    if (!ok) return false;
+    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    const bool later = (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
+    if (!letter && !(i > 0 && later)) return false;
   }
   return true;
 }
