@@ -3,20 +3,18 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QStyle>
 #include <QThread>
-#include <QValidator>
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
+#include "platform/TextLines.h"
 #include "ui/forms/Application.h"
-#include "ui/forms/Button.h"
-#include "ui/forms/Edit.h"
 #include "ui/forms/Form.h"
-#include "ui/forms/Image.h"
 #include "ui/forms/Label.h"
-#include "ui/forms/Memo.h"
+#include "ui/z5InputDlg.h"
+#include "ui/z5MessageDlg2.h"
 
 using namespace forms;
 
@@ -39,16 +37,16 @@ QWidget* ActiveOwner() {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
-std::vector<int> ButtonResults(uis::Buttons buttons) {
+TMsgDlgButtons ButtonSet(uis::Buttons buttons) {
   switch (buttons) {
-    case uis::Buttons::Ok: return {mrOk};
-    case uis::Buttons::OkCancel: return {mrOk, mrCancel};
-    case uis::Buttons::YesNo: return {mrYes, mrNo};
-    case uis::Buttons::YesNoCancel: return {mrYes, mrNo, mrCancel};
-    case uis::Buttons::RetryCancel: return {mrRetry, mrCancel};
-    case uis::Buttons::AbortRetryIgnore: return {mrAbort, mrRetry, mrIgnore};
+    case uis::Buttons::Ok: return {mbOK};
+    case uis::Buttons::OkCancel: return {mbOK, mbCancel};
+    case uis::Buttons::YesNo: return {mbYes, mbNo};
+    case uis::Buttons::YesNoCancel: return {mbYes, mbNo, mbCancel};
+    case uis::Buttons::RetryCancel: return {mbRetry, mbCancel};
+    case uis::Buttons::AbortRetryIgnore: return {mbAbort, mbRetry, mbIgnore};
   }
-  return {mrOk};
+  return {mbOK};
 }
 
 // The answer of Esc and the close box: Cancel where there is one, OK for a lone OK, none
@@ -63,203 +61,74 @@ int EscapeResult(uis::Buttons buttons) {
   }
 }
 
-QStyle::StandardPixmap IconOf(uis::MsgKind kind) {
+std::uint8_t KindOf(uis::MsgKind kind) {
   switch (kind) {
-    case uis::MsgKind::Warning: return QStyle::SP_MessageBoxWarning;
-    case uis::MsgKind::Error: return QStyle::SP_MessageBoxCritical;
-    case uis::MsgKind::Confirmation: return QStyle::SP_MessageBoxQuestion;
-    default: return QStyle::SP_MessageBoxInformation;
+    case uis::MsgKind::Warning: return 0;
+    case uis::MsgKind::Error: return 1;
+    case uis::MsgKind::Information: return 2;
+    case uis::MsgKind::Confirmation: return 3;
   }
+  return 2;
 }
 
-constexpr int kButtonWidth = 80;
-constexpr int kButtonHeight = 25;
-constexpr int kButtonGap = 8;
-
-class MessageDialog final : public TForm {
- public:
-  MessageDialog(QWidget* owner, const uis::MessageRequest& request) : TForm(owner) {
-    SetName("MessageDialog");
-    SetBorderStyle(bsDialog);
-    SetBorderIcons(biSystemMenu);
-    SetPosition(owner ? poOwnerFormCenter : poScreenCenter);
-    SetCaption(request.caption.empty() ? MessageCaption(request.kind) : request.caption);
-    results_ = ButtonResults(request.buttons);
-    escape_ = EscapeResult(request.buttons);
-
-    auto* icon = new TImage(this);
-    icon->SetName("Image1");
-    icon->SetBounds(16, 16, 32, 32);
-    TPicture picture;
-    picture.Assign(style()->standardIcon(IconOf(request.kind)).pixmap(32, 32).toImage(), TGraphicKind::Icon);
-    icon->SetPicture(picture);
-
-    auto* text = new TLabel(this);
-    text->SetName("lblMessage");
-    text->SetShowAccelChar(false);
-    std::string joined;
-    for (size_t i = 0; i < request.lines.size(); ++i) joined += (i ? "\n" : "") + request.lines[i];
-    text->SetCaption(joined);
-    text->SetLeft(64);
-    text->SetTop(22);
-
-    const int buttonsWidth = static_cast<int>(results_.size()) * (kButtonWidth + kButtonGap) - kButtonGap;
-    const int clientWidth = std::max({64 + text->Width() + 24, buttonsWidth + 32, 280});
-    int y = std::max(text->Top() + text->Height(), 16 + 32);
-    if (!request.detail.empty()) {
-      auto* detail = new TMemo(this);
-      detail->SetName("MessageArea");
-      detail->SetReadOnly(true);
-      detail->SetTabStop(false);
-      detail->SetScrollBars(ssVertical);
-      detail->SetText(request.detail);
-      detail->SetBounds(64, y + 10, clientWidth - 64 - 16, 80);
-      y = detail->Top() + detail->Height();
-    }
-    const int buttonsTop = y + 16;
-    int x = (clientWidth - buttonsWidth) / 2;
-    for (int result : results_) {
-      auto* button = new TButton(this);
-      button->SetName("btn" + std::to_string(result));
-      button->SetCaption(ButtonCaption(result));
-      button->SetModalResult(result);
-      button->SetBounds(x, buttonsTop, kButtonWidth, kButtonHeight);
-      button->SetCancel(result == escape_);
-      if (result == request.defaultResult) {
-        button->SetDefault(true);
-        SetActiveControl(button);
-      }
-      x += kButtonWidth + kButtonGap;
-    }
-    SetClientSize(clientWidth, buttonsTop + kButtonHeight + 12);
-    OnCloseQuery = [this](QObject*, bool& canClose) { canClose = Answered() || escape_ != 0; };
+// The request as the stand-alone message form's record: the lines, then after a blank line
+// the detail. Lines past the tenth share the last line of the form, so no text is lost.
+TMessage2InfoRec MessageRecord(const uis::MessageRequest& request) {
+  TMessage2InfoRec info;
+  InitMessage2Info(KindOf(request.kind), info);
+  info.Buttons = ButtonSet(request.buttons);
+  if (!request.caption.empty()) info.Caption = request.caption;
+  std::vector<std::string> lines = request.lines;
+  if (!request.detail.empty()) {
+    lines.emplace_back();
+    for (auto& line : textlines::Split(request.detail)) lines.push_back(std::move(line));
   }
-
-  int Run() {
-    const int result = ShowModal();
-    return std::find(results_.begin(), results_.end(), result) != results_.end() ? result : escape_;
+  const size_t count = info.Lines.size();
+  for (size_t i = 0; i < lines.size(); ++i) {
+    std::string& text = info.Lines[std::min(i, count - 1)].Text;
+    if (i >= count) text += "\n";
+    text += lines[i];
   }
-
- private:
-  bool Answered() const { return std::find(results_.begin(), results_.end(), ModalResult()) != results_.end(); }
-
-  std::vector<int> results_;
-  int escape_ = 0;
-};
-
-// Characters a text entry accepts: 10 digits, 20 letters, 30 letters and digits, 40 file-name
-// characters; anything for 0.
-bool Accepts(int filter, QChar c) {
-  const char16_t u = c.unicode();
-  const bool digit = u >= '0' && u <= '9';
-  const bool letter = (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z');
-  switch (filter) {
-    case 10: return digit;
-    case 20: return letter;
-    case 30: return letter || digit;
-    case 40: return QStringLiteral("\"*,/:;<>?\\|").indexOf(c) < 0;
-    default: return true;
-  }
+  return info;
 }
 
-// The filter checks the whole text, so pasted text is held to it as typed text is.
-class CharFilter final : public QValidator {
- public:
-  CharFilter(QObject* parent, int filter) : QValidator(parent), filter_(filter) {}
-  State validate(QString& input, int&) const override {
-    for (QChar c : input) {
-      if (!Accepts(filter_, c)) return Invalid;
+int RunMessageBox(const uis::MessageRequest& request) {
+  const std::vector<int> results = [&] {
+    std::vector<int> r;
+    const TMsgDlgButtons set = ButtonSet(request.buttons);
+    for (int b = mbYes; b <= mbHelp; ++b) {
+      if (set.Contains(static_cast<TMsgDlgBtn>(b))) r.push_back(MsgDlgBtnResult(static_cast<TMsgDlgBtn>(b)));
     }
-    return Acceptable;
+    return r;
+  }();
+  const int escape = EscapeResult(request.buttons);
+  auto answered = [&](int result) { return std::find(results.begin(), results.end(), result) != results.end(); };
+
+  auto* form = CreateForm<TMessageBox2>(ActiveOwner());
+  int result = escape;
+  try {
+    form->ApplyInfo(MessageRecord(request));
+    form->Setup(1);
+    // A last line holding several lines grows the form downwards.
+    TLabel* last = form->Labels.back();
+    const int need = last->Top() + last->Height() + 8 - form->pnlClient->Height();
+    if (!last->Caption().empty() && need > 0) form->SetClientHeight(form->ClientHeight() + need);
+    for (TButton* button : form->Buttons) {
+      if (button->Visible() && button->ModalResult() == request.defaultResult) form->SetActiveControl(button);
+    }
+    // Where the user must choose, Esc and the close box leave the box up.
+    form->OnCloseQuery = [&](QObject*, bool& canClose) { canClose = escape != 0 || answered(form->ModalResult()); };
+    const int shown = form->ShowModal();
+    result = answered(shown) ? shown : escape;
+  } catch (...) {
+    form->Free();
+    throw;
   }
-
- private:
-  int filter_;
-};
-
-class InputDialog final : public TForm {
- public:
-  InputDialog(QWidget* owner, const uis::InputRequest& request) : TForm(owner) {
-    SetName("InputDialog");
-    SetBorderStyle(bsDialog);
-    SetBorderIcons(biSystemMenu);
-    SetPosition(owner ? poOwnerFormCenter : poScreenCenter);
-    SetCaption(request.caption);
-
-    auto* message = new TLabel(this);
-    message->SetName("lblMessage");
-    message->SetShowAccelChar(false);
-    message->SetCaption(request.message);
-    message->SetBounds(16, 16, 0, 0);
-    message->SetAutoSize(true);
-    if (request.messageRed) {
-      TFontSpec font = message->Font();
-      font.Color = clRed;
-      message->SetFont(font);
-    }
-
-    edit = new TEdit(this);
-    edit->SetName("txtInput");
-    edit->SetBounds(16, message->Top() + std::max(message->Height(), 13) + 8, 360, 21);
-    if (request.mode == 1) edit->SetPasswordChar(U'*');
-    if (request.maxLength > 0) edit->setMaxLength(request.maxLength);
-    if (request.charFilter != 0) edit->setValidator(new CharFilter(edit, request.charFilter));
-    edit->SetText(request.value);
-    int y = edit->Top() + edit->Height();
-    if (!request.hint.empty()) {
-      auto* hint = new TLabel(this);
-      hint->SetName("lblHint");
-      hint->SetShowAccelChar(false);
-      hint->SetCaption(request.hint);
-      hint->SetBounds(16, y + 8, 0, 0);
-      hint->SetAutoSize(true);
-      y = hint->Top() + hint->Height();
-    }
-    const int clientWidth = 392;
-    const int top = y + 16;
-    auto* ok = new TButton(this);
-    ok->SetName("btnOK");
-    ok->SetCaption(ButtonCaption(mrOk));
-    ok->SetModalResult(mrOk);
-    ok->SetDefault(true);
-    ok->SetBounds(clientWidth - 2 * kButtonWidth - kButtonGap - 16, top, kButtonWidth, kButtonHeight);
-    auto* cancel = new TButton(this);
-    cancel->SetName("btnCancel");
-    cancel->SetCaption(ButtonCaption(mrCancel));
-    cancel->SetModalResult(mrCancel);
-    cancel->SetCancel(true);
-    cancel->SetBounds(clientWidth - kButtonWidth - 16, top, kButtonWidth, kButtonHeight);
-    SetClientSize(clientWidth, top + kButtonHeight + 12);
-    SetActiveControl(edit);
-  }
-
-  TEdit* edit = nullptr;
-};
+  form->Free();
+  return result;
+}
 
 }  // namespace
-
-std::string MessageCaption(uis::MsgKind kind) {
-  switch (kind) {
-    case uis::MsgKind::Warning: return "警告";
-    case uis::MsgKind::Error: return "エラー";
-    case uis::MsgKind::Information: return "情報";
-    case uis::MsgKind::Confirmation: return "確認";
-  }
-  return "";
-}
-
-std::string ButtonCaption(int result) {
-  switch (result) {
-    case mrOk: return "OK(&O)";
-    case mrCancel: return "ｷｬﾝｾﾙ(&C)";
-    case mrYes: return "はい(&Y)";
-    case mrNo: return "いいえ(&N)";
-    case mrAbort: return "中断(&A)";
-    case mrRetry: return "再試行(&R)";
-    case mrIgnore: return "無視(&I)";
-    default: return "";
-  }
-}
 
 std::string QtFileFilter(const std::string& filter) {
   std::vector<std::string> parts;
@@ -289,22 +158,32 @@ QtUiServices::~QtUiServices() {
 
 int QtUiServices::MessageBox(const uis::MessageRequest& request) {
   int result = request.defaultResult;
-  OnGuiThread([&] {
-    auto* dialog = new MessageDialog(ActiveOwner(), request);
-    dialog->AfterConstruction();
-    result = dialog->Run();
-    dialog->Free();
-  });
+  OnGuiThread([&] { result = RunMessageBox(request); });
   return result;
 }
 
 bool QtUiServices::InputText(uis::InputRequest& request) {
   bool ok = false;
   OnGuiThread([&] {
-    auto* dialog = new InputDialog(ActiveOwner(), request);
-    dialog->AfterConstruction();
-    ok = dialog->ShowModal() == mrOk;
-    if (ok) request.value = dialog->edit->Text();
+    auto* dialog = CreateForm<TInputDlgBox>(ActiveOwner());
+    try {
+      dialog->InputMode = request.mode == 1 ? 1 : 0;
+      dialog->CaptionText = request.caption;
+      dialog->Message = request.message;
+      if (request.messageRed) dialog->MessageColor = clRed;
+      dialog->Value = request.value;
+      dialog->InputHint = request.hint;
+      dialog->MaxLength = request.maxLength;
+      // A password is typed without the input method, and nothing can be pasted into it.
+      if (request.mode == 1) dialog->InputIme = imDisable;
+      dialog->SetCharFilter(request.charFilter);
+      dialog->Setup(1);
+      ok = dialog->ShowModal() == mrOk;
+      if (ok) request.value = dialog->Value;
+    } catch (...) {
+      dialog->Free();
+      throw;
+    }
     dialog->Free();
   });
   return ok;

@@ -1,6 +1,6 @@
 #pragma once
 // The UI services of the headless layers, carried out with the forms of this layer: message
-// boxes with the Japanese captions and button texts, the text entry dialog, a modeless
+// boxes as the stand-alone message form, text entry as the framework's input dialog, a modeless
 // progress window, file and folder dialogs, pending-event processing, the screen's dpi and
 // the busy cursor. Install it at start-up with uis::SetUi once the QApplication exists.
 // Requests from a thread other than the GUI thread are carried out on the GUI thread, the
@@ -43,9 +43,5 @@ class QtUiServices final : public uis::UiServices {
   QPointer<QWidget> progressOwner_;
 };
 
-// The caption a message box of `kind` carries when the request names none.
-std::string MessageCaption(uis::MsgKind kind);
-// The Japanese text of the button that answers `result` ("はい(&Y)", "ｷｬﾝｾﾙ(&C)" ...).
-std::string ButtonCaption(int result);
 // A file filter "Description|*.ext|..." in Qt's form "Description (*.ext);;...".
 std::string QtFileFilter(const std::string& filter);

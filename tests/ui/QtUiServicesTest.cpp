@@ -1,5 +1,6 @@
-// The Qt side of the UI services: message boxes with the Japanese captions and buttons, the
-// text entry, the progress window blocking its owner, and the file filter.
+// The Qt side of the UI services: message boxes (the stand-alone message form) with the
+// Japanese captions and buttons, the text entry (the input dialog), the progress window
+// blocking its owner, and the file filter.
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include "ui/forms/Button.h"
 #include "ui/forms/Edit.h"
 #include "ui/forms/Label.h"
+#include "ui/z5MessageDlg2.h"
 
 using namespace forms;
 
@@ -24,17 +26,19 @@ class QtUiServicesTest : public ::testing::Test {
 std::vector<std::string> ButtonCaptions(TForm& form) {
   std::vector<std::string> captions;
   for (TComponent* c : form.Components()) {
-    if (auto* b = dynamic_cast<TButton*>(c)) captions.push_back(b->Caption());
+    if (auto* b = dynamic_cast<TButton*>(c); b && b->Visible()) captions.push_back(b->Caption());
   }
   return captions;
 }
 
 TButton* ButtonOf(TForm& form, int result) {
   for (TComponent* c : form.Components()) {
-    if (auto* b = dynamic_cast<TButton*>(c); b && b->ModalResult() == result) return b;
+    if (auto* b = dynamic_cast<TButton*>(c); b && b->Visible() && b->ModalResult() == result) return b;
   }
   return nullptr;
 }
+
+std::string LineText(TForm& form, int line) { return dynamic_cast<TLabel*>(form.FindComponent("Label" + std::to_string(line)))->Caption(); }
 
 TEST_F(QtUiServicesTest, MessageBoxCaptionsButtonsAndAnswers) {
   std::string caption, text, focused;
@@ -42,16 +46,16 @@ TEST_F(QtUiServicesTest, MessageBoxCaptionsButtonsAndAnswers) {
   uitest::ModalScript script({[&](TForm& f) {
     caption = f.Caption();
     buttons = ButtonCaptions(f);
-    text = dynamic_cast<TLabel*>(f.FindComponent("lblMessage"))->Caption();
+    text = LineText(f, 1) + "\n" + LineText(f, 2);
     focused = uitest::FocusedName();
     uitest::Click(ButtonOf(f, mrNo));
   }});
-  EXPECT_EQ(uis::ShowMessage(uis::MsgKind::Confirmation, "保存しますか？\r変更は失われます。", {}, uis::Buttons::YesNoCancel, mrYes),
+  EXPECT_EQ(uis::ShowMessage(uis::MsgKind::Confirmation, "保存しますか？\r変更は失われます。", {}, uis::Buttons::YesNoCancel, mrNo),
             mrNo);
   EXPECT_EQ(caption, "確認");
   EXPECT_EQ(buttons, (std::vector<std::string>{"はい(&Y)", "いいえ(&N)", "ｷｬﾝｾﾙ(&C)"}));
   EXPECT_EQ(text, "保存しますか？\n変更は失われます。");
-  EXPECT_EQ(focused, "btn6") << "the default button has the focus";
+  EXPECT_EQ(focused, "btnButton2") << "the default button (No) has the focus";
 }
 
 TEST_F(QtUiServicesTest, EscAndTheCloseBoxAnswerAsTheButtonSetAllows) {
@@ -89,6 +93,26 @@ TEST_F(QtUiServicesTest, EscAndTheCloseBoxAnswerAsTheButtonSetAllows) {
   EXPECT_TRUE(stillOpen);
 }
 
+TEST_F(QtUiServicesTest, LongMessagesAndDetailsKeepEveryLineOnTheForm) {
+  uis::MessageRequest request;
+  request.kind = uis::MsgKind::Error;
+  for (int i = 1; i <= 9; ++i) request.lines.push_back("行" + std::to_string(i));
+  request.detail = "コード 335544344\r接続が切断されました。";
+  std::string line9, line10;
+  bool onForm = false;
+  uitest::ModalScript script({[&](TForm& f) {
+    auto& box = dynamic_cast<TMessageBox2&>(f);
+    line9 = box.Labels[8]->Caption();
+    line10 = box.Labels[9]->Caption();
+    onForm = box.Labels[9]->Top() + box.Labels[9]->Height() <= box.pnlClient->Height();
+    uitest::Key(Qt::Key_Return);
+  }});
+  EXPECT_EQ(qt.MessageBox(request), mrOk);
+  EXPECT_EQ(line9, "行9");
+  EXPECT_EQ(line10, "\nコード 335544344\n接続が切断されました。") << "after a blank line, the detail shares the last line";
+  EXPECT_TRUE(onForm);
+}
+
 TEST_F(QtUiServicesTest, InputTextReturnsTheEntryAndFiltersCharacters) {
   uis::InputRequest request;
   request.caption = "パスワード";
@@ -102,6 +126,8 @@ TEST_F(QtUiServicesTest, InputTextReturnsTheEntryAndFiltersCharacters) {
         hidden = edit->echoMode() == QLineEdit::Password;
         uitest::Type("ab-1/2");
       },
+      // Enter moves from the entry to OK, and OK takes it.
+      [](TForm&) { uitest::Key(Qt::Key_Return); },
       [](TForm&) { uitest::Key(Qt::Key_Return); },
   });
   ASSERT_TRUE(qt.InputText(request));

@@ -266,7 +266,9 @@ void TControl::AlignControls() {
   const QSize size = self_->size();
   for (TControl* c : children) {
     if (c->align_ != alNone || !c->anchorKnown_) continue;
-    if (c->anchors_ == (akLeft | akTop) || c->anchorParentSize_ == size) continue;
+    // Also with the parent back at the size of the origin: a control placed while it was
+    // hidden (Qt defers its events) must return to its origin.
+    if (c->anchors_ == (akLeft | akTop)) continue;
     QRect r = c->anchorRect_;
     const QSize old = c->anchorParentSize_;
     const int dw = size.width() - old.width(), dh = size.height() - old.height();
@@ -356,7 +358,11 @@ void TControl::ApplyFont() {
   self_->setFont(ToQFont(fontSpec));
   QPalette palette = self_->palette();
   const QColor text = ToQColor(fontSpec.Color);
-  for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) palette.setColor(role, text);
+  // The disabled look keeps the grey text of the application's palette.
+  for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+    palette.setColor(QPalette::Active, role, text);
+    palette.setColor(QPalette::Inactive, role, text);
+  }
   self_->setPalette(palette);
   ChildrenFontChanged();
 }

@@ -1,7 +1,11 @@
 #include "ui/forms/Edit.h"
 
 #include <QGuiApplication>
+#include <QApplication>
 #include <QPainter>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QStyleFactory>
 #include <QValidator>
 
 #include "platform/Encoding.h"
@@ -22,17 +26,59 @@ class ByteLimit final : public QValidator {
   int bytes_;
 };
 
+// The application's style, with the edit's own character standing for each hidden character.
+class PasswordStyle final : public QProxyStyle {
+ public:
+  PasswordStyle(QStyle* base, QObject* owner, char32_t ch) : QProxyStyle(base), ch_(ch) { setParent(owner); }
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget, QStyleHintReturn* data) const override {
+    if (hint == SH_LineEdit_PasswordCharacter) return static_cast<int>(ch_);
+    return QProxyStyle::styleHint(hint, option, widget, data);
+  }
+
+ private:
+  char32_t ch_;
+};
+
+// Holds the user's edits of a TEdit to its AcceptText.
+class EditRule final : public QValidator {
+ public:
+  explicit EditRule(TEdit* edit) : QValidator(edit), edit_(edit) {}
+  State validate(QString& input, int&) const override { return edit_->AcceptText(input) ? Acceptable : Invalid; }
+
+ private:
+  TEdit* edit_;
+};
+
 }  // namespace
 
 TEdit::TEdit(QWidget* parent) : TWidgetControl<QLineEdit>(parent) {
   SetColor(clWindow);
   SetColorRole(QPalette::Base, false);
   resize(121, 21);
-  connect(this, &QLineEdit::textChanged, this, [this] {
-    Guard([&] {
-      if (OnChange) OnChange(this);
-    });
+  setValidator(new EditRule(this));
+  connect(this, &QLineEdit::textChanged, this, [this](const QString& now) {
+    previous_ = now;
+    Guard([&] { Change(); });
   });
+}
+
+QString TEdit::InsertedPart(const QString& text) const {
+  qsizetype prefix = 0;
+  while (prefix < text.size() && prefix < previous_.size() && text[prefix] == previous_[prefix]) ++prefix;
+  qsizetype suffix = 0;
+  while (suffix < text.size() - prefix && suffix < previous_.size() - prefix &&
+         text[text.size() - 1 - suffix] == previous_[previous_.size() - 1 - suffix]) {
+    ++suffix;
+  }
+  return text.mid(prefix, text.size() - prefix - suffix);
+}
+
+void TEdit::Change() {
+  if (OnChange) OnChange(this);
+}
+
+bool TEdit::AcceptText(const QString& text) const {
+  return maxBytes_ == 0 || sjis::ByteLength(text.toStdString()) <= static_cast<size_t>(maxBytes_);
 }
 
 void TEdit::SetText(std::string_view text) {
@@ -44,13 +90,15 @@ void SetByteLimit(QLineEdit& edit, int bytes) {
   if (bytes > 0) edit.setValidator(new ByteLimit(&edit, bytes));
 }
 
-void TEdit::SetMaxLength(int bytes) {
-  maxBytes_ = std::max(0, bytes);
-  SetByteLimit(*this, maxBytes_);
-}
+void TEdit::SetMaxLength(int bytes) { maxBytes_ = std::max(0, bytes); }
 
 void TEdit::SetPasswordChar(char32_t ch) {
   passwordChar_ = ch;
+  if (ch && qApp) {
+    QStyle* previous = style() != QApplication::style() ? style() : nullptr;
+    setStyle(new PasswordStyle(QStyleFactory::create(QApplication::style()->name()), this, ch));
+    delete dynamic_cast<PasswordStyle*>(previous);
+  }
   setEchoMode(ch ? QLineEdit::Password : QLineEdit::Normal);
   SetImeMode(imeMode_);  // the echo mode switches the input method
 }

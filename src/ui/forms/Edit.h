@@ -1,6 +1,10 @@
 #pragma once
 // The single-line edit. MaxLength counts CP932 bytes, as the stored fields do (a full-width
 // character takes two); 0 means no limit. ImeMode imDisable switches the input method off.
+//
+// Every change the user makes (typing, pasting, dropping, the input method) must give a text
+// that AcceptText accepts, or it is refused whole; texts set by the program are not checked.
+// Derived edits narrow AcceptText to hold pasted text to the rules typed text follows.
 #include <QLineEdit>
 #include <string>
 #include <string_view>
@@ -21,7 +25,7 @@ class TEdit : public TWidgetControl<QLineEdit> {
   std::string Text() const { return text().toStdString(); }
   void SetText(std::string_view text);
   int MaxLength() const { return maxBytes_; }
-  void SetMaxLength(int bytes);
+  virtual void SetMaxLength(int bytes);
   bool ReadOnly() const { return isReadOnly(); }
   void SetReadOnly(bool value) { setReadOnly(value); }
   char32_t PasswordChar() const { return passwordChar_; }
@@ -47,13 +51,24 @@ class TEdit : public TWidgetControl<QLineEdit> {
   bool WantsKey(int key, TShiftState shift) override;
   void DoEnter() override;
 
+  // Whether an edit of the user may leave `text` in the field: within MaxLength.
+  virtual bool AcceptText(const QString& text) const;
+
  protected:
+  // The text changed (by the user or the program); fires OnChange.
+  virtual void Change();
+  // The part of `text` that the edit being judged by AcceptText brings in: what lies between
+  // the part it shares at the start and the part it shares at the end with the text before.
+  QString InsertedPart(const QString& text) const;
+  // The text before the edit being judged.
+  const QString& PreviousText() const { return previous_; }
   void paintEvent(QPaintEvent* event) override;
 
  private:
   void ApplyFrame();
 
   int maxBytes_ = 0;
+  QString previous_;
   char32_t passwordChar_ = 0;
   bool autoSelect_ = true;
   TImeMode imeMode_ = imDontCare;

@@ -1,6 +1,7 @@
 #include "ui/forms/Form.h"
 
 #include <QAbstractEventDispatcher>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -286,6 +287,12 @@ void TForm::BringToFront() {
   // The off-screen platform has no stacking order (and says so on every raise).
   if (QGuiApplication::platformName() != QLatin1String("offscreen")) raise();
   activateWindow();
+  // A form shown again after it was hidden while active may still be the system's focus
+  // window when nothing took over; the activation it asks for then changes nothing, and the
+  // form would stay inactive without a focused control.
+  if (windowHandle() && QGuiApplication::focusWindow() == windowHandle() && QApplication::activeWindow() != this) {
+    QApplication::setActiveWindow(this);
+  }
 }
 
 void TForm::Hide() {
