@@ -213,8 +213,12 @@ TEST_F(TallixEditTest, KeyRulesAndSignals) {
     Enter();
     Keys(QString::fromUtf8(c.keys));
     EXPECT_EQ(uitest::FocusedName(), c.focus);
-    if (uitest::FocusedName() == "Num") EXPECT_EQ(form->Num->AutoNextCtls_Result(), c.result);
-    if (c.text) EXPECT_EQ(form->Num->Text(), c.text);
+    if (uitest::FocusedName() == "Num") {
+      EXPECT_EQ(form->Num->AutoNextCtls_Result(), c.result);
+    }
+    if (c.text) {
+      EXPECT_EQ(form->Num->Text(), c.text);
+    }
   }
 }
 
@@ -287,7 +291,9 @@ TEST(TallixEditNumbers, FloatTexts) {
     SCOPED_TRACE(c.text);
     double value = 0;
     EXPECT_EQ(TryStrToFloat(c.text, value), c.ok);
-    if (c.ok) EXPECT_DOUBLE_EQ(value, c.value);
+    if (c.ok) {
+      EXPECT_DOUBLE_EQ(value, c.value);
+    }
   }
 }
 

@@ -160,7 +160,9 @@ TEST(MessageBox2, ButtonSetsTakeUpToThreeButtonsInBitOrder) {
     EXPECT_EQ(shown.buttons, c.captions);
     EXPECT_EQ(shown.results, c.results);
     EXPECT_EQ(result, c.results.empty() ? mrCancel : c.results.back());
-    if (c.captions.size() == 3) EXPECT_NEAR(middleCentre, clientCentre, 1) << "the middle button is centred";
+    if (c.captions.size() == 3) {
+      EXPECT_NEAR(middleCentre, clientCentre, 1) << "the middle button is centred";
+    }
   }
 }
 
