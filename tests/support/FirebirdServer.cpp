@@ -69,14 +69,18 @@ bool PortAnswers(int port) {
   return ok;
 }
 
-// The environment of this process without Firebird settings, plus `extra`.
+// The environment of this process without Firebird settings, plus `extra`. The server and its
+// tools convert file names with their character type, as every Firebird process does: they run
+// in a UTF-8 one, as a server set up for Japanese folder names must.
 std::vector<std::string> ChildEnvironment(const std::vector<std::string>& extra) {
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e) {
     std::string v = *e;
     if (v.rfind("FIREBIRD", 0) == 0 || v.rfind("ISC_", 0) == 0) continue;
+    if (v.rfind("LC_ALL=", 0) == 0 || v.rfind("LC_CTYPE=", 0) == 0) continue;
     env.push_back(v);
   }
+  env.push_back("LC_CTYPE=C.UTF-8");
   env.insert(env.end(), extra.begin(), extra.end());
   return env;
 }

@@ -236,14 +236,37 @@ namespace {
 
 // The user's LC_CTYPE when it is UTF-8, else C.UTF-8; one already UTF-8 stays. Nothing else
 // of the locale changes (number formats stay those of the C locale).
-void UseUtf8CharacterType() {
-  if (Utf8CharacterType()) return;
+bool ChooseUtf8CharacterType() {
+  if (Utf8CharacterType()) return true;
   const char* current = std::setlocale(LC_CTYPE, nullptr);
   const std::string before = current ? current : "C";
-  if (std::setlocale(LC_CTYPE, "") && Utf8CharacterType()) return;
+  if (std::setlocale(LC_CTYPE, "") && Utf8CharacterType()) return true;
   for (const char* name : {"C.UTF-8", "C.utf8"})
-    if (std::setlocale(LC_CTYPE, name) && Utf8CharacterType()) return;
+    if (std::setlocale(LC_CTYPE, name) && Utf8CharacterType()) return true;
   std::setlocale(LC_CTYPE, before.c_str());
+  return false;
+}
+
+// Children (gbak, isql) take their locale from the environment and convert file names as we
+// do, so the environment names the character type chosen. LC_ALL would override it: its value
+// moves to the other categories, which keep what they had.
+void HandCharacterTypeToChildren() {
+  const char* chosen = std::setlocale(LC_CTYPE, nullptr);
+  if (!chosen) return;
+  const std::string name = chosen;
+  if (const char* all = std::getenv("LC_ALL"); all && *all) {
+    if (name == all) return;
+    const std::string value = all;
+    for (const char* category : {"LC_COLLATE", "LC_MESSAGES", "LC_MONETARY", "LC_NUMERIC", "LC_TIME", "LC_PAPER",
+                                 "LC_NAME", "LC_ADDRESS", "LC_TELEPHONE", "LC_MEASUREMENT", "LC_IDENTIFICATION"})
+      setenv(category, value.c_str(), 1);
+    unsetenv("LC_ALL");
+  }
+  setenv("LC_CTYPE", name.c_str(), 1);
+}
+
+void UseUtf8CharacterType() {
+  if (ChooseUtf8CharacterType()) HandCharacterTypeToChildren();
 }
 
 }  // namespace

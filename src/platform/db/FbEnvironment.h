@@ -37,14 +37,15 @@
 // the process's LC_CTYPE: in the C locale every non-ASCII path fails ("Cannot transliterate
 // character between character sets"); the UTF-8 file-name connection parameter alone does not
 // help. Prepare() therefore sets a UTF-8 LC_CTYPE (the user's when it is UTF-8, else C.UTF-8),
-// and only LC_CTYPE; text columns keep their connection character set.
+// and only LC_CTYPE; text columns keep their connection character set. Children such as gbak
+// and isql choose their locale from the environment, so LC_CTYPE there names the same one.
 #include <string>
 #include <vector>
 
 namespace fbenv {
 
-// Once per process: a UTF-8 LC_CTYPE, the engine folder built or brought up to date, and
-// FIREBIRD / FIREBIRD_LOCK pointed into it (replacing values from outside, which would bring
+// Once per process: a UTF-8 LC_CTYPE (also in the environment), the engine folder built or
+// brought up to date, and FIREBIRD / FIREBIRD_LOCK pointed into it (replacing values from outside, which would bring
 // back the installed, exclusive configuration). Throws std::runtime_error when the folder
 // cannot be made; a later call tries again. Several processes may prepare the same folder at
 // the same moment: every file is written beside its place and renamed into it.
