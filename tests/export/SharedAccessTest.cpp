@@ -10,6 +10,7 @@
 #include "platform/Process.h"
 #include "platform/db/IBDatabase.h"
 #include "platform/db/IBSQL.h"
+#include "support/BuiltPrograms.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ TEST_F(SharedAccess, TheExportToolExportsADataSetThisProcessHoldsATransactionOn)
 
   const std::string file = (out_.Path() / "tool.xml").string();
   ProcessOptions o;
-  o.argv = {RENDO_EXPORT_TOOL_PATH, company_->Folder().string(), file};
+  o.argv = {BuiltProgram("../rendo-export").string(), company_->Folder().string(), file};
   o.timeout = std::chrono::seconds(120);
   const ProcessResult tool = RunProcess(o);
   ASSERT_TRUE(tool.Ok()) << tool.error << tool.out << tool.err;

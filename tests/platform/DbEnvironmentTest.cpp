@@ -159,6 +159,7 @@ TEST(DbEnvironment, AChildProcessOpensADatabaseThisProcessHoldsATransactionOn) {
                                        "COMMIT;\n");
   ProcessOptions o;
   o.argv = {"isql-fb", "-q", "-b", "-i", script};
+  o.env = {{"ISC_USER", "GKFMCB"}, {"ISC_PASSWORD", "mirsol"}};  // the owner, as for every connection
   o.timeout = std::chrono::seconds(60);
   const ProcessResult child = RunProcess(o);
   ASSERT_TRUE(child.Ok()) << child.error << child.out << child.err;

@@ -13,13 +13,7 @@
 #include <vector>
 
 #include "platform/db/FbEnvironment.h"
-
-namespace {
-
-// Built beside the tests; the build names its place.
-const char* const kHelper = RENDO_DB_HOLD_PATH;
-
-}  // namespace
+#include "support/BuiltPrograms.h"
 
 ForeignHolder::ForeignHolder(const std::filesystem::path& database) {
   fbenv::RootSpec spec;  // no settings of ours: the installed, exclusive server mode
@@ -34,13 +28,14 @@ ForeignHolder::ForeignHolder(const std::filesystem::path& database) {
     throw std::runtime_error("ForeignHolder: no pipe");
   }
   const std::string file = database.string();
+  const std::string helper = BuiltProgram("db_hold").string();
   pid_ = fork();
   if (pid_ == 0) {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     dup2(in[0], 0);
     dup2(out[1], 1);
     dup2(out[1], 2);
-    execl(kHelper, "db_hold", root.c_str(), file.c_str(), static_cast<char*>(nullptr));
+    execl(helper.c_str(), "db_hold", root.c_str(), file.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
   close(in[0]);
