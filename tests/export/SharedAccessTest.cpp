@@ -40,12 +40,13 @@ TEST_F(SharedAccess, TheExportToolExportsADataSetThisProcessHoldsATransactionOn)
   TIBTransaction held;
   held.SetDefaultDatabase(&db);
   held.StartTransaction();
-  TIBSQL q;
-  q.SetDatabase(&db);
-  q.SetTransaction(&held);
-  q.SQL = "SELECT COUNT(*) FROM ACCDEF1";
-  q.ExecQuery();
-  ASSERT_EQ(q.Fields(0).AsInteger(), 1);
+  // An uncommitted change of a row the export reads: the tool reads the committed version,
+  // and, coordinating through the same lock folder, leaves ours alone.
+  TIBSQL w;
+  w.SetDatabase(&db);
+  w.SetTransaction(&held);
+  w.SQL = "UPDATE ACCDEF1 SET TEL = '03-0000-0000' WHERE REC = 1";
+  w.ExecQuery();
 
   const std::string file = (out_.Path() / "tool.xml").string();
   ProcessOptions o;
@@ -56,6 +57,17 @@ TEST_F(SharedAccess, TheExportToolExportsADataSetThisProcessHoldsATransactionOn)
   EXPECT_EQ(TempDir::Read(file), expected);
   EXPECT_TRUE(held.InTransaction());
   held.Commit();
+
+  TIBTransaction after;
+  after.SetDefaultDatabase(&db);
+  after.StartTransaction();
+  TIBSQL q;
+  q.SetDatabase(&db);
+  q.SetTransaction(&after);
+  q.SQL = "SELECT TEL FROM ACCDEF1 WHERE REC = 1";
+  q.ExecQuery();
+  EXPECT_EQ(q.Fields(0).AsString(), "03-0000-0000");
+  after.Commit();
 }
 
 }  // namespace

@@ -148,25 +148,38 @@ TEST(DbEnvironment, AChildProcessOpensADatabaseThisProcessHoldsATransactionOn) {
   TIBSQL w;
   w.SetDatabase(&db);
   w.SetTransaction(&held);
-  w.SQL = "INSERT INTO T VALUES (2)";
+  w.SQL = "UPDATE T SET N = 10 WHERE N = 1";
   w.ExecQuery();
 
-  // isql takes its script from a file: it drops what is not UTF-8 on standard input.
+  // The child sees the committed row, meets our lock on it (the two processes share one lock
+  // folder), and adds a row of its own. isql takes its script from a file: it drops what is
+  // not UTF-8 on standard input.
   const std::string script = tmp.Write("child.sql",
                                        "CONNECT '" + name + "';\n"
-                                       "SELECT 'ROWS=' || COUNT(*) FROM T;\n"
+                                       "SET TRANSACTION NO WAIT;\n"
+                                       "SELECT 'ROWS=' || COUNT(*) || ' N=' || MIN(N) FROM T;\n"
+                                       "UPDATE T SET N = 11 WHERE N = 1;\n"
                                        "INSERT INTO T VALUES (3);\n"
                                        "COMMIT;\n");
   ProcessOptions o;
-  o.argv = {"isql-fb", "-q", "-b", "-i", script};
+  o.argv = {"isql-fb", "-q", "-i", script};
   o.env = {{"ISC_USER", "GKFMCB"}, {"ISC_PASSWORD", "mirsol"}};  // the owner, as for every connection
   o.timeout = std::chrono::seconds(60);
   const ProcessResult child = RunProcess(o);
-  ASSERT_TRUE(child.Ok()) << child.error << child.out << child.err;
-  EXPECT_NE(child.out.find("ROWS=1"), std::string::npos) << child.out;  // not our uncommitted row
+  ASSERT_TRUE(child.started) << child.error;
+  EXPECT_NE(child.out.find("ROWS=1 N=1"), std::string::npos) << child.out << child.err;
+  EXPECT_NE(child.err.find("update conflicts with concurrent update"), std::string::npos) << child.err;
 
   held.Commit();
-  EXPECT_EQ(Count(db, "SELECT COUNT(*) FROM T"), 3);
+  EXPECT_EQ(Count(db, "SELECT COUNT(*) FROM T WHERE N IN (3, 10)"), 2);
+  EXPECT_EQ(Count(db, "SELECT COUNT(*) FROM T"), 2);
+
+  // A program of ours started with another runtime folder (a test installation names one)
+  // still finds this process's engine folder, and with it the same lock folder.
+  ProcessOptions sh;
+  sh.argv = {"sh", "-c", "printf %s \"$RENDO_FIREBIRD_DIR\""};
+  sh.env = {{"RENDO_RUNTIME_DIR", tmp.Str()}, {"XDG_RUNTIME_DIR", tmp.Str()}};
+  EXPECT_EQ(RunProcess(sh).out, fbenv::RootDir());
 }
 
 TEST(DbEnvironment, ARootIsMadeOfRealFilesAndBroughtUpToDate) {

@@ -283,6 +283,10 @@ void Prepare() {
   const std::string root = BuildRoot(spec);
   setenv("FIREBIRD", root.c_str(), 1);
   setenv("FIREBIRD_LOCK", (root + "/lock").c_str(), 1);
+  // Our own children prepare themselves: they find the same folder whatever runtime folder
+  // their environment names. Processes on one database must share one lock folder, or they
+  // would not see each other's locks.
+  setenv("RENDO_FIREBIRD_DIR", root.c_str(), 1);
   preparedRoot = root;
   prepared = true;
 }

@@ -45,10 +45,12 @@
 namespace fbenv {
 
 // Once per process: a UTF-8 LC_CTYPE (also in the environment), the engine folder built or
-// brought up to date, and FIREBIRD / FIREBIRD_LOCK pointed into it (replacing values from outside, which would bring
-// back the installed, exclusive configuration). Throws std::runtime_error when the folder
-// cannot be made; a later call tries again. Several processes may prepare the same folder at
-// the same moment: every file is written beside its place and renamed into it.
+// brought up to date, and FIREBIRD / FIREBIRD_LOCK pointed into it (replacing values from
+// outside, which would bring back the installed, exclusive configuration); RENDO_FIREBIRD_DIR
+// names it too, so that children of ours use the same lock folder, whatever runtime folder
+// their environment names. Throws std::runtime_error when the folder cannot be made; a later
+// call tries again. Several processes may prepare the same folder at the same moment: every
+// file is written beside its place and renamed into it.
 void Prepare();
 // Prepare() that reports a failure as false (with the reason in `why`) instead of throwing.
 bool TryPrepare(std::string* why = nullptr);
