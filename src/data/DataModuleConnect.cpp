@@ -15,6 +15,14 @@ const char* const kDefConnectFailed = "システムデータベースの接続�
 const char* const kDatConnectFailed =
     "ユーザーデータベースの接続処理に失敗しました。\rDBファイルが削除、破損 または "
     "使用中の可能性がありますので接続パスを確認して下さい。";
+// A file held by another program (an engine of another configuration opened it exclusively)
+// is neither missing nor damaged; the user needs to know who has it, not the engine's words.
+const char* const kDefInUse =
+    "システムデータベースは他のプログラムが使用中のため接続できませんでした。\r"
+    "他のプログラムを終了してから、もう一度実行して下さい。";
+const char* const kDatInUse =
+    "ユーザーデータベースは他のプログラムが使用中のため接続できませんでした。\r"
+    "他のプログラムを終了してから、もう一度実行して下さい。";
 const char* const kInConnectionFailed = "データベースの使用情報の取得に失敗しました。";
 const char* const kDropFailed = "ユーザーデータベースの削除処理に失敗しました。\r接続パスを確認して下さい。";
 
@@ -25,6 +33,17 @@ void OpenDatabase(TIBDatabase& db) {
     throw EIBError(ibdb::kIoError, -902,
                    "I/O error during \"open\" operation for file \"" + db.DatabaseName + "\"\nthe drive is not mapped");
   db.Open();
+}
+
+bool HeldByAnotherProgram(const EIBError& e) {
+  return e.IBErrorCode == ibdb::kIoError && e.HasStatusCode(ibdb::kAlreadyOpened);
+}
+
+// The engine's error in the user's words: the same codes, for the log and the data check.
+EIBError InUseError(const EIBError& e, const std::string& file) {
+  EIBError inUse(e.IBErrorCode, e.SQLCode, "データベースファイルは他のプログラムが使用中です。\n" + file);
+  inUse.StatusCodes = e.StatusCodes;
+  return inUse;
 }
 
 std::string TrimBlanks(const std::string& s) {
@@ -46,7 +65,10 @@ bool TDM::fnAccDefConnected(std::string Host, bool Report) {
     return IBDatabaseDEF.Connected();
   } catch (const std::exception& e) {
     if (!Report) throw;
-    ReportFailure(e, "TDM.fnAccDefConnected", kDefConnectFailed, false);
+    if (const auto* db = dynamic_cast<const EIBError*>(&e); db && HeldByAnotherProgram(*db))
+      ReportDbError(InUseError(*db, IBDatabaseDEF.DatabaseName), "TDM.fnAccDefConnected", kDefInUse, false);
+    else
+      ReportFailure(e, "TDM.fnAccDefConnected", kDefConnectFailed, false);
   }
   return false;
 }
@@ -86,11 +108,16 @@ bool TDM::fnAccDatConnected(std::string Host, std::string Folder, bool Mark) {
     }
     return IBDatabaseDAT.Connected();
   } catch (const EIBError& e) {
-    ReportDbError(e, "TDM.fnAccDatConnected", kDatConnectFailed, false);
+    const bool inUse = HeldByAnotherProgram(e);
+    if (inUse)
+      ReportDbError(InUseError(e, IBDatabaseDAT.DatabaseName), "TDM.fnAccDatConnected", kDatInUse, false);
+    else
+      ReportDbError(e, "TDM.fnAccDatConnected", kDatConnectFailed, false);
     // False always means disconnected; the data check then sees the file without us on it.
     IBDatabaseDAT.ForceClose();
-    // A file that cannot be reached at all (I/O error) is not checked for damage.
-    if (e.IBErrorCode != ibdb::kIoError) CallDataCheckHook(Host, Folder, 1, 0);
+    // A file that cannot be reached at all (I/O error) is not checked for damage, nor is one
+    // that another program holds: it is busy, not broken.
+    if (e.IBErrorCode != ibdb::kIoError && !inUse) CallDataCheckHook(Host, Folder, 1, 0);
   } catch (const std::exception& e) {
     ShowErrorDetail(kDatConnectFailed, e.what(), uis::MsgKind::Error);
     IBDatabaseDAT.ForceClose();

@@ -354,7 +354,7 @@ void TDM::LoadSysRegSettings() {
   readInt("試算表期間出力区分", d.試算表期間出力区分, oem ? "1" : "0");
 
   readText("試算表タイトル", d.試算表タイトル, "試　算　表");
-  readText("２期試算表タイトル", d.２期試算表タイトル, "２期比較試算表");
+  readText("２期試算表タイトル", d.二期試算表タイトル, "２期比較試算表");
   readText("全科目ＢＳタイトル", d.ＢＳタイトル[kTitleZenKamoku], "資産・負債・純資産");
   readText("全科目資産タイトル", d.資産タイトル[kTitleZenKamoku], "資産の部");
   readText("全科目負債タイトル", d.負債タイトル[kTitleZenKamoku], "負債・純資産の部");
@@ -530,7 +530,7 @@ void TDM::SaveSysRegSettings() {
   putInt("試算表ＢＳ改ページ区", d.試算表ＢＳ改ページ区);
   putInt("試算表タイトル出力区", d.試算表タイトル出力区);
   putText("試算表タイトル", d.試算表タイトル);
-  putText("２期試算表タイトル", d.２期試算表タイトル);
+  putText("２期試算表タイトル", d.二期試算表タイトル);
   putText("全科目ＢＳタイトル", d.ＢＳタイトル[kTitleZenKamoku]);
   putText("全科目資産タイトル", d.資産タイトル[kTitleZenKamoku]);
   putText("全科目負債タイトル", d.負債タイトル[kTitleZenKamoku]);

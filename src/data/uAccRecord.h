@@ -238,7 +238,7 @@ struct TSystemDef {
   std::string SrvWorkDir;
   std::array<uint8_t, 12> Reserved188 = {};
   int32_t 試算表期間出力区分 = 0;
-  std::string ２期試算表タイトル;
+  std::string 二期試算表タイトル;
   int32_t Reserved191 = 0;  // set to 1 by fnGetSysDef
   int32_t 摘要＿辞書開く区分 = 0;
   int32_t 取引先＿辞書開く区分 = 0;

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <string_view>
 
+#include "platform/NamedLock.h"
+
 namespace folders {
 namespace {
 
@@ -101,6 +103,13 @@ std::string ProgramDir() {
     auto slash = exe.rfind('/');
     if (slash == std::string::npos) return std::string(".");
     return slash == 0 ? std::string("/") : exe.substr(0, slash);
+  });
+}
+
+std::string EngineDir() {
+  return Folder("RENDO_FIREBIRD_DIR", [] {
+    const std::string runtime = RuntimeDir();
+    return runtime.empty() ? std::string() : runtime + "/firebird";
   });
 }
 

@@ -14,8 +14,11 @@
 // | system folder                   | RENDO_SYSTEM_DIR      | /usr                                     |
 // | configuration root              | RENDO_CONFIG_DIR      | $XDG_CONFIG_HOME/rendo, else ~/.config/rendo |
 // | program folder                  | RENDO_PROGRAM_DIR     | the folder of /proc/self/exe             |
+// | the database engine's folder    | RENDO_FIREBIRD_DIR    | <runtime folder>/firebird                |
 //
-// "~" is $HOME, else the home folder of the user's account entry, else "/".
+// "~" is $HOME, else the home folder of the user's account entry, else "/". The runtime folder
+// is RuntimeDir() of NamedLock.h. The engine's folder is the private Firebird root that
+// platform/db/FbEnvironment.h describes; "" when there is no runtime folder.
 #include <string>
 
 namespace folders {
@@ -28,6 +31,7 @@ std::string TempDir();
 std::string SystemDir();
 std::string ConfigDir();
 std::string ProgramDir();
+std::string EngineDir();
 // The program file as it would lie in ProgramDir(): ProgramDir() + "/" + the name of the
 // running executable. Start-up passes it where the program's path is asked for, so that
 // "the folder of the program path" is ProgramDir() also when RENDO_PROGRAM_DIR moves it.

@@ -12,6 +12,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/db/FbEnvironment.h"
+
 extern char** environ;
 
 namespace {
@@ -185,6 +187,10 @@ ProcessResult RunProcess(const ProcessOptions& options) {
   posix_spawnattr_setflags(&spawn.attr, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
 
   std::vector<std::string> args = options.argv;
+  // A child that opens our databases (gbak, isql) must run from the same engine settings and
+  // lock folder as we do; they reach it through the environment. A child that does not use
+  // the engine is started all the same when they cannot be prepared.
+  fbenv::TryPrepare();
   std::vector<std::string> env = BuildEnvironment(options.env);
   std::vector<char*> argp = Pointers(args), envp = Pointers(env);
   pid_t pid = -1;

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "data/DataModule.h"
 #include "data/uAccClasses.h"
@@ -10,6 +11,7 @@
 #include "platform/Encoding.h"
 #include "platform/db/IBQuery.h"
 #include "support/FirebirdServer.h"
+#include "support/ForeignHolder.h"
 #include "support/ReplaceWatch.h"
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
@@ -154,6 +156,79 @@ TEST_F(DataModuleConnect, MissingFileIsOneMessageWithoutTheDataCheck) {
   EXPECT_EQ(checked, folder);
   EXPECT_EQ(quiet, 1);
   EXPECT_FALSE(DM->IBDatabaseDAT.Connected());
+}
+
+// A database that another program holds (its engine opened the file exclusively) is busy, not
+// missing or broken: the user reads who has it, no data check runs, nothing is marked; once
+// the program lets go, it opens.
+TEST_F(DataModuleConnect, ADatabaseAnotherProgramHoldsIsReportedInUseWithoutTheDataCheck) {
+  int hookCalls = 0;
+  DataCheckHook = [&](const std::string&, const std::string&, int32_t, int32_t& result) {
+    ++hookCalls;
+    result = 0;
+  };
+  SystemDef.DataCheckKbn = 1;
+  const std::string dataFolder = CopyCompany("held-data");
+  const std::string sysFolder = (inst_->Root() / "held-sys").string();
+  fs::create_directories(sysFolder);
+  fs::copy_file(SystemDb(), sysFolder + "/qvaccdef.fdb");
+
+  struct Case {
+    std::string file;
+    std::function<bool()> connect;
+    std::string firstLine;
+    std::function<bool()> connected;
+  };
+  const Case cases[] = {
+      {dataFolder + "/qvacc.fdb", [&] { return DM->fnAccDatConnected("", dataFolder, true); },
+       "ユーザーデータベースは他のプログラムが使用中のため接続できませんでした。",
+       [] { return DM->IBDatabaseDAT.Connected(); }},
+      {sysFolder + "/qvaccdef.fdb",
+       [&] {
+         SystemDef.SysDir = sysFolder;
+         return DM->fnAccDefConnected("", true);
+       },
+       "システムデータベースは他のプログラムが使用中のため接続できませんでした。",
+       [] { return DM->IBDatabaseDEF.Connected(); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    ui_.messages.clear();
+    {
+      ForeignHolder other(c.file);
+      EXPECT_FALSE(c.connect());
+      ASSERT_EQ(ui_.messages.size(), 1u);
+      EXPECT_EQ(ui_.messages[0].lines[0], c.firstLine);
+      EXPECT_TRUE(ui_.Shown("データベースファイルは他のプログラムが使用中です。"));
+      EXPECT_TRUE(ui_.Shown(c.file));
+      EXPECT_FALSE(ui_.Shown("already opened")) << ui_.messages[0].detail;
+      EXPECT_FALSE(c.connected());
+    }
+    EXPECT_TRUE(c.connect()) << ui_.messages.back().detail;
+  }
+  EXPECT_EQ(hookCalls, 0);
+  TDataInfomation info;
+  TDataInfomationRec rec;
+  ASSERT_EQ(info.ReadIniFile("", dataFolder, rec), 1);
+  EXPECT_EQ(rec.STATUS, 2);  // marked by the connection that succeeded, not before
+}
+
+// Users name their folders in Japanese: such a data set connects, is marked, and the
+// attached-database service reports its file under the same name.
+TEST_F(DataModuleConnect, ADataSetInAJapaneseFolderConnectsAndTheServiceSeesIt) {
+  const std::string folder = (inst_->SysDir() / "会計データ" / "顧問先１").string();
+  fs::create_directories(folder);
+  fs::copy_file(company_->DbFile(), folder + "/qvacc.fdb");
+  ASSERT_TRUE(DM->fnAccDatConnected("", folder, true)) << (ui_.messages.empty() ? "" : ui_.messages[0].detail);
+  TDataInfomation info;
+  TDataInfomationRec rec;
+  ASSERT_EQ(info.ReadIniFile("", folder, rec), 1);
+  EXPECT_EQ(rec.STATUS, 2);
+  EXPECT_EQ(rec.SHOUGOU, company_->Setup().name);
+  EXPECT_TRUE(DM->AccDatInConnection(1, "", folder, true));
+  EXPECT_EQ(DM->AccDatDisconnect(folder, true, false), 1);
+  EXPECT_FALSE(DM->AccDatInConnection(1, "", folder, true));
+  EXPECT_TRUE(ui_.messages.empty());
 }
 
 TEST_F(DataModuleConnect, RefreshHandsTheCompanyValuesToTheDataList) {

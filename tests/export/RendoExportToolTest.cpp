@@ -13,6 +13,7 @@
 
 #include "fixtures/FixtureDb.h"
 #include "fixtures/Installation.h"
+#include "support/BuiltPrograms.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -70,7 +71,7 @@ class RendoExportToolTest : public ::testing::Test {
 
   // Runs the exporter with the installation's environment (and the extra variables).
   ToolRun Run(const std::vector<std::string>& args, const std::string& extraEnv) const {
-    std::string cmd = extraEnv + " " + Quoted(RENDO_EXPORT_TOOL);
+    std::string cmd = extraEnv + " " + Quoted(BuiltProgram("../rendo-export").string());
     for (const std::string& a : args) cmd += " " + Quoted(a);
     const std::string out = (tmp_.Path() / "stdout").string(), err = (tmp_.Path() / "stderr").string();
     cmd += " >" + Quoted(out) + " 2>" + Quoted(err);

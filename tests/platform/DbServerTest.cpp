@@ -121,6 +121,41 @@ TEST(DbServer, ConnectsReadsWritesAndListsAttachmentsThroughTheServer) {
   EXPECT_FALSE(lt.InTransaction());
 }
 
+// File names travel to the server and back unchanged, Japanese folders included: a database,
+// the attached-database list and a backup written on the server side.
+TEST(DbServer, JapaneseFileNamesReachTheServerAndComeBack) {
+  FirebirdServer server;
+  const std::filesystem::path folder = server.DataDir() / "会計データ" / "0001";
+  std::filesystem::create_directories(folder);
+  const std::string path = (folder / "qvacc.fdb").string();
+  TIBDatabase db;
+  db.DatabaseName = server.Host() + ":" + path;
+  db.Params = FirebirdServer::UserParams();
+  db.CreateDatabase(16384);
+  EXPECT_TRUE(std::filesystem::exists(path));
+
+  TIBServerProperties props;
+  props.ServerName = server.Host();
+  props.Params = {std::string("user_name=") + FirebirdServer::kUser, std::string("password=") + FirebirdServer::kPassword};
+  props.Attach();
+  props.FetchDatabaseInfo();
+  EXPECT_NE(std::find(props.DatabaseInfo.DbName.begin(), props.DatabaseInfo.DbName.end(), path),
+            props.DatabaseInfo.DbName.end());
+  props.Detach();
+
+  TIBBackupService b;
+  b.ServerName = server.Host();
+  b.Params = props.Params;
+  b.Attach();
+  b.DatabaseName = path;
+  b.BackupFile = {(folder / "バックアップ.fbk").string()};
+  b.ServiceStart();
+  while (!b.Eof()) b.GetNextLine();
+  b.Detach();
+  EXPECT_TRUE(std::filesystem::exists(folder / "バックアップ.fbk"));
+  db.DropDatabase();
+}
+
 TEST(DbServer, AServerThatDoesNotAnswerIsAnErrorNotAHang) {
   int port;
   {

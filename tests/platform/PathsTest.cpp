@@ -88,6 +88,7 @@ TEST(Folders, EnvironmentOverridesEveryFolder) {
   ScopedEnv sys("RENDO_SYSTEM_DIR", d + "/sys");
   ScopedEnv cfg("RENDO_CONFIG_DIR", d + "/cfg");
   ScopedEnv prog("RENDO_PROGRAM_DIR", d + "/bin/");
+  ScopedEnv engine("RENDO_FIREBIRD_DIR", d + "/fb/");
   ScopedEnv temp("TEMP", d);
   EXPECT_EQ(folders::CommonAppDataDir(), d + "/common");
   EXPECT_EQ(folders::UserAppDataDir(), d + "/app");
@@ -97,10 +98,12 @@ TEST(Folders, EnvironmentOverridesEveryFolder) {
   EXPECT_EQ(folders::ConfigDir(), d + "/cfg");
   EXPECT_EQ(folders::ProgramDir(), d + "/bin");
   EXPECT_EQ(ExtractFileDir(folders::ProgramFile()), d + "/bin");
+  EXPECT_EQ(folders::EngineDir(), d + "/fb");
   EXPECT_EQ(folders::TempDir(), d);
 }
 
 TEST(Folders, DefaultsFollowXdgAndHome) {
+  TempDir runtime;
   ScopedEnv home("HOME", "/home/tester");
   ScopedEnv dataHome("XDG_DATA_HOME", std::nullopt);
   ScopedEnv configHome("XDG_CONFIG_HOME", "/xdg/config");
@@ -111,8 +114,9 @@ TEST(Folders, DefaultsFollowXdgAndHome) {
   ScopedEnv empty("RENDO_DOCUMENTS", "");  // set but empty counts as not set
   std::deque<ScopedEnv> unset;
   for (const char* v : {"RENDO_COMMON_APPDATA", "RENDO_APPDATA", "RENDO_DESKTOP", "RENDO_SYSTEM_DIR",
-                        "RENDO_CONFIG_DIR", "RENDO_PROGRAM_DIR"})
+                        "RENDO_CONFIG_DIR", "RENDO_PROGRAM_DIR", "RENDO_FIREBIRD_DIR"})
     unset.emplace_back(v, std::nullopt);
+  ScopedEnv runtimeDir("RENDO_RUNTIME_DIR", runtime.Str());
   EXPECT_EQ(folders::CommonAppDataDir(), "/var/lib/rendo");
   EXPECT_EQ(folders::UserAppDataDir(), "/home/tester/.local/share");
   EXPECT_EQ(folders::DocumentsDir(), "/home/tester/Documents");
@@ -121,4 +125,5 @@ TEST(Folders, DefaultsFollowXdgAndHome) {
   EXPECT_EQ(folders::SystemDir(), "/usr");
   EXPECT_EQ(folders::TempDir(), "/tmp");  // TEMP names no folder
   EXPECT_EQ(folders::ProgramDir(), std::filesystem::read_symlink("/proc/self/exe").parent_path().string());
+  EXPECT_EQ(folders::EngineDir(), runtime.Str() + "/firebird");  // in the per-user runtime folder
 }

@@ -16,6 +16,8 @@
 #include <stdexcept>
 #include <thread>
 
+#include "platform/db/FbEnvironment.h"
+
 extern char** environ;
 
 namespace fs = std::filesystem;
@@ -24,16 +26,6 @@ namespace {
 
 const char* const kServer = "/usr/sbin/firebird";
 const char* const kIsql = "/usr/bin/isql-fb";
-
-// The installed Firebird root (Debian: /usr/lib/<arch>/firebird/3.0).
-fs::path FindInstalledRoot() {
-  std::error_code ec;
-  for (const fs::directory_entry& e : fs::directory_iterator("/usr/lib", ec)) {
-    fs::path candidate = e.path() / "firebird" / "3.0";
-    if (fs::exists(candidate / "firebird.msg") && fs::exists(candidate / "intl")) return candidate;
-  }
-  throw std::runtime_error("FirebirdServer: no Firebird 3.0 installation under /usr/lib");
-}
 
 std::string ReadFile(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
@@ -77,14 +69,18 @@ bool PortAnswers(int port) {
   return ok;
 }
 
-// The environment of this process without Firebird settings, plus `extra`.
+// The environment of this process without Firebird settings, plus `extra`. The server and its
+// tools convert file names with their character type, as every Firebird process does: they run
+// in a UTF-8 one, as a server set up for Japanese folder names must.
 std::vector<std::string> ChildEnvironment(const std::vector<std::string>& extra) {
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e) {
     std::string v = *e;
     if (v.rfind("FIREBIRD", 0) == 0 || v.rfind("ISC_", 0) == 0) continue;
+    if (v.rfind("LC_ALL=", 0) == 0 || v.rfind("LC_CTYPE=", 0) == 0) continue;
     env.push_back(v);
   }
+  env.push_back("LC_CTYPE=C.UTF-8");
   env.insert(env.end(), extra.begin(), extra.end());
   return env;
 }
@@ -119,9 +115,6 @@ pid_t Spawn(const std::string& program, const std::vector<std::string>& args, co
 }  // namespace
 
 FirebirdServer::FirebirdServer(const std::vector<fs::path>& udrModules) {
-  // Firebird resolves its root literally: a path through a symlink breaks the intl module.
-  root_ = fs::weakly_canonical(dir_.Path()) / "firebird";
-  installed_ = FindInstalledRoot();
   Layout(udrModules);
   CreateUser();
   for (int attempt = 0; attempt < 3; ++attempt)
@@ -139,24 +132,18 @@ std::vector<std::string> FirebirdServer::UserParams() {
 }
 
 void FirebirdServer::Layout(const std::vector<fs::path>& udrModules) {
-  for (const char* sub : {"", "lock", "udr", "intl", "data"}) fs::create_directories(root_ / sub);
-  fs::create_symlink(installed_ / "firebird.msg", root_ / "firebird.msg");
-  fs::create_symlink(installed_ / "fbtrace.conf", root_ / "fbtrace.conf");
-  // Real copies: the character-set module does not load through a symlinked folder.
-  for (const fs::directory_entry& e : fs::directory_iterator(installed_ / "intl"))
-    fs::copy_file(e.path(), root_ / "intl" / e.path().filename(), fs::copy_options::overwrite_existing);
-  for (const fs::path& module : udrModules)
-    fs::copy_file(module, UdrDir() / module.filename(), fs::copy_options::overwrite_existing);
-  // Configuration files are written as new files, so nothing reaches the installed ones.
-  WriteFile(root_ / "databases.conf", "security.db = " + (root_ / "security3.fdb").string() + "\n");
-  std::string plugins = ReadFile(installed_ / "plugins.conf");
-  const std::string udrPath = "path = $(dir_plugins)/udr";
-  size_t at = plugins.find(udrPath);
-  if (at != std::string::npos)
-    plugins.replace(at, udrPath.size(), "path = $(root)/udr");
-  else
-    plugins += "\nConfig = UDR_config {\n\tpath = $(root)/udr\n}\n";
-  WriteFile(root_ / "plugins.conf", plugins);
+  // Firebird resolves its root literally: a path through a symlink breaks the intl module.
+  fs::create_directories(dir_.Path() / "firebird");
+  root_ = fs::canonical(dir_.Path() / "firebird");
+  // The server's own security database is named before anything runs from the root, so that
+  // nothing reaches the installed one.
+  fbenv::RootSpec spec;
+  spec.root = root_.string();
+  spec.confLines = ConfLines(0);
+  spec.databasesLines = {"security.db = " + (root_ / "security3.fdb").string()};
+  for (const fs::path& m : udrModules) spec.udrModules.push_back(m.string());
+  fbenv::BuildRoot(spec);
+  fs::create_directories(DataDir());
 }
 
 void FirebirdServer::CreateUser() {
@@ -186,17 +173,17 @@ void FirebirdServer::CreateUser() {
     throw std::runtime_error("FirebirdServer: creating the user failed:\n" + ReadFile(log));
 }
 
-void FirebirdServer::WriteConf(int port) {
-  std::string conf = ReadFile(installed_ / "firebird.conf");
-  conf += "\n# Private test server\n";
-  conf += "SecurityDatabase = " + (root_ / "security3.fdb").string() + "\n";
+std::vector<std::string> FirebirdServer::ConfLines(int port) const {
+  std::vector<std::string> lines = {"SecurityDatabase = " + (root_ / "security3.fdb").string()};
   if (port > 0) {
-    conf += "RemoteServicePort = " + std::to_string(port) + "\n";
-    conf += "RemoteBindAddress = 127.0.0.1\n";
-    conf += "IpcName = FIREBIRD_TEST_" + std::to_string(port) + "\n";
+    lines.push_back("RemoteServicePort = " + std::to_string(port));
+    lines.push_back("RemoteBindAddress = 127.0.0.1");
+    lines.push_back("IpcName = FIREBIRD_TEST_" + std::to_string(port));
   }
-  WriteFile(root_ / "firebird.conf", conf);
+  return lines;
 }
+
+void FirebirdServer::WriteConf(int port) { fbenv::WriteConf(root_.string(), ConfLines(port)); }
 
 bool FirebirdServer::StartOn(int port) {
   WriteConf(port);

@@ -1,7 +1,8 @@
 #pragma once
 // A Firebird server on loopback for client/server tests.
 //
-// The server runs from a private Firebird root in a temporary folder: its own firebird.conf
+// The server runs from a private Firebird root in a temporary folder (built as the program's own
+// engine root is, see platform/db/FbEnvironment.h): its own firebird.conf
 // (a free private port, bound to 127.0.0.1), databases.conf, plugins.conf, intl/, a security
 // database of its own holding the user GKFMCB (password mirsol, administrator rights), and its
 // own lock folder. The installed configuration is never touched. Connect with
@@ -43,13 +44,14 @@ class FirebirdServer {
 
  private:
   void Layout(const std::vector<std::filesystem::path>& udrModules);
+  // The lines the server adds to the installed firebird.conf (port 0: no network settings yet).
+  std::vector<std::string> ConfLines(int port) const;
   void WriteConf(int port);
   void CreateUser();
   bool StartOn(int port);
 
   TempDir dir_;
   std::filesystem::path root_;
-  std::filesystem::path installed_;
   int port_ = 0;
   pid_t pid_ = -1;
 };

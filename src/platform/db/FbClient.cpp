@@ -11,13 +11,25 @@
 
 #include "platform/AsciiCase.h"
 #include "platform/Encoding.h"
+#include "platform/db/FbEnvironment.h"
 
 using namespace Firebird;
 
 namespace ibdb {
 
+namespace {
+
+// The engine's environment comes first: the client library reads it when first used.
+IMaster* StartClient() {
+  std::string why;
+  if (!fbenv::TryPrepare(&why)) throw EIBError("The database engine cannot start: " + why);
+  return fb_get_master_interface();
+}
+
+}  // namespace
+
 IMaster* Master() {
-  static IMaster* master = fb_get_master_interface();
+  static IMaster* master = StartClient();
   return master;
 }
 
@@ -157,7 +169,12 @@ EIBError ToError(const IStatus* status) {
   unsigned n = Util()->formatStatus(buf, sizeof buf, s);
   std::string text(buf, std::min<size_t>(n, sizeof buf - 1));
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == '\0')) text.pop_back();
-  return EIBError(code, sqlCode, MessageToUtf8(text));
+  EIBError error(code, sqlCode, MessageToUtf8(text));
+  for (const intptr_t* p = v; *p != isc_arg_end;) {
+    if (p[0] == isc_arg_gds) error.StatusCodes.push_back(static_cast<int>(p[1]));
+    p += p[0] == isc_arg_cstring ? 3 : 2;
+  }
+  return error;
 }
 
 void Raise(const FbException& e) { throw ToError(e.getStatus()); }
