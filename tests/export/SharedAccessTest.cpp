@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 
 #include "ExportTestEnv.h"
 #include "fixtures/CompanyBuilder.h"
@@ -11,6 +12,8 @@
 #include "platform/db/IBDatabase.h"
 #include "platform/db/IBSQL.h"
 #include "support/BuiltPrograms.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -68,6 +71,33 @@ TEST_F(SharedAccess, TheExportToolExportsADataSetThisProcessHoldsATransactionOn)
   q.ExecQuery();
   EXPECT_EQ(q.Fields(0).AsString(), "03-0000-0000");
   after.Commit();
+}
+
+// Another user's program (or one of another runtime folder) runs the engine with a lock folder
+// of its own, which knows nothing of our locks: its writes would overwrite ours. It is refused
+// while this process has the database open, and goes ahead once nobody else has.
+TEST_F(SharedAccess, AProgramUnderAnotherLockFolderIsRefusedWhileTheDatabaseIsOpen) {
+  TempDir otherEngine;
+  const std::string file = (out_.Path() / "other.xml").string();
+  ProcessOptions o;
+  o.argv = {BuiltProgram("../rendo-export").string(), company_->Folder().string(), file};
+  o.env["RENDO_FIREBIRD_DIR"] = (otherEngine.Path() / "firebird").string();
+  o.timeout = std::chrono::seconds(120);
+
+  {
+    TIBDatabase db;
+    db.DatabaseName = company_->DbFile().string();
+    db.Params = TDM::ConnectParams();
+    db.Open();
+    const ProcessResult refused = RunProcess(o);
+    EXPECT_EQ(refused.exitCode, 1) << refused.error << refused.out << refused.err;
+    EXPECT_NE(refused.err.find("他のプログラムが使用中"), std::string::npos) << refused.err;
+    EXPECT_FALSE(fs::exists(file));
+    db.Close();
+  }
+  const ProcessResult alone = RunProcess(o);
+  EXPECT_TRUE(alone.Ok()) << alone.error << alone.out << alone.err;
+  EXPECT_TRUE(fs::exists(file));
 }
 
 }  // namespace

@@ -21,7 +21,8 @@
 //   udr/             server-side routines of our own
 //   lock/            the lock folder (FIREBIRD_LOCK): the user's own, so that users outside the
 //                    `firebird` group run the program (the shared one under /tmp answers
-//                    "Permission denied")
+//                    "Permission denied"). Processes under different lock folders must not
+//                    open one database at once: the open guard (OpenGuard.h) refuses that
 //   source.stamp     what the root was built from; a root whose stamp no longer matches the
 //                    installed engine is brought up to date file by file
 //

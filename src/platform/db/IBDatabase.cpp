@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "platform/db/FbClient.h"
+#include "platform/db/FbEnvironment.h"
 
 using namespace Firebird;
 
@@ -60,15 +61,23 @@ std::vector<std::string> TIBDatabase::LocalAttachments() {
   return names;
 }
 
+void TIBDatabase::GuardLocalFile() {
+  if (IsRemoteName(DatabaseName)) return;
+  fbenv::Prepare();
+  guard_ = ibdb::TOpenGuard(DatabaseName, fbenv::LockDir());
+}
+
 void TIBDatabase::Open() {
   if (att_) return;
   if (DatabaseName.empty()) throw EIBError("Database name is missing");
   ibdb::Block dpb = ibdb::BuildDpb(Params);
+  GuardLocalFile();
   ibdb::Status st;
   try {
     att_ = ibdb::Provider()->attachDatabase(st.get(), DatabaseName.c_str(), static_cast<unsigned>(dpb.size()),
                                             dpb.data());
   } catch (const FbException& e) {
+    guard_.Release();
     ibdb::Raise(e);
   }
 }
@@ -83,6 +92,12 @@ void TIBDatabase::CreateDatabase(int pageSize) {
                                             dpb.data());
   } catch (const FbException& e) {
     ibdb::Raise(e);
+  }
+  try {
+    GuardLocalFile();
+  } catch (...) {
+    ForceClose();
+    throw;
   }
 }
 
@@ -106,6 +121,7 @@ void TIBDatabase::Shutdown(bool force) {
     att_->release();
     att_ = nullptr;
   }
+  guard_.Release();
   if (first) throw *first;
 }
 
@@ -121,6 +137,7 @@ void TIBDatabase::ForceClose() {
     att_->release();
     att_ = nullptr;
   }
+  guard_.Release();
 }
 
 void TIBDatabase::DropDatabase() {
@@ -131,6 +148,7 @@ void TIBDatabase::DropDatabase() {
   try {
     att_->dropDatabase(st.get());  // releases the attachment on success
     att_ = nullptr;
+    guard_.Release();
   } catch (const FbException& e) {
     ibdb::Raise(e);
   }

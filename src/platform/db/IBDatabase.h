@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/db/IBError.h"
+#include "platform/db/OpenGuard.h"
 
 namespace Firebird {
 class IAttachment;
@@ -82,7 +83,11 @@ class TIBDatabase {
  private:
   void Shutdown(bool force);
 
+  // Acquires the open guard of a database file opened in-process (none for a server's).
+  void GuardLocalFile();
+
   Firebird::IAttachment* att_ = nullptr;
+  ibdb::TOpenGuard guard_;
   std::vector<ibdb::Client*> clients_;
   std::vector<TIBTransaction*> transactions_;
 };
