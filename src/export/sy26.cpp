@@ -221,6 +221,8 @@ template <class... F>
 struct Overloaded : F... {
   using F::operator()...;
 };
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;  // clang before 17 deduces no aggregate's arguments
 
 void ReadSettingsRow(TIBQuery& q, TTAXPAR& s) {
   for (const SettingsColumn& c : kSettingsColumns) {
