@@ -1,326 +1,26 @@
 #include "ui/PerfectGrid.h"
 
-#include <QAbstractTableModel>
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPointer>
 #include <QScrollBar>
-#include <QStyledItemDelegate>
 #include <algorithm>
 #include <vector>
 
+#include "ui/PerfectGridModel.h"
 #include "ui/forms/Application.h"
 
 using forms::TColor;
 using forms::TFontSpec;
-
-// ---------------------------------------------------------------------------------------
-// The model: the grid's cells, rows and columns. Columns are stored in model order, the
-// frozen ones first (model column = grid column + FixedLefts).
+using pgrid::GridCell;
+using pgrid::GridRow;
 
 namespace {
-
-struct GridCell {
-  QString text;
-  forms::TPicture picture;
-  bool checked = false;
-  TColor back = forms::clDefault;
-  TColor fore = forms::clDefault;
-  int font = -1;  // index into the model's font table
-};
-
-struct GridRow {
-  std::vector<GridCell> cells;
-  TColor back = forms::clDefault;
-  TColor fore = forms::clDefault;
-  int font = -1;
-};
-
-struct GridColumn {
-  int width = 64;
-  forms::TAlignment align = forms::taLeftJustify;
-  TGridCellKind kind = gkText;
-  QString heading;
-  TGridSortMark mark = gsNone;
-};
 
 const forms::TPicture& EmptyPicture() {
   static const forms::TPicture empty;
   return empty;
-}
-
-}  // namespace
-
-class TPerfectGridModel : public QAbstractTableModel {
- public:
-  explicit TPerfectGridModel(TPerfectGrid* grid) : grid_(grid) {}
-
-  int rowCount(const QModelIndex& parent = {}) const override {
-    return parent.isValid() ? 0 : static_cast<int>(rows.size());
-  }
-  int columnCount(const QModelIndex& parent = {}) const override {
-    return parent.isValid() ? 0 : static_cast<int>(columns.size());
-  }
-  QVariant data(const QModelIndex& index, int role) const override {
-    if (!index.isValid()) return {};
-    const GridCell& c = Cell(index.row(), index.column());
-    switch (role) {
-      case Qt::DisplayRole:
-        return c.text;
-      case Qt::CheckStateRole:
-        if (columns[static_cast<size_t>(index.column())].kind == gkCheck) return c.checked ? Qt::Checked : Qt::Unchecked;
-        return {};
-      default:
-        return {};
-    }
-  }
-  QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
-        section >= columnCount()) {
-      return {};
-    }
-    const GridColumn& col = columns[static_cast<size_t>(section)];
-    switch (col.mark) {
-      case gsAscending: return col.heading + QStringLiteral("▲");
-      case gsDescending: return col.heading + QStringLiteral("▼");
-      default: return col.heading;
-    }
-  }
-  Qt::ItemFlags flags(const QModelIndex& index) const override {
-    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
-  }
-
-  GridCell& Cell(int r, int c) { return rows[static_cast<size_t>(r)].cells[static_cast<size_t>(c)]; }
-  const GridCell& Cell(int r, int c) const { return rows[static_cast<size_t>(r)].cells[static_cast<size_t>(c)]; }
-
-  // ---- structure ----
-  void InsertRows(int at, int count) {
-    beginInsertRows({}, at, at + count - 1);
-    GridRow blank;
-    blank.cells.resize(columns.size());
-    rows.insert(rows.begin() + at, static_cast<size_t>(count), blank);
-    endInsertRows();
-  }
-  void RemoveRows(int at, int count) {
-    beginRemoveRows({}, at, at + count - 1);
-    rows.erase(rows.begin() + at, rows.begin() + at + count);
-    endRemoveRows();
-  }
-  void InsertColumns(int at, int count, int width) {
-    beginInsertColumns({}, at, at + count - 1);
-    GridColumn col;
-    col.width = width;
-    columns.insert(columns.begin() + at, static_cast<size_t>(count), col);
-    for (GridRow& r : rows) r.cells.insert(r.cells.begin() + at, static_cast<size_t>(count), GridCell{});
-    endInsertColumns();
-  }
-  void RemoveColumns(int at, int count) {
-    beginRemoveColumns({}, at, at + count - 1);
-    columns.erase(columns.begin() + at, columns.begin() + at + count);
-    for (GridRow& r : rows) r.cells.erase(r.cells.begin() + at, r.cells.begin() + at + count);
-    endRemoveColumns();
-  }
-
-  // ---- change notices (repaints; none while drawing is off) ----
-  void CellChanged(int r, int c) {
-    if (grid_->Redraw()) emit dataChanged(index(r, c), index(r, c));
-  }
-  void RowChanged(int r) {
-    if (grid_->Redraw() && !columns.empty()) emit dataChanged(index(r, 0), index(r, columnCount() - 1));
-  }
-  void HeadingChanged(int c) {
-    if (grid_->Redraw()) emit headerDataChanged(Qt::Horizontal, c, c);
-  }
-
-  // ---- fonts: one table per grid, cells and rows hold an index ----
-  int FontIndex(const TFontSpec& spec) {
-    for (size_t i = 0; i < fontSpecs.size(); ++i) {
-      if (fontSpecs[i] == spec) return static_cast<int>(i);
-    }
-    fontSpecs.push_back(spec);
-    fonts.push_back(forms::ToQFont(spec));
-    return static_cast<int>(fontSpecs.size() - 1);
-  }
-
-  std::vector<GridRow> rows;
-  std::vector<GridColumn> columns;
-  std::vector<TFontSpec> fontSpecs;
-  std::vector<QFont> fonts;
-  int fixedLefts = 0;
-  int fixedTops = 1;
-  int headingHeight = -1;  // -1: DefHeight
-
- private:
-  TPerfectGrid* grid_;
-};
-
-// ---------------------------------------------------------------------------------------
-// The heading: flat sections in the fixed colours, the text centred.
-
-class TPerfectGridHeader : public QHeaderView {
- public:
-  TPerfectGridHeader(TPerfectGrid* grid, QWidget* parent) : QHeaderView(Qt::Horizontal, parent), grid_(grid) {
-    setSectionsClickable(true);
-    setHighlightSections(false);
-    setSectionResizeMode(QHeaderView::Fixed);
-    setMinimumSectionSize(0);
-    setDefaultAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-  }
-
- protected:
-  void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
-    if (!rect.isValid()) return;
-    painter->save();
-    painter->fillRect(rect, forms::ToQColor(grid_->FixedBackColor()));
-    painter->setPen(forms::ToQColor(grid_->FixedBorderColor()));
-    painter->drawLine(rect.topRight(), rect.bottomRight());
-    painter->setPen(forms::ToQColor(grid_->ThruBorderColor()));
-    painter->drawLine(rect.bottomLeft(), rect.bottomRight());
-    if (logicalIndex == grid_->FixedLefts() - 1) painter->drawLine(rect.topRight(), rect.bottomRight());
-    const QString text = model() ? model()->headerData(logicalIndex, Qt::Horizontal, Qt::DisplayRole).toString() : QString();
-    painter->setPen(forms::ToQColor(grid_->isEnabled() ? grid_->ForeColor() : grid_->DisabledColor()));
-    painter->setFont(grid_->font());
-    painter->drawText(rect.adjusted(2, 0, -2, -1), Qt::AlignCenter | Qt::TextSingleLine, text);
-    painter->restore();
-  }
-
- private:
-  TPerfectGrid* grid_;
-};
-
-// ---------------------------------------------------------------------------------------
-// The painter of every cell, in both views.
-
-namespace {
-
-class TPerfectGridDelegate : public QStyledItemDelegate {
- public:
-  TPerfectGridDelegate(TPerfectGrid* grid, QObject* parent) : QStyledItemDelegate(parent), grid_(grid) {}
-
-  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-    const TPerfectGridModel& m = grid_->Model();
-    const int r = index.row(), c = index.column();
-    if (r < 0 || c < 0 || r >= m.rowCount() || c >= m.columnCount()) return;
-    const GridRow& row = m.rows[static_cast<size_t>(r)];
-    const GridCell& cell = row.cells[static_cast<size_t>(c)];
-    const GridColumn& col = m.columns[static_cast<size_t>(c)];
-    const bool fixed = c < m.fixedLefts;
-    const QRect rect = option.rect;
-
-    TColor back = cell.back;
-    if (back == forms::clDefault && !fixed) back = row.back;
-    if (back == forms::clDefault) back = fixed ? grid_->FixedBackColor() : (r % 2 ? grid_->OddRowBackColor() : grid_->BackColor());
-    TColor fore = cell.fore != forms::clDefault ? cell.fore : row.fore != forms::clDefault ? row.fore : grid_->ForeColor();
-    if (!grid_->isEnabled()) fore = grid_->DisabledColor();
-    const int fontIndex = cell.font >= 0 ? cell.font : row.font;
-
-    painter->save();
-    painter->setClipRect(rect);
-    painter->fillRect(rect, forms::ToQColor(back));
-    const QColor foreColor = forms::ToQColor(fore);
-
-    QRect inner = rect.adjusted(2, 0, -2, -1);
-    if (col.kind == gkCheck) {
-      const int side = std::min({13, rect.width() - 2, rect.height() - 2});
-      if (side > 4) {
-        const QRect box(rect.left() + (rect.width() - side) / 2, rect.top() + (rect.height() - side) / 2, side, side);
-        painter->fillRect(box, Qt::white);
-        painter->setPen(foreColor);
-        painter->drawRect(box.adjusted(0, 0, -1, -1));
-        if (cell.checked) {
-          QPen pen(foreColor, 2);
-          painter->setPen(pen);
-          const QPointF a(box.left() + side * 0.22, box.top() + side * 0.52);
-          const QPointF b(box.left() + side * 0.42, box.top() + side * 0.74);
-          const QPointF d(box.left() + side * 0.80, box.top() + side * 0.26);
-          painter->drawLine(a, b);
-          painter->drawLine(b, d);
-        }
-      }
-    } else {
-      if (!cell.picture.Empty()) {
-        const QImage& image = cell.picture.Image();
-        const int y = rect.top() + (rect.height() - image.height()) / 2;
-        if (cell.text.isEmpty()) {
-          painter->drawImage(QPoint(rect.left() + (rect.width() - image.width()) / 2, y), image);
-        } else {
-          painter->drawImage(QPoint(inner.left(), y), image);
-          inner.setLeft(inner.left() + image.width() + 2);
-        }
-      }
-      if (!cell.text.isEmpty()) {
-        painter->setFont(fontIndex >= 0 ? m.fonts[static_cast<size_t>(fontIndex)] : grid_->font());
-        painter->setPen(foreColor);
-        int align = Qt::AlignVCenter | Qt::TextSingleLine;
-        switch (col.align) {
-          case forms::taRightJustify: align |= Qt::AlignRight; break;
-          case forms::taCenter: align |= Qt::AlignHCenter; break;
-          default: align |= Qt::AlignLeft; break;
-        }
-        painter->drawText(inner, align, cell.text);
-      }
-    }
-
-    // Grid lines right and below; the frozen columns end with the through line.
-    painter->setPen(forms::ToQColor(fixed ? grid_->FixedBorderColor() : grid_->BorderColor()));
-    painter->drawLine(rect.bottomLeft(), rect.bottomRight());
-    if (c == m.fixedLefts - 1) painter->setPen(forms::ToQColor(grid_->ThruBorderColor()));
-    painter->drawLine(rect.topRight(), rect.bottomRight());
-
-    // The focus frame: the current cell, or the current row.
-    if (grid_->hasFocus() && r == grid_->CurrentModelRow() &&
-        (grid_->SelectMode() == gsRow || c == grid_->CurrentModelColumn())) {
-      QPen pen(forms::ToQColor(grid_->FocusBorderColor()), 2);
-      pen.setJoinStyle(Qt::MiterJoin);
-      painter->setPen(pen);
-      const QRect f = rect.adjusted(1, 1, -1, -1);
-      painter->drawLine(f.topLeft(), f.topRight());
-      painter->drawLine(f.bottomLeft(), f.bottomRight());
-      const bool first = grid_->SelectMode() == gsCell || IsEdgeColumn(c, -1);
-      const bool last = grid_->SelectMode() == gsCell || IsEdgeColumn(c, +1);
-      if (first) painter->drawLine(f.topLeft(), f.bottomLeft());
-      if (last) painter->drawLine(f.topRight(), f.bottomRight());
-    }
-    painter->restore();
-  }
-
-  QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
-    return QSize(grid_->DefWidth(), grid_->DefHeight());
-  }
-
- private:
-  // No shown column lies beyond `c` in direction `step`.
-  bool IsEdgeColumn(int c, int step) const {
-    const TPerfectGridModel& m = grid_->Model();
-    for (int i = c + step; i >= 0 && i < m.columnCount(); i += step) {
-      if (m.columns[static_cast<size_t>(i)].width > 0) return false;
-    }
-    return true;
-  }
-
-  TPerfectGrid* grid_;
-};
-
-void SetupView(QTableView* view, QHeaderView* header) {
-  view->setHorizontalHeader(header);
-  view->verticalHeader()->hide();
-  view->verticalHeader()->setMinimumSectionSize(0);
-  view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  view->setShowGrid(false);
-  view->setWordWrap(false);
-  view->setCornerButtonEnabled(false);
-  view->setTabKeyNavigation(false);
-  view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  view->setSelectionMode(QAbstractItemView::NoSelection);
-  // Row behaviour keeps a heading press from moving the current cell.
-  view->setSelectionBehavior(QAbstractItemView::SelectRows);
-  view->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
-  view->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-  view->setAutoScroll(false);
-  view->setDragEnabled(false);
-  view->viewport()->setAutoFillBackground(true);
 }
 
 }  // namespace
@@ -330,16 +30,16 @@ void SetupView(QTableView* view, QHeaderView* header) {
 
 TPerfectGrid::TPerfectGrid(QWidget* parent)
     : TWidgetControl<QTableView>(parent), model_(std::make_unique<TPerfectGridModel>(this)) {
-  header_ = new TPerfectGridHeader(this, this);
-  SetupView(this, header_);
+  header_ = pgrid::NewHeader(this, this);
+  pgrid::SetupView(this, header_);
   setModel(model_.get());
-  setItemDelegate(new TPerfectGridDelegate(this, this));
+  setItemDelegate(pgrid::NewDelegate(this, this));
 
   // The frozen columns: a second view of the same model over the left edge, sharing the
   // current cell, scrolled up and down with the grid but never sideways.
   frozen_ = new QTableView(this);
-  frozenHeader_ = new TPerfectGridHeader(this, frozen_);
-  SetupView(frozen_, frozenHeader_);
+  frozenHeader_ = pgrid::NewHeader(this, frozen_);
+  pgrid::SetupView(frozen_, frozenHeader_);
   frozen_->setModel(model_.get());
   frozen_->setSelectionModel(selectionModel());
   frozen_->setItemDelegate(itemDelegate());
@@ -805,7 +505,7 @@ QRect TPerfectGrid::CellRect(int col, int row) const {
   if (mc < 0 || mc >= model_->columnCount()) return {};
   const bool frozenCol = mc < model_->fixedLefts;
   if (row == kHeadingRow) {
-    const QHeaderView* h = frozenCol ? static_cast<QHeaderView*>(frozenHeader_) : static_cast<QHeaderView*>(header_);
+    const QHeaderView* h = frozenCol ? frozenHeader_ : header_;
     if (!h->isVisible() || h->isSectionHidden(mc)) return {};
     const QRect r(h->sectionViewportPosition(mc), 0, h->sectionSize(mc), h->height());
     return QRect(h->viewport()->mapTo(this, r.topLeft()), r.size());
@@ -815,34 +515,6 @@ QRect TPerfectGrid::CellRect(int col, int row) const {
   const QRect r = view->visualRect(model_->index(row, mc));
   if (!r.isValid()) return {};
   return QRect(view->viewport()->mapTo(this, r.topLeft()), r.size());
-}
-
-bool TPerfectGrid::CellAt(QPoint pos, int& col, int& row) const {
-  // The frozen view lies over the grid: it answers first.
-  for (const QTableView* view : {static_cast<const QTableView*>(frozen_), static_cast<const QTableView*>(this)}) {
-    if (!view->isVisible() && view != this) continue;
-    const QHeaderView* h = view->horizontalHeader();
-    const QPoint inHeader = h->viewport()->mapFrom(this, pos);
-    if (h->isVisible() && h->viewport()->rect().contains(inHeader)) {
-      const int mc = h->logicalIndexAt(inHeader.x());
-      if (mc < 0) return false;
-      col = mc - model_->fixedLefts;
-      row = kHeadingRow;
-      return true;
-    }
-    const QPoint inView = view->viewport()->mapFrom(this, pos);
-    if (view->viewport()->rect().contains(inView)) {
-      const QModelIndex index = view->indexAt(inView);
-      if (!index.isValid()) {
-        if (view == this) return false;
-        continue;
-      }
-      col = index.column() - model_->fixedLefts;
-      row = index.row();
-      return true;
-    }
-  }
-  return false;
 }
 
 void TPerfectGrid::scrollTo(const QModelIndex& index, ScrollHint hint) {

@@ -30,7 +30,6 @@
 #include "ui/forms/Image.h"
 
 class TPerfectGridModel;
-class TPerfectGridHeader;
 class QHeaderView;
 
 enum TGridSelectMode { gsCell, gsRow };
@@ -149,8 +148,6 @@ class TPerfectGrid : public forms::TWidgetControl<QTableView> {
   void SetTopRow(int row);
   // Rows that fit wholly into the visible area.
   int VisibleRows() const;
-  // The cell at a point of the grid (its own coordinates); false outside every cell.
-  bool CellAt(QPoint pos, int& col, int& row) const;
   // A cell's rectangle in the grid's coordinates (empty when it is not shown).
   QRect CellRect(int col, int row) const;
 
@@ -208,9 +205,9 @@ class TPerfectGrid : public forms::TWidgetControl<QTableView> {
   int ModelCol(int col) const;
 
   std::unique_ptr<TPerfectGridModel> model_;
-  TPerfectGridHeader* header_ = nullptr;
+  QHeaderView* header_ = nullptr;
   QTableView* frozen_ = nullptr;
-  TPerfectGridHeader* frozenHeader_ = nullptr;
+  QHeaderView* frozenHeader_ = nullptr;
 
   int defHeight_ = 18;
   int defWidth_ = 64;

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <algorithm>
 #include <QPointer>
+#include <QWindow>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -396,6 +397,52 @@ TEST(SetFormPosition, CentresAndKeepsTheFormInsideTheWorkArea) {
     EXPECT_EQ(form->Position(), c.position);
     form->Free();
   }
+}
+
+TEST(SetFormPosition, CentresOnTheShowingMainForm) {
+  const TSystemDef saved = SystemDef;
+  SystemDef.FrameHeight = 4;
+  SystemDef.CaptionHeight = 20;
+  SystemDef.MenuHeight = 18;
+  auto* main = CreateForm<TForm>(nullptr);
+  main->SetBorderStyle(bsSingle);
+  main->SetBounds(100, 50, 600, 400);
+  main->Show();
+  Application().SetMainForm(main);
+  struct Case {
+    uint8_t mode;
+    QPoint expected;
+  };
+  // Mode 1 centres on the rectangle 10, 20, 200 × 100 of the main form's client area (below
+  // its frame, caption and menu); mode 2 on the main form itself.
+  for (const Case& c : {Case{1, QPoint(68, 86)}, Case{2, QPoint(250, 150)}}) {
+    auto* form = CreateForm<TTestBox>(nullptr, bsDialog);
+    form->SetBounds(0, 0, 300, 200);
+    form->SetFormPosition(10, 20, 200, 100, c.mode);
+    EXPECT_EQ(QPoint(form->Left(), form->Top()), c.expected) << "mode " << int(c.mode);
+    EXPECT_EQ(form->Position(), poDesigned);
+    form->Free();
+  }
+  Application().SetMainForm(nullptr);
+  main->Free();
+  SystemDef = saved;
+}
+
+TEST(BaseFormOwner, OnlyAnotherWindowBecomesTheOwner) {
+  auto* owner = CreateForm<TForm>(nullptr);
+  owner->SetCaption("データ選択");
+  auto* box = CreateForm<TTestBox>(nullptr, bsDialog);
+  EXPECT_TRUE(box->FParentWnd.isNull()) << "the form is not its own owner after creation";
+  box->SetParentWnd(box);
+  EXPECT_TRUE(box->FParentWnd.isNull());
+  auto* panel = new TPanel(owner);
+  box->SetParentWnd(panel);
+  EXPECT_EQ(box->FParentWnd.data(), panel);
+  EXPECT_EQ(box->FParentCaption, "データ選択");
+  ASSERT_NE(box->windowHandle(), nullptr);
+  EXPECT_EQ(box->windowHandle()->transientParent(), owner->windowHandle()) << "it stays above its owner's window";
+  box->Free();
+  owner->Free();
 }
 
 TEST(BaseFormLook, Screenshot) {
