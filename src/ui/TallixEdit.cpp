@@ -587,28 +587,7 @@ bool TTallixEdit::event(QEvent* event) {
     default:
       break;
   }
-  if (PasteBlocked()) {
-    switch (event->type()) {
-      case QEvent::ContextMenu:
-        event->accept();
-        return true;
-      case QEvent::MouseButtonPress:
-      case QEvent::MouseButtonRelease:
-      case QEvent::MouseButtonDblClick: {
-        // The right button opens the menu with Paste; the middle button pastes the selection.
-        const auto button = static_cast<QMouseEvent*>(event)->button();
-        if (button == Qt::RightButton || button == Qt::MiddleButton) return true;
-        break;
-      }
-      case QEvent::DragEnter:
-      case QEvent::DragMove:
-      case QEvent::Drop:
-        event->ignore();
-        return true;
-      default:
-        break;
-    }
-  }
+  if (PasteBlocked() && SwallowPasteGesture(event)) return true;
   return TEdit::event(event);
 }
 

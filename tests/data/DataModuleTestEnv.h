@@ -20,19 +20,10 @@
 #include "support/DataModuleTestBase.h"
 #include "support/ScriptedUi.h"
 
-class DataModuleTest : public DataModuleTestBase {
+class DataModuleTest : public OneCompanyTestBase<fixtures::CompanySpec::Corporation> {
  protected:
-  static void SetUpTestSuite() {
-    DataModuleTestBase::SetUpTestSuite();
-    company_ = &inst_->AddCompany(fixtures::CompanySpec::Corporation());
-  }
-  static void TearDownTestSuite() {
-    company_ = nullptr;
-    DataModuleTestBase::TearDownTestSuite();
-  }
-
   void SetUp() override {
-    DataModuleTestBase::SetUp();
+    OneCompanyTestBase::SetUp();
     OemKind = 0;
     SystemDef.HostName = "";
     SystemDef.SysDir = inst_->SysDir().string();
@@ -69,6 +60,5 @@ class DataModuleTest : public DataModuleTestBase {
     return dir.string();
   }
 
-  static inline fixtures::Company* company_ = nullptr;
   std::unique_ptr<fixtures::InstallationEnv> env_;
 };

@@ -11,6 +11,7 @@
 
 #include "data/DataModule.h"
 #include "data/uAccRecord.h"
+#include "fixtures/CompanyBuilder.h"
 #include "fixtures/FixtureDb.h"
 #include "fixtures/Installation.h"
 #include "support/ScriptedUi.h"
@@ -65,4 +66,20 @@ class DataModuleTestBase : public ::testing::Test {
   TACCINF savedAcc_;
   uint8_t savedMode_ = 0;
   uint8_t savedOem_ = 0;
+};
+
+// A suite over one company of its own fixture installation, made by `Spec`.
+template <fixtures::CompanySpec (*Spec)()>
+class OneCompanyTestBase : public DataModuleTestBase {
+ protected:
+  static void SetUpTestSuite() {
+    DataModuleTestBase::SetUpTestSuite();
+    company_ = &inst_->AddCompany(Spec());
+  }
+  static void TearDownTestSuite() {
+    company_ = nullptr;
+    DataModuleTestBase::TearDownTestSuite();
+  }
+
+  static inline fixtures::Company* company_ = nullptr;
 };

@@ -92,19 +92,10 @@ class ScopedDpi {
   ~ScopedDpi() { Screen().SetPixelsPerInch(96); }
 };
 
-class BaseForm : public DataModuleTestBase {
+class BaseForm : public OneCompanyTestBase<fixtures::CompanySpec::Corporation> {
  protected:
-  static void SetUpTestSuite() {
-    DataModuleTestBase::SetUpTestSuite();
-    company_ = &inst_->AddCompany(fixtures::CompanySpec::Corporation());
-  }
-  static void TearDownTestSuite() {
-    company_ = nullptr;
-    DataModuleTestBase::TearDownTestSuite();
-  }
-
   void SetUp() override {
-    DataModuleTestBase::SetUp();
+    OneCompanyTestBase::SetUp();
     SystemDef.HostName = "";
     SystemDef.SysDir = inst_->SysDir().string();
     SystemDef.DataDir = company_->Folder().string();
@@ -154,7 +145,6 @@ class BaseForm : public DataModuleTestBase {
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
-  static inline fixtures::Company* company_ = nullptr;
   std::unique_ptr<fixtures::InstallationEnv> env_;
 };
 

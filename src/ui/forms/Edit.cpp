@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QApplication>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QProxyStyle>
@@ -155,6 +156,28 @@ void TEdit::DoEnter() {
   // Entry by the keyboard selects the whole text; a click places the caret instead.
   if (autoSelect_ && !(QGuiApplication::mouseButtons() & Qt::LeftButton)) selectAll();
   TControl::DoEnter();
+}
+
+bool TEdit::SwallowPasteGesture(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::ContextMenu:
+      event->accept();
+      return true;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick: {
+      // The right button opens the menu with Paste; the middle button pastes the selection.
+      const auto button = static_cast<QMouseEvent*>(event)->button();
+      return button == Qt::RightButton || button == Qt::MiddleButton;
+    }
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+      event->ignore();
+      return true;
+    default:
+      return false;
+  }
 }
 
 }  // namespace forms

@@ -55,6 +55,9 @@ class TEdit : public TWidgetControl<QLineEdit> {
   virtual bool AcceptText(const QString& text) const;
 
  protected:
+  // For edits that refuse pasting: swallows the gestures that paste without a key (the
+  // context menu, right and middle mouse buttons, drag and drop). True when the event was one.
+  static bool SwallowPasteGesture(QEvent* event);
   // The text changed (by the user or the program); fires OnChange.
   virtual void Change();
   // The part of `text` that the edit being judged by AcceptText brings in: what lies between
