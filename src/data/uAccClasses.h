@@ -135,6 +135,11 @@ class TDataInfomation {
   // update lock into ACCDEF1.
   void UpdateDataInfomation(const std::string& host, const std::string& folder, TDataInfomationRec& rec);
 
+  // May the logged-on operator use the data set: true without a database file and for an
+  // operator who may use every facility; else the operator needs a default facility and a
+  // right to every facility of the data set (a warning box says so when not).
+  bool IsUseData(const std::string& folder);
+
   // --- shared-server data ---
   // Takes the data set out of the shared folder into the local folder (created when missing):
   // 1 taken out; 0 failed (the shared data stays free and unmarked, the local copy unmarked);

@@ -149,6 +149,63 @@ void TDataInfomation::UpdateDataInfomation(const std::string& host, const std::s
   dm.AccDatDisconnect(folder, false, false);
 }
 
+namespace {
+
+// The facility rows a facility listing gives for the operator (logon id, or -1 for all): with
+// branch accounting the facilities (those the operator holds a right to), without it the one
+// company-wide row, and none for any other setting.
+int32_t FacilityRows(TDM& dm, int32_t opCode) {
+  if (AccInf.SITEN == 0) return 1;
+  if (AccInf.SITEN != 1) return 0;
+  TIBQuery& q = dm.IBQACC1;
+  q.Close();
+  if (opCode == -1) {
+    q.SQL = "SELECT COUNT(*) AS RECCNT FROM SISETUMST S\nWHERE (TRIM(S.SCODE)<>'')";
+  } else {
+    q.SQL =
+        "SELECT COUNT(*) AS RECCNT FROM SISETUMST S\nINNER JOIN OPLICENSE O ON (O.SCODE=S.SCODE)\n"
+        "WHERE (TRIM(S.SCODE)<>'') AND (O.OPCODE=:OPCODE)";
+    q.ParamByName("OPCODE").SetInteger(opCode);
+  }
+  q.Open();
+  const int32_t n = q.Eof() ? 0 : q.FieldByName("RECCNT").AsInteger();
+  q.Close();
+  return n;
+}
+
+}  // namespace
+
+bool TDataInfomation::IsUseData(const std::string& folder) {
+  if (folder.empty()) return false;
+  TDM& dm = *DM;
+  if (!dm.FExist(folder + "/" + fw::AccDbFile, ConnectKind)) return true;
+  if (TDM::IsSisetuAdmin()) return true;
+  bool result = false;
+  dm.fnAccDatConnected(SystemDef.HostName, folder, false);
+  const bool wasActive = dm.IBTransactionDAT.Active();
+  try {
+    TTransactionScope tx(dm.IBTransactionDAT, TTransactionScope::End::Commit);
+    result = dm.fnGetExistsOpeDefSisetu();
+    if (result) {
+      dm.fnGetAccInfo();
+      // The operator may use the data set when the right covers every facility.
+      result = FacilityRows(dm, -1) == FacilityRows(dm, SystemDef.LogonId);
+    }
+  } catch (const EIBError& e) {
+    dm.IBQACC1.Close();
+    if (!wasActive) ReportDbError(e, "TDataInfomation.IsUseData", "データ使用権限の問い合わせに失敗しました。", true);
+  } catch (const std::exception&) {
+    dm.IBQACC1.Close();
+    if (!wasActive) ShowErrorDetail("データ使用権限の問い合わせに失敗しました。", "", uis::MsgKind::Error);
+  }
+  if (!result)
+    uis::ShowMessage(uis::MsgKind::Warning,
+                     "このデータを扱う権限がありません。\r\r権限を付与するには、管理者でログインし「オペレータ登録」より"
+                     "[選択中のデータを処理します]にチェックを入れて下さい。");
+  dm.AccDatDisconnect(folder, false, false);
+  return result;
+}
+
 int TDataInfomation::CopyShareData(const std::string& shared, const std::string& local, int32_t quiet) {
   if (shared.empty() || local.empty()) return 0;
   if (!ForceDirectory(local)) {

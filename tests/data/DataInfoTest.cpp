@@ -5,6 +5,7 @@
 
 #include "DataModuleTestEnv.h"
 #include "data/uAccClasses.h"
+#include "fixtures/FixtureDb.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -106,6 +107,61 @@ TEST_F(DataInfo, StatusWritesKeepEveryOtherKey) {
   first.RefreshIniFile(folder, "DATASTS");
   EXPECT_EQ(Keys(folder, "DATASTS"), (std::vector<std::string>{"STATUS=1", "SHARE_STATUS=1", "UPDATE_LOCK=0"}));
   EXPECT_EQ(Keys(folder, "DATAINFO"), info);
+}
+
+// The rights test: an operator may use a data set when the right covers every facility.
+TEST_F(DataInfo, AnOperatorMayUseADataSetWithARightToEveryFacility) {
+  SystemDef.SisetuAllSw = 0;
+  SystemDef.JimushoOperator = 0;
+  SystemDef.JobLevel = 1;
+  const std::string plain = CopyCompany("rights-plain");
+  const std::string branches = CopyCompany("rights-branches");
+  const int logon = SystemDef.LogonId;
+  {
+    fixtures::DbSession s(fs::path(branches) / "qvacc.fdb");
+    s.Exec("UPDATE ACCDEF1 SET SITEN=1 WHERE REC=1");
+    s.Exec("DELETE FROM OPLICENSE");
+    s.Exec("INSERT INTO SISETUMST (SCODE, SNAME, BUMEX, XSTR, MB_JIGYOU, SIWAKECOUNT) VALUES ('A1', '本店', 0, '', 0, 0)");
+    s.Exec("INSERT INTO SISETUMST (SCODE, SNAME, BUMEX, XSTR, MB_JIGYOU, SIWAKECOUNT) VALUES ('A2', '支店', 0, '', 0, 0)");
+    s.Exec("INSERT INTO OPLICENSE (OPCODE, SCODE) VALUES (" + std::to_string(logon) + ", 'A1')");
+    s.Commit();
+  }
+  TDataInfomation info;
+  struct Case {
+    const char* what;
+    std::function<void()> prepare;
+    std::string folder;
+    bool result;
+  };
+  const Case cases[] = {
+      {"no database", [] {}, (dir_.Path() / "empty").string(), true},
+      {"no branch accounting", [] {}, plain, true},
+      {"a right to one of two facilities", [] {}, branches, false},
+      {"a right to both", [&] {
+         fixtures::DbSession s(fs::path(branches) / "qvacc.fdb");
+         s.Exec("INSERT INTO OPLICENSE (OPCODE, SCODE) VALUES (" + std::to_string(logon) + ", 'A2')");
+         s.Commit();
+       }, branches, true},
+      {"no default facility", [&] {
+         fixtures::DbSession s(fs::path(branches) / "qvacc.fdb");
+         s.Exec("DELETE FROM OPDEFSISETU");
+         s.Commit();
+       }, branches, false},
+      {"an operator who may use every facility", [] { SystemDef.SisetuAllSw = 1; }, branches, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ui_.messages.clear();
+    c.prepare();
+    EXPECT_EQ(info.IsUseData(c.folder), c.result);
+    if (c.result) {
+      EXPECT_TRUE(ui_.messages.empty()) << ui_.MessageText(0);
+    } else {
+      ASSERT_EQ(ui_.messages.size(), 1u);
+      EXPECT_EQ(ui_.messages[0].lines[0], "このデータを扱う権限がありません。");
+    }
+    EXPECT_FALSE(DM->IBDatabaseDAT.Connected());
+  }
 }
 
 // Take-out (CopyShareData) and put-back (RecreateShareArea) as one table: the shared folder
