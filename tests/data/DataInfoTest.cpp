@@ -109,6 +109,46 @@ TEST_F(DataInfo, StatusWritesKeepEveryOtherKey) {
   EXPECT_EQ(Keys(folder, "DATAINFO"), info);
 }
 
+// The data-set name goes into the company database cut to its 40 bytes, never through a
+// double-byte character; the settings file follows when its DATAINFO section is rebuilt.
+TEST_F(DataInfo, TheNameAndLockGoIntoTheDatabaseAndBackIntoTheFile) {
+  const std::string folder = CopyCompany("update-info");
+  TDataInfomation info;
+  struct Case {
+    std::string name;
+    int lock;
+    std::string stored;
+  };
+  const std::string a39(39, 'A');
+  const Case cases[] = {
+      {"新しい名前", 1, "新しい名前"},
+      {a39 + "株式会社", 0, a39},        // the 40th byte starts a double-byte character
+      {"　 ", 2, a39},                    // blank: the stored name stays
+      {std::string(20, 'B') + "　", 0, std::string(20, 'B')},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TDataInfomationRec rec;
+    rec.DATALISTNAME = c.name;
+    rec.UPDATE_LOCK = c.lock;
+    info.UpdateDataInfomation("", folder, rec);
+    EXPECT_EQ(rec.DATALISTNAME, c.stored);
+    EXPECT_FALSE(DM->IBDatabaseDAT.Connected());
+    TDataInfomationRec back;
+    ASSERT_EQ(info.GetDataInfoOfFolder(folder, back), 1);
+    EXPECT_EQ(back.DATALISTNAME, c.stored);
+    EXPECT_EQ(back.UPDATE_LOCK, c.lock);
+  }
+  info.SetStatus(folder, 4);
+  info.RefreshIniFile(folder, "DATAINFO");
+  const TIniFile ini(TDataInfomation::IniFileName(folder));
+  EXPECT_EQ(ini.ReadString("DATAINFO", "DATALISTNAME", ""), std::string(20, 'B'));
+  EXPECT_EQ(ini.ReadInteger("DATASTS", "STATUS", 0), 4);
+  EXPECT_TRUE(ui_.messages.empty()) << ui_.MessageText(0);
+  TDataInfomationRec none;
+  EXPECT_EQ(info.GetDataInfoOfFolder((dir_.Path() / "none").string(), none), 0);
+}
+
 // The rights test: an operator may use a data set when the right covers every facility.
 TEST_F(DataInfo, AnOperatorMayUseADataSetWithARightToEveryFacility) {
   SystemDef.SisetuAllSw = 0;
