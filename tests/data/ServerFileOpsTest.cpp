@@ -28,6 +28,40 @@ void Put(const fs::path& file, const std::string& bytes) {
   std::ofstream(file, std::ios::binary) << bytes;
 }
 
+// Mode 0: the same operations on this computer's files.
+class LocalFileOps : public DataModuleTest {
+ protected:
+  TempDir dir_;
+};
+
+TEST_F(LocalFileOps, FolderAndFileOperationsActOnLocalFiles) {
+  const fs::path d = dir_.Path();
+  const std::string a = (d / "a").string(), ab = (d / "a/b").string();
+  EXPECT_FALSE(DM->DExist(ab, 0));
+  EXPECT_TRUE(DM->MkDir(ab, 0));
+  EXPECT_TRUE(DM->DExist(ab, 0));
+  Put(d / "a/f.txt", "local");
+  EXPECT_TRUE(DM->FExist(a + "/f.txt", 0));
+  EXPECT_FALSE(DM->FExist(ab, 0));
+  EXPECT_TRUE(DM->FCopy(a + "/f.txt", ab + "/g.txt", 0));
+  EXPECT_EQ(TempDir::Read(d / "a/b/g.txt"), "local");
+  EXPECT_TRUE(DM->FMove(a + "/f.txt", ab + "/h.txt", 0));
+  EXPECT_FALSE(fs::exists(d / "a/f.txt"));
+  EXPECT_EQ(TempDir::Read(d / "a/b/h.txt"), "local");
+  EXPECT_FALSE(DM->FMove(a + "/f.txt", ab + "/i.txt", 0));
+  EXPECT_TRUE(DM->FDel(ab + "/h.txt", 0));
+  EXPECT_FALSE(fs::exists(d / "a/b/h.txt"));
+  std::string shortName;
+  DM->ShortFileName(a + "/missing.txt", 0, shortName);
+  EXPECT_EQ(shortName, a + "/missing.txt");
+  EXPECT_TRUE(DM->RmDir(a, 0));
+  EXPECT_FALSE(fs::exists(d / "a"));
+  // Any other mode does nothing.
+  EXPECT_FALSE(DM->MkDir(a, 3));
+  EXPECT_FALSE(fs::exists(d / "a"));
+  EXPECT_TRUE(ui_.messages.empty()) << ui_.MessageText(0);
+}
+
 class ServerFileOps : public DataModuleTest {
  protected:
   static void SetUpTestSuite() {
