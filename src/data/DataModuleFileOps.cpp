@@ -74,7 +74,7 @@ bool TDM::ServerFileOperation(const std::string& name, const std::string& path1,
       q.SQL = "SELECT WBOOL FROM FILEOPERATION(:MODE,:FILEPATH1,:FILEPATH2)";
       q.ParamByName("MODE").SetString(op);
       q.ParamByName("FILEPATH1").SetString(path1);
-      q.ParamByName("FILEPATH2").SetString(fileOp && op == "FCOPY" ? path2 : "");
+      q.ParamByName("FILEPATH2").SetString(op == "FCOPY" ? path2 : "");
     } else {
       q.SQL = "SELECT WBOOL FROM DIRECTORYTEST(:MODE,:FILEPATH1)";
       q.ParamByName("MODE").SetString(op);
