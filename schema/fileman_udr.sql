@@ -5,7 +5,8 @@
  * a blob out to a file of the server and returns a number greater than 0 on
  * success. They are implemented in the UDR module "rendoudr"
  * (librendoudr.so in the server's UDR folder), which must be in place before
- * this script runs. Run after fileman.sql.
+ * this script runs. Run after fileman.sql. Like the file routines, they act
+ * only inside the folders rendoudr.conf (beside the module) names.
  */
 
 SET TERM ^ ;

@@ -9,7 +9,8 @@
  * place before this script runs. Run after system.sql.
  *
  * Paths are texts of the server's file system; the module receives them as
- * UTF-8 whatever the connection's character set.
+ * UTF-8 whatever the connection's character set. It acts only inside the
+ * folders rendoudr.conf (beside the module) names, and answers 0 otherwise.
  */
 
 SET TERM ^ ;

@@ -134,14 +134,31 @@ class TDM {
   // the server, "127.0.0.1" included.
   bool AccDatDropDatabase(std::string Host, std::string Folder);
 
-  // --- file tests by connection mode ---
-  // True when the file exists: a local test in mode 0. The database server's file procedures
-  // are not available here yet, so modes 1 and 2 find no file (false), as does any other mode.
+  // --- file and folder operations by connection mode ---
+  // Mode 0 works on this computer's files; modes 1 and 2 ask the database server through the
+  // file procedures of the system database (connected for the call when it is not, and left
+  // as it was found); any other mode gives false without doing anything. A server failure is
+  // reported and gives false; a server that answers "no" gives false silently.
   bool FExist(const std::string& path, uint8_t mode);
-  // The name a database server reports for a path: the path itself here (no short names). In
-  // mode 0 an existing local path is made canonical (drive form resolved, links followed) so
-  // that it compares with the engine's names.
+  bool DExist(const std::string& path, uint8_t mode);
+  // Mode 0 creates the missing levels too.
+  bool MkDir(const std::string& path, uint8_t mode);
+  // Mode 0 deletes through the guarded shell delete (errors shown); `option` non-zero sends
+  // it to the trash. The server removes the folder with its contents.
+  bool RmDir(const std::string& path, uint8_t mode, uint8_t option = 0);
+  bool FDel(const std::string& path, uint8_t mode, uint8_t option = 0);
+  // Mode 0 renames; on a server a copy, and the source deleted only after a complete copy.
+  bool FMove(const std::string& source, const std::string& target, uint8_t mode);
+  // Mode 0 copies through the guarded shell copy; the server replaces an existing target.
+  bool FCopy(const std::string& source, const std::string& target, uint8_t mode);
+  // The name a path has for the engine: in mode 0 an existing local path made canonical
+  // (drive form resolved, links followed), else the path itself; in modes 1 and 2 the
+  // server's answer (empty on a failure).
   void ShortFileName(const std::string& path, uint8_t mode, std::string& shortPath);
+  // One server file procedure: "FEXIST", "FCOPY" (path1 to path2), "FDEL", "DEXIST", "MKDIR"
+  // or "RMDIR", in any case. Another name or a blank path: false, no call.
+  bool ServerFileOperation(const std::string& name, const std::string& path1, const std::string& path2);
+  void ServerLongToShortFileName(const std::string& path, std::string& shortPath);
 
   // --- data check and journal counts ---
   // Runs the data-check hook unless forced is not 1 and the operator's data-check setting is

@@ -176,8 +176,16 @@ bool TDM::AccDatInConnection(int Kind, std::string Host, std::string Folder, boo
 
   // Names are made canonical before they are lower-cased: on this system the file names are
   // case-sensitive, so a lower-cased path could no longer be resolved.
+  // A database server has no short names of its own (its LONGTOSHORTFILENAME answers the
+  // path itself), so its names are compared as they are, without a call per attachment.
+  auto comparable = [&](const std::string& name, std::string& out) {
+    if (nameMode == 0)
+      ShortFileName(name, 0, out);
+    else
+      out = name;
+  };
   std::string target;
-  ShortFileName(Folder + "/" + (Kind == 0 ? fw::SysDbFile : fw::AccDbFile), nameMode, target);
+  comparable(Folder + "/" + (Kind == 0 ? fw::SysDbFile : fw::AccDbFile), target);
   target = ascii::Lower(target);
 
   TIBDatabase& own = Kind == 0 ? IBDatabaseDEF : IBDatabaseDAT;
@@ -193,7 +201,7 @@ bool TDM::AccDatInConnection(int Kind, std::string Host, std::string Folder, boo
     props.FetchDatabaseInfo();
     for (const std::string& name : props.DatabaseInfo.DbName) {
       std::string attached;
-      ShortFileName(name, nameMode, attached);
+      comparable(name, attached);
       if (ascii::Lower(attached) == target) found = true;
     }
   } catch (...) {

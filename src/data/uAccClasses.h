@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <variant>
 #include <vector>
 
 struct TDataInfomationRec {
@@ -105,6 +106,50 @@ class TDataInfomation {
   void WriteIniFile(const std::string& folder, const std::string& section, const TDataInfomationRec& rec);
   // Edition name of a data version: "評価版" for 0.x (x > 0), else the list's name, else "%d.%d".
   std::string GetVersionName(int32_t major, int32_t minor1) const;
+
+  // --- single keys of the settings file ---
+  // The writers below do nothing for an empty folder or ConnectKind 1 or 2. Each key is one
+  // read-change-replace of the file, so the last writer wins key by key; failures of the file
+  // system pass on as exceptions.
+  //
+  // Deletes the key, or writes the value as text.
+  void WriteIniValue(const std::string& folder, const std::string& section, bool deleteKey,
+                     const std::variant<std::int64_t, std::string>& value, const std::string& key);
+  // STATUS of DATASTS; status 1 removes OPCODE and OPERATOR, any other status writes the
+  // logged-on operator's logon id and name.
+  void SetStatus(const std::string& folder, uint8_t status);
+  // SHARE_STATUS with SHARE_OPCODE and SHARE_OPERATOR, in the same way.
+  void SetShareStatus(const std::string& folder, uint8_t status);
+  // Reads the folder into InfoRec and sets SHARE_STATUS to 1 or 2 when it differs: true then.
+  bool SwitchShareStatus(const std::string& folder, uint8_t status);
+  // Rebuilds "DATASTS" (status 1, share status 1, no operator) or "DATAINFO" (from the
+  // company database) from a fresh record; an empty name rewrites the whole file by opening
+  // and closing the data set with its marks (not on a network drive).
+  void RefreshIniFile(const std::string& folder, const std::string& section);
+
+  // --- the company database ---
+  // Opens the folder's company database, reads the record and closes it: 1 read, 0 failed or
+  // no database.
+  int GetDataInfoOfFolder(const std::string& folder, TDataInfomationRec& rec);
+  // Stores the record's data-set name (the database's own when blank; 40 bytes at most) and
+  // update lock into ACCDEF1.
+  void UpdateDataInfomation(const std::string& host, const std::string& folder, TDataInfomationRec& rec);
+
+  // May the logged-on operator use the data set: true without a database file and for an
+  // operator who may use every facility; else the operator needs a default facility and a
+  // right to every facility of the data set (a warning box says so when not).
+  bool IsUseData(const std::string& folder);
+
+  // --- shared-server data ---
+  // Takes the data set out of the shared folder into the local folder (created when missing):
+  // 1 taken out; 0 failed (the shared data stays free and unmarked, the local copy unmarked);
+  // -1 refused: the shared data is broken or already taken out. A refusal copies nothing over
+  // a local folder that is itself a taken-out working copy. quiet 1: no messages and no
+  // exceptions; otherwise a missing shared folder or broken shared data raise an error.
+  int CopyShareData(const std::string& shared, const std::string& local, int32_t quiet);
+  // Puts a taken-out data set back: 1 done; 0 the copy failed and both sides count as taken
+  // out again.
+  int RecreateShareArea(const std::string& shared, const std::string& local, int32_t quiet);
 
  private:
   int ReadIniFileLocal(const std::string& host, const std::string& folder, TDataInfomationRec& rec);

@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "platform/db/FbEnvironment.h"
+#include "support/BuiltPrograms.h"
 
 extern char** environ;
 
@@ -125,6 +126,17 @@ FirebirdServer::FirebirdServer(const std::vector<fs::path>& udrModules) {
 
 FirebirdServer::~FirebirdServer() { Stop(); }
 
+std::vector<fs::path> FirebirdServer::FileRoutines() { return {BuiltProgram("../librendoudr.so")}; }
+
+void FirebirdServer::AllowFileRoots(const std::vector<fs::path>& roots) {
+  std::string text = "# Folders the file routines may act in.\n";
+  for (const fs::path& r : roots) text += "root = " + r.string() + "\n";
+  const fs::path conf = UdrDir() / "rendoudr.conf";
+  const fs::path tmp = UdrDir() / "rendoudr.conf.tmp";
+  WriteFile(tmp, text);
+  fs::rename(tmp, conf);
+}
+
 std::string FirebirdServer::Host() const { return "localhost/" + std::to_string(port_); }
 
 std::vector<std::string> FirebirdServer::UserParams() {
@@ -144,6 +156,7 @@ void FirebirdServer::Layout(const std::vector<fs::path>& udrModules) {
   for (const fs::path& m : udrModules) spec.udrModules.push_back(m.string());
   fbenv::BuildRoot(spec);
   fs::create_directories(DataDir());
+  if (!udrModules.empty()) AllowFileRoots({DataDir()});
 }
 
 void FirebirdServer::CreateUser() {

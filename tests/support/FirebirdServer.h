@@ -10,6 +10,8 @@
 //
 // UDR modules (our own server-side routines) are copied into the root's udr/ folder before the
 // server starts; procedures declared with EXTERNAL NAME 'module!entry' find them there.
+// WithFileRoutines() is a server with our file routines (build/librendoudr.so); they act only
+// inside the folders AllowFileRoots() names (the server's data folder until then).
 #include <sys/types.h>
 
 #include <filesystem>
@@ -27,6 +29,12 @@ class FirebirdServer {
   ~FirebirdServer();
   FirebirdServer(const FirebirdServer&) = delete;
   FirebirdServer& operator=(const FirebirdServer&) = delete;
+
+  // A server with the file routines of librendoudr.so, allowed to act in DataDir().
+  static std::vector<std::filesystem::path> FileRoutines();
+  // Names the folders the file routines may act in (rendoudr.conf beside the module; read by
+  // the module on every call).
+  void AllowFileRoots(const std::vector<std::filesystem::path>& roots);
 
   // "localhost/PORT": the host part of a database name ("localhost/PORT:/path/db.fdb") and
   // the server name of a service.
