@@ -6,6 +6,7 @@
 #include "PrintTestSupport.h"
 #include "print/Zenpagex_Colors.h"
 #include "print/Zenpagex_Function.h"
+#include "print/Zenpagex_Hensuu.h"
 #include "print/Zenpagex_Pages.h"
 #include "print/Zenpagex_Paint.h"
 
@@ -186,6 +187,85 @@ TEST_F(PageRender, BasePointMovesLaterRecordsAndFormsPlaceThemselvesOnThePage) {
   ASSERT_NE(Find("text", "内"), nullptr);
   EXPECT_EQ(Find("text", "内")->Rect.topLeft(), QPoint(50, 60));
   EXPECT_NE(ErrorLog().find("ImageOut.(FORM):"), std::string::npos);
+}
+
+
+TEST_F(PageRender, TextKindsSpreadStackAndBreakTheirText) {
+  Render({
+      "UTEXT;100;100;ABC;;10;;黒;;;300;",        // spread over 30 mm
+      "VTEXT;1000;100;縦書;;10;;黒;;;500;",      // set downwards over 50 mm
+      "TEXT;100;1000;上\t\t下;;10;",              // TAB: a line each, the empty one kept
+      "TEXT;100;1500;二重;;10;DU;",               // a second underline of blanks, 0.4 mm lower
+  });
+  const TDrawn* a = Find("text", "A");
+  const TDrawn* c = Find("text", "C");
+  ASSERT_TRUE(a && c && Find("text", "B"));
+  EXPECT_EQ(a->Rect.left(), 100);
+  EXPECT_NEAR(c->Rect.left() + c->Rect.width(), 400, 1);
+  const TDrawn* v1 = Find("text", "縦");
+  const TDrawn* v2 = Find("text", "書");
+  ASSERT_TRUE(v1 && v2);
+  EXPECT_EQ(v1->Rect.left(), v2->Rect.left());
+  EXPECT_EQ(v2->Rect.top() - v1->Rect.top(), 500 - v1->Rect.height());
+  const TDrawn* up = Find("text", "上");
+  const TDrawn* down = Find("text", "下");
+  ASSERT_TRUE(up && down);
+  EXPECT_EQ(down->Rect.top() - up->Rect.top(), 2 * up->Rect.height());
+  const TDrawn* blanks = Find("text", "    ");
+  ASSERT_NE(blanks, nullptr);
+  EXPECT_EQ(blanks->Rect.topLeft(), QPoint(100, 1504));
+}
+
+TEST_F(PageRender, ShapesMemoAndMarginsByTheirFields) {
+  Render({
+      "MEMO;100;100;300;400;あいうえおかきくけこさしすせそ;1;;10;;黒;",
+      "SLINE;1500;100;500;2;1;0;黒;;10;",
+      "MARUMOJI;500;1500;100;済;;10;;黒;",
+      "RRECT;100;2000;300;2200;20;20;1;0;黒;白;0;",
+      "CIRCLE;400;2000;600;2200;1;0;黒;白;0;",
+      "TOPMARGIN;100;",
+      "TEXT;1000;1000;下がる",
+      "MESSAGE;画面には出ない;",
+  });
+  const TDrawn* frame = Find("rect");
+  ASSERT_NE(frame, nullptr);
+  EXPECT_EQ(frame->Rect, QRect(QPoint(95, 95), QPoint(305, 405)));
+  std::vector<const TDrawn*> pieces;
+  for (const auto& d : drawn_) {
+    if (d.Kind == "text" && d.Rect.left() == 100) pieces.push_back(&d);
+  }
+  ASSERT_GE(pieces.size(), 2u);
+  for (std::size_t k = 0; k < pieces.size(); ++k) {
+    EXPECT_LE(pieces[k]->Rect.width(), 200);
+    EXPECT_LT(pieces[k]->Rect.top(), 400 - pieces[k]->Rect.height());
+  }
+  int slines = 0;
+  for (const auto& d : drawn_) {
+    if (d.Kind == "line" && d.Rect.top() == 100 && d.Rect.bottom() == 500 && d.Rect.left() < 1500) ++slines;
+  }
+  EXPECT_EQ(slines, 2);
+  const TDrawn* circle = Find("ellipse");
+  ASSERT_NE(circle, nullptr);
+  EXPECT_EQ(circle->Rect, QRect(QPoint(450, 1450), QPoint(550, 1550)));
+  EXPECT_NE(Find("roundrect"), nullptr);
+  ASSERT_NE(Find("text", "下がる"), nullptr);
+  EXPECT_EQ(Find("text", "下がる")->Rect.top(), 1100);
+  EXPECT_EQ(Zpx().TopBase, 0);        // the margin lasts for the page only
+  EXPECT_EQ(Zpx().MessageText, "");   // messages come from the printer's page only
+}
+
+TEST_F(PageRender, VariablesFollowTheFormPagesLinePitch) {
+  const std::string form = WriteRecords("vars.frm", {
+                                                        "&;1000;500;AMOUNT;ＭＳ 明朝;10;;黒;1;LEFT;0;0;0;",
+                                                        "&;0;0;行間;ＭＳ 明朝;10;;黒;1;LEFT;50;0;0;",
+                                                    });
+  HensuuYomikomi(form, 0, 0);
+  Render({"@;AMOUNT;1,000;", "@;AMOUNT;2,000;", "@;UNKNOWN;3,000;"});
+  ASSERT_NE(Find("text", "1,000"), nullptr);
+  ASSERT_NE(Find("text", "2,000"), nullptr);
+  EXPECT_EQ(Find("text", "1,000")->Rect.topLeft(), QPoint(1000, 500));
+  EXPECT_EQ(Find("text", "2,000")->Rect.topLeft(), QPoint(1000, 550));
+  EXPECT_EQ(Find("text", "3,000"), nullptr);
 }
 
 }  // namespace
