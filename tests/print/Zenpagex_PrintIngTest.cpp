@@ -147,6 +147,7 @@ TEST_F(PrintLoop, CopiesRangesAndFormsDecideTheSheets) {
   };
   const Case cases[] = {
       {"collated copies", 6, 3, 1, {}, 0, 18},
+      {"copies beyond 99 print once", 2, 100, 1, {}, 0, 2},
       {"copies left to the printer", 6, 3, 0, {}, 0, 6},
       {"range", 10, 1, 0, std::pair{3, 5}, 0, 3},
       {"form longer than data", 2, 1, 0, {}, 3, 3},
@@ -207,6 +208,16 @@ TEST_F(PrintLoop, BadInputIsReportedAndLeavesNoOutput) {
     EXPECT_EQ(printUi_.MessageText(0), c.message);
     EXPECT_FALSE(std::filesystem::exists(pdf_));
   }
+  // Printing not permitted: the job goes to the preview instead.
+  int previews = 0;
+  SetPreviewEntry([&](TZPGXDEF&) { ++previews; });
+  TZPGXDEF shown = Job(good);
+  shown.Permit = false;
+  EXPECT_EQ(StartPrint(shown), 0);
+  SetPreviewEntry(nullptr);
+  EXPECT_EQ(previews, 1);
+  EXPECT_FALSE(std::filesystem::exists(pdf_));
+
   // The dialog cancelled: nothing printed, nothing said.
   printUi_.messages.clear();
   TZPGXDEF job = Job(good);
