@@ -53,6 +53,19 @@ struct FolderDialogRequest {
   int maxLength = 255;
 };
 
+// The standard print dialog: which pages, how many copies, collated, in which orientation.
+struct PrintRangeRequest {
+  std::string printerName;
+  int minPage = 1;
+  int maxPage = 1;
+  bool pageRange = false;  // out: true when only fromPage..toPage are to be printed
+  int fromPage = 1;
+  int toPage = 1;
+  int copies = 1;
+  bool collate = false;
+  int orientation = 0;     // 0 portrait, 1 landscape
+};
+
 class UiServices {
  public:
   virtual ~UiServices() = default;
@@ -63,6 +76,12 @@ class UiServices {
   virtual bool InputText(InputRequest& request) = 0;
   virtual bool FileDialog(FileDialogRequest& request) = 0;
   virtual bool FolderDialog(FolderDialogRequest& request) = 0;
+  // The print dialog; true on OK with the request holding the choices. Without a GUI that
+  // shows one, everything is printed as proposed.
+  virtual bool PrintRange(PrintRangeRequest& request) {
+    (void)request;
+    return true;
+  }
 
   // A modeless progress window over the active window.
   virtual void ProgressShow(const std::string& caption, const std::string& text) = 0;

@@ -71,6 +71,23 @@ struct TZenpagexState {
   int FormPageCount = 0;
   double FormVersion = 0;
 
+  // Origin of the page in 0.1 mm (the margins less the printer's unprintable edge), the extra
+  // left shift of even pages; set by the preview and the printing loop.
+  int LeftBase = 0;
+  int TopBase = 0;
+  int EvenShiftCur = 0;
+  // The text of the last MESSAGE record drawn on the printer's page.
+  std::string MessageText;
+  // Set when a record could not be drawn; the printing loop reports the print as failed.
+  bool PaintFailed = false;
+
+  // The printing loop: cancel asked for, a page range chosen, pages still to print, the engine
+  // repeating the document for copies itself.
+  bool CancelRequested = false;
+  bool RangeMode = false;
+  int PagesLeft = 0;
+  bool OwnCollate = false;
+
   // The registered chart panels (not owned); none in this program.
   TChartPanelProvider* ChartForm = nullptr;
 

@@ -1,6 +1,6 @@
 #include "PrintTestSupport.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <filesystem>
 #include <memory>
 
@@ -9,7 +9,8 @@
 
 namespace {
 
-// One GUI application for the binary (the engine enumerates the installed fonts through it).
+// One widget application for the binary (the engine enumerates the installed fonts through it;
+// the printing dialog is a window).
 class QtEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
@@ -17,7 +18,7 @@ class QtEnvironment : public ::testing::Environment {
     static int argc = 1;
     static char name[] = "print_tests";
     static char* argv[] = {name, nullptr};
-    app_ = std::make_unique<QGuiApplication>(argc, argv);
+    app_ = std::make_unique<QApplication>(argc, argv);
   }
   void TearDown() override {
     Zpx().Reset();
@@ -25,7 +26,7 @@ class QtEnvironment : public ::testing::Environment {
   }
 
  private:
-  std::unique_ptr<QGuiApplication> app_;
+  std::unique_ptr<QApplication> app_;
 };
 
 [[maybe_unused]] auto* const environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
