@@ -180,7 +180,9 @@ TEST_F(PrintLoop, CopiesRangesAndFormsDecideTheSheets) {
       EXPECT_EQ(text.find("第2頁"), std::string::npos);
       EXPECT_EQ(text.find("第6頁"), std::string::npos);
     }
-    if (c.formPages == 3) EXPECT_NE(Shell("pdftotext '" + pdf_ + "' -").find("様式3"), std::string::npos);
+    if (c.formPages == 3) {
+      EXPECT_NE(Shell("pdftotext '" + pdf_ + "' -").find("様式3"), std::string::npos);
+    }
   }
 }
 
