@@ -254,15 +254,22 @@ TEST_F(JournalWrite, OwnTransactionCoversOneCallAndTheCallerKeepsHis) {
 }
 
 TEST_F(JournalWrite, DataVersionSixZeroInsertsWithoutBranchNumber) {
-  AccInf.VerMajor = 6;
-  AccInf.VerMinor1 = 0;
+  TSWKREC current = Sale();
+  ASSERT_GT(Put(current), 0);
+  EXPECT_GT(current.SITREC, 0) << "6.1 and later number the entries of a branch";
+
+  fixtures::CompanySpec old = fixtures::CompanySpec::Corporation();
+  old.verMajor = 6;
+  old.verMinor1 = 0;
+  fixtures::Company& co = inst_->AddCompany(old);
+  Open(DM->IBDatabaseDAT, co.DbFile());
+  ASSERT_TRUE(DM->fnGetAccInfo());
+  ASSERT_EQ(AccInf.VerMajor, 6);
+  ASSERT_EQ(AccInf.VerMinor1, 0);
   TSWKREC r = Sale();
   ASSERT_GT(Put(r), 0);
   EXPECT_EQ(r.SITREC, 0) << "the insert asked for 0 AS NEWSITREC";
-  AccInf.VerMinor1 = 1;
-  TSWKREC n = Sale();
-  ASSERT_GT(Put(n), 0);
-  EXPECT_GT(n.SITREC, 0);
+  EXPECT_EQ(Scalar(co.DbFile(), "SELECT COUNT(*) FROM SIWAKE WHERE SWKREC = " + std::to_string(r.SWKREC)), 2);
 }
 
 TEST_F(JournalWrite, RowsHeldByAnotherConnectionAreRetriedThenRaised) {
