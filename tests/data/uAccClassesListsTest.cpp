@@ -112,6 +112,9 @@ TEST_F(FacilityList, RightsBusinessKindsAndCompanyWideRow) {
   {
     fixtures::DbSession s(med.DbFile());
     s.Exec("DELETE FROM OPLICENSE WHERE OPCODE = " + std::to_string(Installation::LogonId(11)) + " AND SCODE = '02'");
+    s.Exec("INSERT INTO SISETUGROUP (GCODE, GNAME) VALUES ('G1', '\"本\"グループ')");
+    s.Exec("INSERT INTO SISETUGROUPLIST (GCODE, SCODE) VALUES ('G1', '01')");
+    s.Exec("INSERT INTO SISETUGROUPLIST (GCODE, SCODE) VALUES ('G1', '02')");
     s.Commit();
   }
   Load(med);
@@ -130,9 +133,22 @@ TEST_F(FacilityList, RightsBusinessKindsAndCompanyWideRow) {
   TSitenList kinds;
   kinds.Kinds = TSitenList::skGroups;
   kinds.Execute(-1);
-  EXPECT_EQ(kinds.Items, (std::vector<std::string>{"老人保健施設", "指定訪問看護"})) << "00 counts for no kind";
+  EXPECT_EQ(kinds.Items, (std::vector<std::string>{"老人保健施設", "指定訪問看護", "(G1):\"本\"グループ"}))
+      << "00 counts for no kind";
+  ASSERT_EQ(kinds.Count, 3);
+  EXPECT_EQ(kinds.Rows[2].Kind, 5);
   kinds.Execute(op);
-  EXPECT_EQ(kinds.Items, (std::vector<std::string>{"老人保健施設"})) << "a kind used only in part gives no row";
+  EXPECT_EQ(kinds.Items, (std::vector<std::string>{"老人保健施設"}))
+      << "a kind or group used only in part gives no row";
+
+  TSitenList quoted;
+  quoted.Kinds = TSitenList::skGroups | TSitenList::skFacilities;
+  quoted.Quoted = 1;
+  quoted.JigyouFilter = 4;
+  quoted.Execute(-1);
+  EXPECT_EQ(quoted.Items, (std::vector<std::string>{"\"老人保健施設\"\t\"\"\t\"\"",
+                                                    "\"(G1)\"\t\"G1\"\t\"'本'グループ\"",
+                                                    "\"01\"\t\"\"\t\"サンプル病院\""}));
   EXPECT_FALSE(DM->IBTransactionDAT.Active());
 
   // Without facility accounting both listings give the one company-wide row.
