@@ -213,6 +213,8 @@ class TDM {
   static bool IsSisetuAdmin();
   // The operator may work on the open data set.
   bool fnGetExistsOpeDefSisetu();
+  // The logged-on operator has a working facility (the same test).
+  bool HasOpeDefSisetu() { return fnGetExistsOpeDefSisetu(); }
   // Sets the operator's working facility in SystemDef and returns its name.
   void GetOpeDefSisetu(std::string& name);
   // Value of a name in a name=value text; "COLOR" gives an integer (0xFFAF80 when missing or

@@ -57,10 +57,7 @@ void WriteLog(const std::string& line1, const std::string& line2) {
     std::filesystem::create_directories(dir, ec);
     const std::string bytes = sjis::FromUtf8(line1) + "\r\n" + sjis::FromUtf8(line2) + "\r\n";
 
-    {
-      std::ofstream log(dir + "/ErrFbAccess.log", std::ios::binary | std::ios::app);
-      if (log) log.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
+    AppendLinesToLog(dir + "/ErrFbAccess.log", {line1, line2});
 
     // Replaced whole, so the file never holds half a report.
     filereplace::Replace(dir + "/ErrFbAccess.txt", bytes);
@@ -68,6 +65,23 @@ void WriteLog(const std::string& line1, const std::string& line2) {
     // Nothing more can be done about a log that cannot be written.
   }
 }
+
+}  // namespace
+
+bool AppendLinesToLog(const std::string& path, const std::vector<std::string>& lines) {
+  try {
+    std::string bytes;
+    for (const std::string& line : lines) bytes += sjis::FromUtf8(line) + "\r\n";
+    std::ofstream log(path, std::ios::binary | std::ios::app);
+    if (!log) return false;
+    log.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(log.flush());
+  } catch (...) {
+    return false;
+  }
+}
+
+namespace {
 
 void EndProgram() {
   if (ProgramEndHook) ProgramEndHook();

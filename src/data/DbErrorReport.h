@@ -4,6 +4,7 @@
 #include <exception>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/UiServices.h"
 #include "platform/db/IBError.h"
@@ -29,6 +30,10 @@ void ShowMessageLines(const std::string& message, uis::MsgKind kind);
 // The log folder is created when missing; when the log still cannot be written the user is
 // told all the same. Never throws.
 void ReportDbError(const EIBError& error, const std::string& context, const std::string& message, bool reconnect);
+
+// Appends each line followed by CR LF (Shift-JIS) to the file, creating it when missing.
+// False when the file cannot be written.
+bool AppendLinesToLog(const std::string& path, const std::vector<std::string>& lines);
 
 // Reports a failed operation, whatever failed: a database error through ReportDbError, any
 // other error as the message with the error's text as the detail (ShowErrorDetail, kind Error).

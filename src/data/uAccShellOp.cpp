@@ -405,6 +405,25 @@ int ShellFileOperation(ShellFileRequest& request) {
   return ok ? 0 : engine.code;
 }
 
+int DoShellDelete(int operation, std::string_view from, unsigned flags) {
+  ShellFileRequest request;
+  request.operation = operation;
+  request.from = std::string(from);
+  request.flags = flags;
+  return ShellFileOperation(request);
+}
+
+int DoShellCopyMove(int operation, std::string_view from, std::string_view to, unsigned flags, bool* anyAborted) {
+  ShellFileRequest request;
+  request.operation = operation;
+  request.from = std::string(from);
+  request.to = std::string(to);
+  request.flags = flags;
+  const int result = ShellFileOperation(request);
+  if (anyAborted) *anyAborted = request.anyAborted;
+  return result;
+}
+
 bool MatchesFilePattern(const std::string& pattern, const std::string& name) {
   if (pattern == "*" || pattern == "*.*") return true;
   if (fnmatch(pattern.c_str(), name.c_str(), 0) == 0) return true;
@@ -456,11 +475,8 @@ bool SafeDeleteFiles(std::string_view path, int operation, bool toRecycleBin, bo
     return false;
   }
   try {
-    ShellFileRequest request;
-    request.operation = operation;
-    request.from = std::string(path);
-    request.flags = sfSilent | sfNoConfirmation | (toRecycleBin ? sfAllowUndo : 0) | (showErrors ? 0 : sfNoErrorUi);
-    return ShellFileOperation(request) == 0;
+    return DoShellDelete(operation, path,
+                         sfSilent | sfNoConfirmation | (toRecycleBin ? sfAllowUndo : 0) | (showErrors ? 0 : sfNoErrorUi)) == 0;
   } catch (const std::exception& e) {
     if (showErrors) uis::ShowMessage(uis::MsgKind::Error, e.what());
     return false;
@@ -476,12 +492,10 @@ bool SafeCopyMoveFiles(std::string_view source, std::string_view destination, in
     return false;
   }
   try {
-    ShellFileRequest request;
-    request.operation = operation;
-    request.from = std::string(source);
-    request.to = std::string(destination);
-    request.flags = sfSilent | sfNoConfirmation | sfNoConfirmMkDir;
-    return ShellFileOperation(request) == 0 && !request.anyAborted;
+    bool aborted = false;
+    return DoShellCopyMove(operation, source, destination, sfSilent | sfNoConfirmation | sfNoConfirmMkDir, &aborted) ==
+               0 &&
+           !aborted;
   } catch (const std::exception& e) {
     uis::ShowMessage(uis::MsgKind::Error, e.what());
     return false;

@@ -44,6 +44,13 @@ struct ShellFileRequest {
 // message. Rename (soRename) renames `from` to `to` in one step and needs a destination.
 int ShellFileOperation(ShellFileRequest& request);
 
+// The entry points of the two kinds of request, over ShellFileOperation: a delete (or rename
+// without destination) of `from`, and a copy or move of `from` into `to`. 0 on success, else
+// the system error number; anyAborted reports an operation stopped part-way.
+int DoShellDelete(int operation, std::string_view from, unsigned flags);
+int DoShellCopyMove(int operation, std::string_view from, std::string_view to, unsigned flags,
+                    bool* anyAborted = nullptr);
+
 // The form in which paths are compared: absolute (from the working folder), "." and ".."
 // resolved, repeated and trailing "/" removed, symbolic links followed as far as the path
 // exists. Case is kept.

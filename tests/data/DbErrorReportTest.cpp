@@ -166,3 +166,12 @@ TEST_F(DbErrorReporter, AFailureOfAnyKindIsReportedByWhatItIs) {
   EXPECT_EQ(ends_, 0);
   EXPECT_EQ(Lines(Log()), 4u);
 }
+
+TEST(AppendLinesToLog, CreatesThenAppendsShiftJisLines) {
+  TempDir dir;
+  const std::string path = (dir.Path() / "job.log").string();
+  ASSERT_TRUE(AppendLinesToLog(path, {"一行目", "two"}));
+  ASSERT_TRUE(AppendLinesToLog(path, {"三"}));
+  EXPECT_EQ(TempDir::Read(path), sjis::FromUtf8("一行目\r\ntwo\r\n三\r\n"));
+  EXPECT_FALSE(AppendLinesToLog((dir.Path() / "missing" / "x.log").string(), {"a"}));
+}

@@ -294,3 +294,22 @@ TEST(MessageBoxes, LinesAtCommasAndTheDetailBlock) {
 }
 
 }  // namespace
+
+TEST_F(ShellOp, EntryPointsRunTheEngineAndReportAbortedCopies) {
+  const std::string data = Root() + "/data/0001";
+  bool aborted = true;
+  EXPECT_EQ(DoShellCopyMove(soCopy, data + "/qvacc.*", Root() + "/copy", sfSilent | sfNoConfirmation | sfNoConfirmMkDir,
+                            &aborted),
+            0);
+  EXPECT_FALSE(aborted);
+  EXPECT_EQ(TempDir::Read(Root() + "/copy/qvacc.ini"), "[DATASTS]\r\nSTATUS=1\r\n");
+  EXPECT_TRUE(fs::exists(Root() + "/copy/qvacc"));
+  EXPECT_FALSE(fs::exists(Root() + "/copy/work.tmp"));
+
+  EXPECT_EQ(DoShellDelete(soDelete, Root() + "/copy", sfSilent | sfNoConfirmation), 0);
+  EXPECT_FALSE(fs::exists(Root() + "/copy"));
+  EXPECT_NE(DoShellCopyMove(soCopy, Root() + "/nothing/here", Root() + "/copy2",
+                            sfSilent | sfNoConfirmation | sfNoErrorUi, &aborted),
+            0);
+  EXPECT_TRUE(ui_.messages.empty()) << "no error box with sfNoErrorUi";
+}
