@@ -22,23 +22,7 @@ using namespace forms;
 
 namespace {
 
-std::u32string ToU32(const QString& s) {
-  std::u32string out;
-  for (char32_t c : s.toUcs4()) out += c;
-  return out;
-}
 
-bool IsKana(char32_t c) {
-  return (c >= 0x3041 && c <= 0x309F) || (c >= 0x30A0 && c <= 0x30FF) || (c >= 0xFF65 && c <= 0xFF9F);
-}
-
-bool AllKana(const std::u32string& s) {
-  if (s.empty()) return false;
-  for (char32_t c : s) {
-    if (!IsKana(c)) return false;
-  }
-  return true;
-}
 
 int CommaCount(const QString& text) { return static_cast<int>(text.count(QLatin1Char(','))); }
 
@@ -567,12 +551,7 @@ void TTallixEdit::InputMethod(QEvent* event) {
     if (OnImeStatusChange) OnImeStatusChange(this);
     if (kanaMode_ == kmNone) return;
     // The reading of the composition: the committed kana, else the last kana composition.
-    std::u32string reading;
-    if (AllKana(commit)) reading = commit;
-    else if (!lastKanaPreedit_.empty()) reading = lastKanaPreedit_;
-    else for (char32_t c : commit) if (IsKana(c)) reading += c;
-    lastKanaPreedit_.clear();
-    kana_ += reading;
+    kana_ += CommittedReading(commit, lastKanaPreedit_);
   }
   kana_ = ToKatakana(kana_);
   if (kanaMode_ == kmHankaku) kana_ = ToHalfWidth(kana_);

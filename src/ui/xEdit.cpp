@@ -9,27 +9,11 @@
 
 namespace {
 
-std::u32string ToU32(const QString& s) {
-  std::u32string out;
-  for (char32_t c : s.toUcs4()) out += c;
-  return out;
-}
 
 std::string ToUtf8(const std::u32string& s) {
   return QString::fromUcs4(s.data(), static_cast<qsizetype>(s.size())).toStdString();
 }
 
-bool IsKana(char32_t c) {
-  return (c >= 0x3041 && c <= 0x309F) || (c >= 0x30A0 && c <= 0x30FF) || (c >= 0xFF65 && c <= 0xFF9F);
-}
-
-bool AllKana(const std::u32string& s) {
-  if (s.empty()) return false;
-  for (char32_t c : s) {
-    if (!IsKana(c)) return false;
-  }
-  return true;
-}
 
 // Half-width forms of the katakana U+30A1..U+30F6; an empty entry has no half-width form.
 const char32_t* const kHalfKatakana[] = {
@@ -164,7 +148,7 @@ std::string TxEdit::kana() {
 }
 
 void TxEdit::Setkana(std::string_view value) {
-  if (!value.empty()) reading_ = ToU32(QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
+  if (!value.empty()) reading_ = forms::ToU32(QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
 }
 
 void TxEdit::KeyDown(int& key, forms::TShiftState shift) {
@@ -218,21 +202,12 @@ void TxEdit::Capture(QEvent* event) {
     if (c >= 32 && c != 0x7F) reading_ += c;
   } else if (event->type() == QEvent::InputMethod) {
     auto* im = static_cast<QInputMethodEvent*>(event);
-    const std::u32string preedit = ToU32(im->preeditString());
+    const std::u32string preedit = forms::ToU32(im->preeditString());
     composing_ = !preedit.empty();
-    if (AllKana(preedit)) lastKanaPreedit_ = preedit;
-    const std::u32string commit = ToU32(im->commitString());
+    if (forms::AllKana(preedit)) lastKanaPreedit_ = preedit;
+    const std::u32string commit = forms::ToU32(im->commitString());
     if (commit.empty()) return;
-    if (AllKana(commit)) {
-      reading_ += commit;
-    } else if (!lastKanaPreedit_.empty()) {
-      reading_ += lastKanaPreedit_;
-    } else {
-      for (char32_t c : commit) {
-        if (IsKana(c)) reading_ += c;
-      }
-    }
-    lastKanaPreedit_.clear();
+    reading_ += forms::CommittedReading(commit, lastKanaPreedit_);
   }
 }
 

@@ -3,30 +3,14 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "ui/forms/EnumSet.h"
 #include "ui/forms/Form.h"
 #include "ui/forms/Keys.h"
 
 enum TKeyStyle { ksEnter, ksLeft, ksUp, ksRight, ksDown };
 
 // A set of TKeyStyle, one bit each (bit 0 ksEnter ... bit 4 ksDown).
-class TKeyStyles {
- public:
-  constexpr TKeyStyles() = default;
-  constexpr TKeyStyles(std::initializer_list<TKeyStyle> styles) {
-    for (TKeyStyle s : styles) bits_ = static_cast<std::uint8_t>(bits_ | (1u << s));
-  }
-  static constexpr TKeyStyles FromBits(std::uint8_t bits) {
-    TKeyStyles s;
-    s.bits_ = static_cast<std::uint8_t>(bits & 0x1F);
-    return s;
-  }
-  constexpr std::uint8_t Bits() const { return bits_; }
-  constexpr bool Contains(TKeyStyle s) const { return (bits_ >> s) & 1u; }
-  constexpr bool operator==(const TKeyStyles&) const = default;
-
- private:
-  std::uint8_t bits_ = 0;
-};
+using TKeyStyles = forms::TEnumSet<TKeyStyle, std::uint8_t, 0x1F>;
 
 // The style that lets an arrow key move the focus; false for any other key.
 inline bool ArrowKeyStyle(int key, TKeyStyle& style) {

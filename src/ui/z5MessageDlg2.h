@@ -18,6 +18,7 @@
 #include <string>
 
 #include "ui/forms/Button.h"
+#include "ui/forms/EnumSet.h"
 #include "ui/forms/Form.h"
 #include "ui/forms/Image.h"
 #include "ui/forms/Label.h"
@@ -28,24 +29,7 @@
 enum TMsgDlgBtn { mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll, mbNoToAll, mbYesToAll, mbHelp };
 
 // A set of TMsgDlgBtn, one bit each (16 bits).
-class TMsgDlgButtons {
- public:
-  constexpr TMsgDlgButtons() = default;
-  constexpr TMsgDlgButtons(std::initializer_list<TMsgDlgBtn> buttons) {
-    for (TMsgDlgBtn b : buttons) bits_ = static_cast<std::uint16_t>(bits_ | (1u << b));
-  }
-  static constexpr TMsgDlgButtons FromBits(std::uint16_t bits) {
-    TMsgDlgButtons s;
-    s.bits_ = static_cast<std::uint16_t>(bits & 0x7FF);
-    return s;
-  }
-  constexpr std::uint16_t Bits() const { return bits_; }
-  constexpr bool Contains(TMsgDlgBtn b) const { return (bits_ >> b) & 1u; }
-  constexpr bool operator==(const TMsgDlgButtons&) const = default;
-
- private:
-  std::uint16_t bits_ = 0;
-};
+using TMsgDlgButtons = forms::TEnumSet<TMsgDlgBtn, std::uint16_t, 0x7FF>;
 
 // Caption and modal result of a button of the set ("はい(&Y)" 6 ... "ヘルプ(&H)" 0).
 std::string MsgDlgBtnCaption(TMsgDlgBtn button);

@@ -13,6 +13,41 @@
 #include "ui/forms/Application.h"
 
 namespace forms {
+
+std::u32string ToU32(const QString& s) {
+  std::u32string out;
+  for (char32_t c : s.toUcs4()) out += c;
+  return out;
+}
+
+namespace {
+bool IsKana(char32_t c) {
+  return (c >= 0x3041 && c <= 0x309F) || (c >= 0x30A0 && c <= 0x30FF) || (c >= 0xFF65 && c <= 0xFF9F);
+}
+}  // namespace
+
+bool AllKana(const std::u32string& s) {
+  if (s.empty()) return false;
+  for (char32_t c : s) {
+    if (!IsKana(c)) return false;
+  }
+  return true;
+}
+
+std::u32string CommittedReading(const std::u32string& commit, std::u32string& lastKanaPreedit) {
+  std::u32string reading;
+  if (AllKana(commit)) {
+    reading = commit;
+  } else if (!lastKanaPreedit.empty()) {
+    reading = lastKanaPreedit;
+  } else {
+    for (char32_t c : commit) {
+      if (IsKana(c)) reading += c;
+    }
+  }
+  lastKanaPreedit.clear();
+  return reading;
+}
 namespace {
 
 // Refuses an edit that would make the text longer than the byte limit.

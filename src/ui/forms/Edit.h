@@ -13,6 +13,14 @@
 
 namespace forms {
 
+// Readings of what is typed through an input method, which reports no readings itself: a
+// composition made only of kana is remembered (lastKanaPreedit); when a composition is
+// committed, its reading is the committed text when that is all kana, else the last kana
+// composition, else the kana within the committed text. lastKanaPreedit is cleared then.
+std::u32string ToU32(const QString& s);
+bool AllKana(const std::u32string& s);
+std::u32string CommittedReading(const std::u32string& commit, std::u32string& lastKanaPreedit);
+
 enum TImeMode {
   imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata,
   imChinese, imSHanguel, imHanguel,
