@@ -39,6 +39,8 @@ function(rendo_tests name dir)
     add_executable(${name} ${srcs})
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} testsupport GTest::gmock GTest::gtest_main)
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-      PROPERTIES ENVIRONMENT "RENDO_SOURCE_DIR=${CMAKE_SOURCE_DIR};QT_QPA_PLATFORM=offscreen")
+      PROPERTIES ENVIRONMENT
+        "RENDO_SOURCE_DIR=${CMAKE_SOURCE_DIR};QT_QPA_PLATFORM=offscreen;RENDO_UDR_MODULE=${CMAKE_BINARY_DIR}/librendoudr.so")
+    add_dependencies(${name} rendoudr)
   endif()
 endfunction()

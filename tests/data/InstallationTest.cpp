@@ -67,6 +67,12 @@ TEST(FixturesTest, InstallationHasEveryFileWhereTheProgramLooks) {
     EXPECT_EQ(sys.Scalar("SELECT COUNT(*) FROM DATALIST"), 120);
     EXPECT_EQ(sys.Scalar("SELECT YEAROFFSET FROM GENGO WHERE GSIGN = 'R' AND STARTDATE = '2019-05-01'"), 2019);
     EXPECT_EQ(sys.Scalar("SELECT COUNT(*) FROM GENGO"), 5);
+    // The server-side file routines are declared and run in-process too; without roots named
+    // in the module's configuration they refuse every path.
+    EXPECT_EQ(sys.Scalar("SELECT COUNT(*) FROM RDB$PROCEDURES WHERE RDB$PROCEDURE_NAME IN "
+                         "('FILEOPERATION', 'DIRECTORYTEST', 'LONGTOSHORTFILENAME')"),
+              3);
+    EXPECT_EQ(sys.Scalar("SELECT WBOOL FROM DIRECTORYTEST('DEXIST', '" + inst.SysDir().string() + "')"), 0);
     TIBSQL q;
     sys.Prepare(q, "SELECT REC, PASNAME, SHOUGOU, DATATYPE, CODETYPE FROM DATALIST WHERE DATATYPE > 0 ORDER BY REC");
     q.ExecQuery();

@@ -8,6 +8,7 @@
 #include <random>
 
 #include "DataModuleTestEnv.h"
+#include "platform/db/IBSQL.h"
 #include "platform/db/IBScript.h"
 #include "support/FirebirdServer.h"
 #include "support/TempDir.h"
@@ -73,13 +74,31 @@ class ServerFileOps : public DataModuleTest {
     fs::copy_file(inst_->SystemDbFile(), sys_ / sysDb);
     fs::copy_file(inst_->FileManDbFile(), sys_ / "qvfileman.fdb");
     // The routines are declared once the module is in the server's UDR folder, as a set-up of
-    // the server's databases does.
+    // the server's databases does (the fixture has declared them already where the module is
+    // installed in this process's engine).
     for (const auto& [file, script] : {std::pair<std::string, std::string>{sysDb, "system_udr.sql"},
                                        {"qvfileman.fdb", "fileman_udr.sql"}}) {
       TIBDatabase db;
       db.DatabaseName = server_->Host() + ":" + (sys_ / file).string();
       db.Params = FirebirdServer::UserParams();
       db.Open();
+      TIBTransaction tr;
+      tr.SetDefaultDatabase(&db);
+      tr.StartTransaction();
+      TIBSQL probe;
+      probe.SetDatabase(&db);
+      probe.SetTransaction(&tr);
+      probe.SQL = "SELECT (SELECT COUNT(*) FROM RDB$PROCEDURES WHERE RDB$PROCEDURE_NAME = 'FILEOPERATION') + "
+                  "(SELECT COUNT(*) FROM RDB$FUNCTIONS WHERE RDB$FUNCTION_NAME = 'SP_FILETOBLOB') "
+                  "FROM RDB$DATABASE";
+      probe.ExecQuery();
+      const bool declared = probe.Fields(0).AsInteger() > 0;
+      probe.Close();
+      tr.Commit();
+      if (declared) {
+        db.Close();
+        continue;
+      }
       TIBScript s;
       s.Database = &db;
       s.Script = TempDir::Read(fixtures::SchemaDir() / script);

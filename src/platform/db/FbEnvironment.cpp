@@ -280,6 +280,7 @@ void Prepare() {
   RootSpec spec;
   spec.root = dir;
   spec.confLines = {"ServerMode = Classic"};
+  if (const std::string module = UdrModuleSource(); !module.empty()) spec.udrModules.push_back(module);
   const std::string root = BuildRoot(spec);
   setenv("FIREBIRD", root.c_str(), 1);
   setenv("FIREBIRD_LOCK", (root + "/lock").c_str(), 1);
@@ -289,6 +290,23 @@ void Prepare() {
   setenv("RENDO_FIREBIRD_DIR", root.c_str(), 1);
   preparedRoot = root;
   prepared = true;
+}
+
+std::string UdrModuleSource() {
+  std::error_code ec;
+  if (const char* env = std::getenv("RENDO_UDR_MODULE"); env && *env) {
+    return fs::is_regular_file(env, ec) ? std::string(env) : std::string();
+  }
+  const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  if (ec) return "";
+  const fs::path beside = exe.parent_path() / "librendoudr.so";
+  return fs::is_regular_file(beside, ec) ? beside.string() : std::string();
+}
+
+bool UdrModuleInstalled() {
+  Prepare();
+  std::error_code ec;
+  return fs::is_regular_file(fs::path(RootDir()) / "udr" / "librendoudr.so", ec);
 }
 
 bool TryPrepare(std::string* why) {

@@ -18,7 +18,9 @@
 //                    a root that symlinks them would write through to the installed files
 //   intl/            a real copy: the character-set module does not load through a symlink
 //   firebird.msg, fbtrace.conf   symlinks to the installed files
-//   udr/             server-side routines of our own
+//   udr/             server-side routines of our own: the module librendoudr.so, copied from
+//                    $RENDO_UDR_MODULE or from beside the running program when it is there, so
+//                    that databases can declare and run the file routines in-process too
 //   lock/            the lock folder (FIREBIRD_LOCK): the user's own, so that users outside the
 //                    `firebird` group run the program (the shared one under /tmp answers
 //                    "Permission denied"). Processes under different lock folders must not
@@ -55,6 +57,12 @@ namespace fbenv {
 void Prepare();
 // Prepare() that reports a failure as false (with the reason in `why`) instead of throwing.
 bool TryPrepare(std::string* why = nullptr);
+
+// Where Prepare() takes the module of server-side routines from: $RENDO_UDR_MODULE, else
+// librendoudr.so beside the running program; "" when neither file exists.
+std::string UdrModuleSource();
+// True when the root Prepare() uses holds that module (Prepare() is run first).
+bool UdrModuleInstalled();
 
 // The root and the lock folder Prepare() uses (the lock folder is <root>/lock).
 std::string RootDir();
