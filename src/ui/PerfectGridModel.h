@@ -124,12 +124,12 @@ class TPerfectGridModel : public QAbstractTableModel {
   }
 
   // ---- fonts: one table per grid, cells and rows hold an index ----
-  int FontIndex(const forms::TFontSpec& spec) {
+  int FontIndex(const forms::TFontSpec& wanted) {
     for (size_t i = 0; i < fontSpecs.size(); ++i) {
-      if (fontSpecs[i] == spec) return static_cast<int>(i);
+      if (fontSpecs[i] == wanted) return static_cast<int>(i);
     }
-    fontSpecs.push_back(spec);
-    fonts.push_back(forms::ToQFont(spec));
+    fontSpecs.push_back(wanted);
+    fonts.push_back(forms::ToQFont(wanted));
     return static_cast<int>(fontSpecs.size() - 1);
   }
 

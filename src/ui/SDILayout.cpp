@@ -54,12 +54,12 @@ TFontScale ComputeFontScale(int screenDpi, int baseFontSize, int envFontSize) {
 }
 
 TFontSpec FontSpecOf(const TAppFont& font, int ppi) {
-  TFontSpec spec;
-  spec.Name = font.Name;
-  spec.SetSize(font.Size, ppi);
-  spec.Style = (font.Bold ? fsBold : 0u) | (font.Italic ? fsItalic : 0u);
-  spec.Charset = font.CharSet;
-  return spec;
+  TFontSpec qtFont;
+  qtFont.Name = font.Name;
+  qtFont.SetSize(font.Size, ppi);
+  qtFont.Style = (font.Bold ? fsBold : 0u) | (font.Italic ? fsItalic : 0u);
+  qtFont.Charset = font.CharSet;
+  return qtFont;
 }
 
 namespace {

@@ -184,10 +184,10 @@ TEST(DbEnvironment, AChildProcessOpensADatabaseThisProcessHoldsATransactionOn) {
 
 TEST(DbEnvironment, ARootIsMadeOfRealFilesAndBroughtUpToDate) {
   TempDir tmp;
-  fbenv::RootSpec spec;
-  spec.root = (tmp.Path() / "engine").string();
-  spec.confLines = {"ServerMode = Classic"};
-  const fs::path root = fbenv::BuildRoot(spec);
+  fbenv::RootLayout layout;
+  layout.root = (tmp.Path() / "engine").string();
+  layout.confLines = {"ServerMode = Classic"};
+  const fs::path root = fbenv::BuildRoot(layout);
   EXPECT_EQ(root, fs::canonical(root));
   EXPECT_TRUE(fs::is_directory(root / "lock"));
   // Written through a symlink, a change would land in the installed configuration; through a
@@ -199,8 +199,8 @@ TEST(DbEnvironment, ARootIsMadeOfRealFilesAndBroughtUpToDate) {
 
   // A root thinned out by a clean-up, or built with other settings, is brought up to date.
   fs::remove(root / "intl" / "libfbintl.so");
-  spec.confLines = {"ServerMode = Classic", "DefaultDbCachePages = 1024"};
-  EXPECT_EQ(fbenv::BuildRoot(spec), root.string());
+  layout.confLines = {"ServerMode = Classic", "DefaultDbCachePages = 1024"};
+  EXPECT_EQ(fbenv::BuildRoot(layout), root.string());
   EXPECT_TRUE(fs::is_regular_file(root / "intl" / "libfbintl.so"));
   const std::string conf = ReadAll(root / "firebird.conf");
   EXPECT_NE(conf.find("\nDefaultDbCachePages = 1024\n"), std::string::npos);

@@ -68,13 +68,13 @@ class DataModuleTestBase : public ::testing::Test {
   uint8_t savedOem_ = 0;
 };
 
-// A suite over one company of its own fixture installation, made by `Spec`.
-template <fixtures::CompanySpec (*Spec)()>
+// A suite over one company of its own fixture installation, made by `MakeCompany`.
+template <fixtures::CompanySpec (*MakeCompany)()>
 class OneCompanyTestBase : public DataModuleTestBase {
  protected:
   static void SetUpTestSuite() {
     DataModuleTestBase::SetUpTestSuite();
-    company_ = &inst_->AddCompany(Spec());
+    company_ = &inst_->AddCompany(MakeCompany());
   }
   static void TearDownTestSuite() {
     company_ = nullptr;

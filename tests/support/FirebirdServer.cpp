@@ -149,12 +149,12 @@ void FirebirdServer::Layout(const std::vector<fs::path>& udrModules) {
   root_ = fs::canonical(dir_.Path() / "firebird");
   // The server's own security database is named before anything runs from the root, so that
   // nothing reaches the installed one.
-  fbenv::RootSpec spec;
-  spec.root = root_.string();
-  spec.confLines = ConfLines(0);
-  spec.databasesLines = {"security.db = " + (root_ / "security3.fdb").string()};
-  for (const fs::path& m : udrModules) spec.udrModules.push_back(m.string());
-  fbenv::BuildRoot(spec);
+  fbenv::RootLayout layout;
+  layout.root = root_.string();
+  layout.confLines = ConfLines(0);
+  layout.databasesLines = {"security.db = " + (root_ / "security3.fdb").string()};
+  for (const fs::path& m : udrModules) layout.udrModules.push_back(m.string());
+  fbenv::BuildRoot(layout);
   fs::create_directories(DataDir());
   if (!udrModules.empty()) AllowFileRoots({DataDir()});
 }

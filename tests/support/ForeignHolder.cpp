@@ -16,9 +16,9 @@
 #include "support/BuiltPrograms.h"
 
 ForeignHolder::ForeignHolder(const std::filesystem::path& database) {
-  fbenv::RootSpec spec;  // no settings of ours: the installed, exclusive server mode
-  spec.root = (dir_.Path() / "firebird").string();
-  const std::string root = fbenv::BuildRoot(spec);
+  fbenv::RootLayout layout;  // no settings of ours: the installed, exclusive server mode
+  layout.root = (dir_.Path() / "firebird").string();
+  const std::string root = fbenv::BuildRoot(layout);
 
   int in[2], out[2];
   if (pipe2(in, O_CLOEXEC) != 0) throw std::runtime_error("ForeignHolder: no pipe");

@@ -134,21 +134,21 @@ std::vector<fs::path> IntlFiles(const fs::path& installed) {
   return files;
 }
 
-std::string Stamp(const RootSpec& spec, const fs::path& installed, const std::vector<fs::path>& intl) {
+std::string Stamp(const RootLayout& layout, const fs::path& installed, const std::vector<fs::path>& intl) {
   std::ostringstream s;
   s << kLayout << "\n" << installed.string() << "\n";
   for (const char* name : {"firebird.conf", "databases.conf", "plugins.conf", "firebird.msg", "fbtrace.conf"})
     Describe(s, installed / name);
   for (const fs::path& f : intl) Describe(s, f);
-  for (const std::string& m : spec.udrModules) Describe(s, m);
-  s << "conf:\n" << Joined(spec.confLines) << "databases:\n" << Joined(spec.databasesLines);
+  for (const std::string& m : layout.udrModules) Describe(s, m);
+  s << "conf:\n" << Joined(layout.confLines) << "databases:\n" << Joined(layout.databasesLines);
   return s.str();
 }
 
 // The stamp matches and every file it speaks for is still there (a temporary folder may have
 // been thinned out by a clean-up).
 bool UpToDate(const fs::path& root, const std::string& stamp, const std::vector<fs::path>& intl,
-              const RootSpec& spec) {
+              const RootLayout& layout) {
   std::error_code ec;
   std::ifstream in(root / "source.stamp", std::ios::binary);
   if (!in) return false;
@@ -159,7 +159,7 @@ bool UpToDate(const fs::path& root, const std::string& stamp, const std::vector<
     if (!fs::exists(root / name, ec)) return false;
   for (const fs::path& f : intl)
     if (!fs::exists(root / "intl" / f.filename(), ec)) return false;
-  for (const std::string& m : spec.udrModules)
+  for (const std::string& m : layout.udrModules)
     if (!fs::exists(root / "udr" / fs::path(m).filename(), ec)) return false;
   return true;
 }
@@ -203,30 +203,30 @@ void WriteConf(const std::string& root, const std::vector<std::string>& confLine
   WriteFile(fs::path(root) / "firebird.conf", conf);
 }
 
-std::string BuildRoot(const RootSpec& spec) {
-  if (spec.root.empty()) throw Failure("no folder for the Firebird root");
-  MakeFolder(spec.root);
+std::string BuildRoot(const RootLayout& layout) {
+  if (layout.root.empty()) throw Failure("no folder for the Firebird root");
+  MakeFolder(layout.root);
   std::error_code ec;
-  const fs::path root = fs::canonical(spec.root, ec);
-  if (ec) throw Failure("cannot resolve " + spec.root);
+  const fs::path root = fs::canonical(layout.root, ec);
+  if (ec) throw Failure("cannot resolve " + layout.root);
   MakeFolder(root / "lock");
 
   const fs::path installed = InstalledRoot();
   const std::vector<fs::path> intl = IntlFiles(installed);
-  const std::string stamp = Stamp(spec, installed, intl);
-  if (UpToDate(root, stamp, intl, spec)) return root.string();
+  const std::string stamp = Stamp(layout, installed, intl);
+  if (UpToDate(root, stamp, intl, layout)) return root.string();
 
   MakeFolder(root / "intl");
   MakeFolder(root / "udr");
   Symlink(installed / "firebird.msg", root / "firebird.msg");
   Symlink(installed / "fbtrace.conf", root / "fbtrace.conf");
   for (const fs::path& f : intl) CopyFile(f, root / "intl" / f.filename());
-  for (const std::string& m : spec.udrModules) CopyFile(m, root / "udr" / fs::path(m).filename());
-  WriteConf(root.string(), spec.confLines);
-  if (spec.databasesLines.empty())
+  for (const std::string& m : layout.udrModules) CopyFile(m, root / "udr" / fs::path(m).filename());
+  WriteConf(root.string(), layout.confLines);
+  if (layout.databasesLines.empty())
     CopyFile(installed / "databases.conf", root / "databases.conf");
   else
-    WriteFile(root / "databases.conf", Joined(spec.databasesLines));
+    WriteFile(root / "databases.conf", Joined(layout.databasesLines));
   WriteFile(root / "plugins.conf", PluginsConf(installed));
   WriteFile(root / "source.stamp", stamp);  // last: it vouches for the rest
   return root.string();
@@ -277,11 +277,11 @@ void Prepare() {
   UseUtf8CharacterType();
   const std::string dir = folders::EngineDir();
   if (dir.empty()) throw Failure("no runtime folder for the database engine");
-  RootSpec spec;
-  spec.root = dir;
-  spec.confLines = {"ServerMode = Classic"};
-  if (const std::string module = UdrModuleSource(); !module.empty()) spec.udrModules.push_back(module);
-  const std::string root = BuildRoot(spec);
+  RootLayout layout;
+  layout.root = dir;
+  layout.confLines = {"ServerMode = Classic"};
+  if (const std::string module = UdrModuleSource(); !module.empty()) layout.udrModules.push_back(module);
+  const std::string root = BuildRoot(layout);
   setenv("FIREBIRD", root.c_str(), 1);
   setenv("FIREBIRD_LOCK", (root + "/lock").c_str(), 1);
   // Our own children prepare themselves: they find the same folder whatever runtime folder

@@ -73,7 +73,7 @@ std::string LockDir();
 std::string InstalledRoot();
 
 // A private Firebird root, for the program's engine and for test servers alike.
-struct RootSpec {
+struct RootLayout {
   std::string root;                      // created when missing; made canonical
   std::vector<std::string> confLines;    // appended to the installed firebird.conf
   // The lines of databases.conf; empty: a copy of the installed one.
@@ -82,7 +82,7 @@ struct RootSpec {
 };
 // Builds the root, or brings an existing one up to date, and returns its canonical path. The
 // lock folder <root>/lock is created too. Throws std::runtime_error on failure.
-std::string BuildRoot(const RootSpec& spec);
+std::string BuildRoot(const RootLayout& layout);
 // Rewrites only <root>/firebird.conf: the installed one plus `confLines`.
 void WriteConf(const std::string& root, const std::vector<std::string>& confLines);
 
