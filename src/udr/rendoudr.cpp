@@ -189,6 +189,16 @@ void SetText(VarChar& v, const std::string& s) {
 
 }  // namespace
 
+// The procedures answer one row: execute fills it and clears `done`; the first fetch hands it
+// over, the next one ends the cursor.
+#define ONE_ROW_FETCH            \
+  bool done;                     \
+  FB_UDR_FETCH_PROCEDURE {       \
+    if (done) return false;      \
+    done = true;                 \
+    return true;                 \
+  }
+
 FB_UDR_BEGIN_PROCEDURE(fileoperation)
   FB_UDR_MESSAGE(InMessage,
     (FB_INTL_VARCHAR(40, 4), mode)
@@ -211,13 +221,7 @@ FB_UDR_BEGIN_PROCEDURE(fileoperation)
     done = false;
   }
 
-  bool done;
-
-  FB_UDR_FETCH_PROCEDURE {
-    if (done) return false;
-    done = true;
-    return true;
-  }
+  ONE_ROW_FETCH
 FB_UDR_END_PROCEDURE
 
 FB_UDR_BEGIN_PROCEDURE(directorytest)
@@ -240,13 +244,7 @@ FB_UDR_BEGIN_PROCEDURE(directorytest)
     done = false;
   }
 
-  bool done;
-
-  FB_UDR_FETCH_PROCEDURE {
-    if (done) return false;
-    done = true;
-    return true;
-  }
+  ONE_ROW_FETCH
 FB_UDR_END_PROCEDURE
 
 // No short (8.3) names on this server: the path itself, for any path (nothing is touched).
@@ -264,13 +262,7 @@ FB_UDR_BEGIN_PROCEDURE(longtoshortfilename)
     done = false;
   }
 
-  bool done;
-
-  FB_UDR_FETCH_PROCEDURE {
-    if (done) return false;
-    done = true;
-    return true;
-  }
+  ONE_ROW_FETCH
 FB_UDR_END_PROCEDURE
 
 FB_UDR_BEGIN_FUNCTION(sp_filetoblob)

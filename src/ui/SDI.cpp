@@ -68,11 +68,7 @@ TBSDI::TBSDI(QWidget* owner) : TForm(owner) {
   SetTag(50);
   SetCaption("( W=1005 * H=620 )");
   SetColor(clBtnFace);
-  TFontSpec font;
-  font.Name = "ＭＳ Ｐゴシック";
-  font.Height = -13;
-  font.Charset = SHIFTJIS_CHARSET;
-  SetFont(font);
+  SetFont(TFontSpec{.Height = -13});
   SetKeyPreview(true);
   SetPosition(poDefault);
   SetShowHint(true);

@@ -61,11 +61,7 @@ TInputDlgBox::TInputDlgBox(QWidget* owner) : TForm(owner) {
   SetBorderIcons(biSystemMenu);
   SetPosition(poOwnerFormCenter);
   SetKeyPreview(true);
-  TFontSpec font;
-  font.Name = "ＭＳ Ｐゴシック";
-  font.Height = -13;
-  font.Charset = SHIFTJIS_CHARSET;
-  SetFont(font);
+  SetFont(TFontSpec{.Height = -13});
   SetShowHint(SystemDef.ShowHint != 0);
   SetClientSize(427, 242);
 

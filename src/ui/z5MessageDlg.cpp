@@ -40,11 +40,7 @@ TMessageBox::TMessageBox(QWidget* owner) : TForm(owner) {
   SetBorderIcons(biSystemMenu);
   SetPosition(poOwnerFormCenter);
   SetKeyPreview(true);
-  TFontSpec font;
-  font.Name = "ＭＳ Ｐゴシック";
-  font.Height = -13;
-  font.Charset = SHIFTJIS_CHARSET;
-  SetFont(font);
+  SetFont(TFontSpec{.Height = -13});
   SetClientSize(492, 267);
 
   pnlClient = new TPanel(this);

@@ -220,11 +220,7 @@ TMessageBox2::TMessageBox2(QWidget* owner) : TForm(owner) {
   SetFormStyle(fsStayOnTop);
   SetPosition(poScreenCenter);
   SetKeyPreview(true);
-  TFontSpec font;
-  font.Name = "ＭＳ Ｐゴシック";
-  font.Height = -12;
-  font.Charset = SHIFTJIS_CHARSET;
-  SetFont(font);
+  SetFont(TFontSpec{.Height = -12});
   SetClientSize(500, 335);
 
   auto panel = [this](const char* name, TAlign align, int top, int height) {

@@ -47,6 +47,17 @@ std::vector<std::string> Drain(TIBControlService& svc) {
   return lines;
 }
 
+// Creates the database `db` names and runs a script on it.
+void CreateWith(TIBDatabase& db, const std::string& name, const std::string& script) {
+  db.DatabaseName = name;
+  db.Params = kParams;
+  db.CreateDatabase(8192);
+  TIBScript s;
+  s.Database = &db;
+  s.Script = script;
+  s.ExecuteScript();
+}
+
 // A folder as users name them; canonical, as the engine reports names.
 fs::path JapaneseFolder(const TempDir& tmp, const std::string& rest) {
   const fs::path dir = fs::weakly_canonical(tmp.Path()) / "ユーザー" / "会計" / rest;
@@ -61,13 +72,7 @@ TEST(DbEnvironment, DatabasesAndServicesTakeJapaneseFileNames) {
   const std::string name = (JapaneseFolder(tmp, "0001") / "qvacc.fdb").string();
   {
     TIBDatabase db;
-    db.DatabaseName = name;
-    db.Params = kParams;
-    db.CreateDatabase(8192);
-    TIBScript s;
-    s.Database = &db;
-    s.Script = "CREATE TABLE ACCDEF1 (SHOUGOU VARCHAR(60));\nINSERT INTO ACCDEF1 VALUES ('株式会社テスト商事');\n";
-    s.ExecuteScript();
+    CreateWith(db, name, "CREATE TABLE ACCDEF1 (SHOUGOU VARCHAR(60));\nINSERT INTO ACCDEF1 VALUES ('株式会社テスト商事');\n");
   }
   // Only the character type changed: numbers are still read and written the C way.
   EXPECT_TRUE(fbenv::Utf8CharacterType());
@@ -134,13 +139,7 @@ TEST(DbEnvironment, AChildProcessOpensADatabaseThisProcessHoldsATransactionOn) {
   TempDir tmp;
   const std::string name = (JapaneseFolder(tmp, "0002") / "qvacc.fdb").string();
   TIBDatabase db;
-  db.DatabaseName = name;
-  db.Params = kParams;
-  db.CreateDatabase(8192);
-  TIBScript s;
-  s.Database = &db;
-  s.Script = "CREATE TABLE T (N INTEGER);\nINSERT INTO T VALUES (1);\n";
-  s.ExecuteScript();
+  CreateWith(db, name, "CREATE TABLE T (N INTEGER);\nINSERT INTO T VALUES (1);\n");
 
   TIBTransaction held;
   held.SetDefaultDatabase(&db);
