@@ -186,8 +186,9 @@ void TxCheckedComboBox::SetSorted(bool value) {
 void TxCheckedComboBox::SetColumns(int value) {
   columns_ = value;
   QListWidget* list = dropDown_->List();
+  // Several columns: the items run down the first column, then the next.
   const bool multi = value >= 2;
-  list->setFlow(multi ? QListView::TopToBottom : QListView::TopToBottom);
+  list->setFlow(QListView::TopToBottom);
   list->setWrapping(multi);
   list->setResizeMode(multi ? QListView::Adjust : QListView::Fixed);
 }
