@@ -20,7 +20,11 @@
 #include "ui/forms/ComboBox.h"
 #include "ui/forms/Label.h"
 #include "ui/forms/Panel.h"
+#include "ui/TallixDateEdit.h"
+#include "ui/TallixExDateEdit.h"
+#include "ui/xKikanPanel12.h"
 #include "ui/xKikanPanel16.h"
+#include "ui/xKikanPanel4.h"
 #include "ui/xPlButton.h"
 
 using namespace forms;
@@ -149,13 +153,41 @@ void TBSDI::ScaleLoadedForm() {
 // ---------------------------------------------------------------------------------------
 // Period panels
 
+namespace {
+
+// The date edit to the company's fiscal year and the operator's settings: the era display, and
+// the part the caret starts in.
+void SetupDateEdit(TTallixDateEdit& edit, bool eraForm) {
+  if (OemKind == 1 || OemKind == 2) {
+    edit.SetDisplayKind(2);
+    edit.SetDateStyle(3);
+    edit.SetCurrentPart(TTallixDateEdit::dpMonth);
+    edit.SetMinDate(AccInf.KISHU);
+    edit.SetMaxDate(AccInf.KIMATU);
+  }
+  edit.SetCurrentPart(SystemDef.仕訳日付フォーカス);
+  const uint8_t flag = edit.ExtraFlag();
+  if (eraForm) {
+    edit.SetEraMode(true);
+    edit.SetMinDate(AccInf.KISHU);
+    edit.SetMaxDate(AccInf.KIMATU);
+    edit.LoadEraTable(dateedit::SystemEras());
+  } else {
+    edit.SetEraMode(false);
+  }
+  edit.SetExtraFlag(flag);
+}
+
+}  // namespace
+
 int KikanCellOfMonth(int month) {
   if (month < 1 || month > 12) return 0;
   return month - 1 + (month - 1) / 3;
 }
 
 void TBSDI::SetupKikanPanels() {
-  // Only the 16-cell panel exists in this program; a missing panel is skipped.
+  // A missing panel is skipped. (The operator's period mode, which would start the panels on
+  // the first periods, is never set in this program.)
   if (auto* panel = dynamic_cast<TxKikanPanel16*>(FindComponent("KikanPanel16"))) {
     panel->SetKikan(AccInf.SIME, AccInf.KISHU, AccInf.KIMATU, AccInf.KAISI);
     const int cell = KikanCellOfMonth(AccInf.KAISINO);
@@ -163,8 +195,27 @@ void TBSDI::SetupKikanPanels() {
     panel->SetStno(cell);
     panel->SetEdno(panel->KikanMove() ? 15 : panel->Stno());
   }
+  if (auto* panel = dynamic_cast<TxKikanPanel12*>(FindComponent("KikanPanel12"))) {
+    panel->SetKikan(AccInf.SIME, AccInf.KISHU, AccInf.KIMATU, AccInf.KAISI);
+    panel->SetStno(AccInf.KAISINO - 1);
+    panel->SetEdno(panel->KikanMove() ? 11 : AccInf.KAISINO - 1);
+  }
+  for (const char* name : {"KikanPanel4", "KikanPanel2"}) {
+    if (auto* panel = dynamic_cast<TxKikanPanel4*>(FindComponent(name))) {
+      panel->SetKikan(AccInf.SIME, AccInf.KISHU, AccInf.KIMATU, AccInf.KAISI);
+    }
+  }
+  const bool eraForm = SystemDef.R4Bit10 == 1;
   for (TComponent* c : Components()) {
     if (auto* spread = dynamic_cast<TSpreadGrid*>(c)) gkspread::SetNoBeep(*spread, true);
+    if (auto* edit = dynamic_cast<TTallixDateEdit*>(c)) SetupDateEdit(*edit, eraForm);
+    if (auto* edit = dynamic_cast<TTallixExDateEdit*>(c)) {
+      edit->SetEraMode(eraForm);
+      if (eraForm) {
+        edit->SetEraDisplay(1);
+        edit->LoadEraTable(dateedit::SystemEras());
+      }
+    }
   }
 }
 

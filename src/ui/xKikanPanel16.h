@@ -3,163 +3,45 @@
 // data (three month cells and the quarter's adjustment cell, four times; the sixteenth is the
 // closing period). The operator selects a contiguous range by clicking, dragging or with the
 // Left and Right keys; the program reads it as cell indexes (Stno, Edno) or as period indexes
-// (StMonthNo, EdMonthNo). A keyboard change of the range is reported through OnMouseUp, on
-// Enter or when the focus leaves, so that callers have one place to react.
-#include <QWidget>
+// (StMonthNo, EdMonthNo).
 #include <array>
-#include <string>
 
-#include "platform/DateTime.h"
-#include "ui/forms/Panel.h"
+#include "ui/xKikanPanelBase.h"
 
-class TxKikanPanel16;
-
-// One cell: a flat panel with a centred caption, not a component of the form (the panel owns
-// it). Its mouse input goes to the panel's Cell... handlers with the cell as Sender.
-class TxKikanCell : public QWidget {
- public:
-  TxKikanCell(TxKikanPanel16* panel, int index);
-
-  int Tag() const { return index_; }
-  std::string Caption() const { return caption_; }
-  void SetCaption(const std::string& caption);
-  forms::TColor BackColor() const { return back_; }
-  forms::TColor FontColor() const { return fore_; }
-  void SetColors(forms::TColor back, forms::TColor fore);
-  // The cell's own enabled state (its input is ignored while false).
-  bool CellEnabled() const { return enabled_; }
-  void SetCellEnabled(bool value);
-  // Whether mouse moves reach the panel (only while the panel has the focus).
-  void SetMoveHandler(bool value) { moveHandler_ = value; }
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
-  void mouseDoubleClickEvent(QMouseEvent* event) override;
-
- private:
-  TxKikanPanel16* panel_;
-  int index_;
-  std::string caption_;
-  forms::TColor back_ = forms::clNavy;
-  forms::TColor fore_ = forms::clWhite;
-  bool enabled_ = true;
-  bool moveHandler_ = false;
-};
-
-class TxKikanPanel16 : public forms::TPanel {
+class TxKikanPanel16 : public TxKikanPanelBase {
  public:
   static constexpr int kCellCount = 16;
 
   explicit TxKikanPanel16(QWidget* parent);
 
-  int Stno() const { return stno_; }
-  void SetStno(int value);
-  int Edno() const { return edno_; }
-  void SetEdno(int value);
-  forms::TColor BackColor() const { return backColor_; }
-  void SetBackColor(forms::TColor color);
-  forms::TColor FontColor() const { return fontColor_; }
-  void SetFontColor(forms::TColor color);
+  void SetStno(int value) override;
+  void SetEdno(int value) override;
   forms::TColor DisabelColor() const { return disabelColor_; }
   void SetDisabelColor(forms::TColor color);
-  bool KikanMove() const { return kikanMove_; }
-  void SetKikanMove(bool value);
   bool KESSAN() const { return kessan_; }
   void SetKESSAN(bool value);
   int StMonthNo() const;
   int EdMonthNo() const;
   int LastNo() const { return lastNo_; }
-  bool KBDMOUSE() const { return kbdMouse_; }
-  void SetKBDMOUSE(bool value) { kbdMouse_ = value; }
-  bool KakuteiMode() const { return kakuteiMode_; }
-  void SetKakuteiMode(bool value);
-  int KakuteiMNo() const { return kakuteiMNo_; }
-  void SetKakuteiMNo(int value);
-  forms::TColor KakuteiBackColor() const { return kakuteiBackColor_; }
-  void SetKakuteiBackColor(forms::TColor color);
-  forms::TColor KakuteiFontColor() const { return kakuteiFontColor_; }
-  void SetKakuteiFontColor(forms::TColor color);
+  using TxKikanPanelBase::KakuteiMode;
+  using TxKikanPanelBase::SetKakuteiMode;
+  using TxKikanPanelBase::KakuteiMNo;
+  using TxKikanPanelBase::SetKakuteiMNo;
+  using TxKikanPanelBase::KakuteiBackColor;
+  using TxKikanPanelBase::SetKakuteiBackColor;
+  using TxKikanPanelBase::KakuteiFontColor;
+  using TxKikanPanelBase::SetKakuteiFontColor;
 
-  // Sime: closing day 1 to 28, or 99 for month end; Kishu and Kimatu: first and last day of
-  // the fiscal year; Kaisi: the earliest date that may be selected.
-  virtual void SetKikan(int Sime, TDateTime Kishu, TDateTime Kimatu, TDateTime Kaisi);
-
-  // The cell handlers (Sender is the cell).
-  virtual void CellDblClick(QObject* Sender);
-  virtual void CellMouseDown(QObject* Sender, forms::TMouseButton Button, forms::TShiftState Shift, int X, int Y);
-  virtual void CellMouseMove(QObject* Sender, forms::TShiftState Shift, int X, int Y);
-  virtual void CellMouseUp(QObject* Sender, forms::TMouseButton Button, forms::TShiftState Shift, int X, int Y);
-  // Recolours the cells from Stno, Edno, the enabled state and the confirmed periods.
-  virtual void PaintRange();
-
-  // The cells, for reading (index 0 to 15).
-  const TxKikanCell* Cell(int index) const { return cells_.at(static_cast<size_t>(index)); }
-  int FirstSelectable() const { return firstSel_; }
-  int LastSelectable() const { return lastSel_; }
-
-  bool WantsKey(int key, forms::TShiftState shift) override;
-  void KeyDown(int& key, forms::TShiftState shift) override;
-  void KeyUp(int& key, forms::TShiftState shift) override;
-  void DoEnter() override;
-  void DoExit() override;
+  void SetKikan(int Sime, TDateTime Kishu, TDateTime Kimatu, TDateTime Kaisi) override;
 
  protected:
-  void Resized() override;
-  void changeEvent(QEvent* event) override;
+  forms::TColor DisabledRangeColor() const override { return disabelColor_; }
+  // The 16-cell strip only invalidates itself; the paint follows with the event loop.
+  void PaintRangeDone() override { update(); }
 
  private:
-  // The mouse-up event of the panel, as a keyboard change reports it too.
-  void MouseUp(forms::TMouseButton button, forms::TShiftState shift, int x, int y);
-  void LayoutCells(bool resize);
-  void DisableCell(int index);
-  // Colours cell `i` as an enabled panel's PaintRange does with the range [from, to].
-  void ColorCell(int i, int from, int to);
-  void PaintWorkRange();
-  void ProcessPaint();
-
-  std::array<TxKikanCell*, kCellCount> cells_{};
   std::array<int, kCellCount> periods_{};
-  // Hit-test rectangles in strip coordinates; right and bottom are exclusive.
-  struct HitRect {
-    int left = 0, top = 0, right = 0, bottom = 0;
-    bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
-  };
-  std::array<HitRect, kCellCount> hits_{};
-  int cellW_ = 18;
-  int cellH_ = 18;
-
-  int stno_ = 0;
-  int edno_ = 15;
-  forms::TColor backColor_ = forms::clNavy;
-  forms::TColor fontColor_ = forms::clWhite;
   forms::TColor disabelColor_ = forms::clSilver;
-  bool kikanMove_ = true;
   bool kessan_ = true;
   int lastNo_ = 15;
-  bool kbdMouse_ = false;
-  bool kakuteiMode_ = false;
-  int kakuteiMNo_ = 0;
-  forms::TColor kakuteiBackColor_ = forms::RGB(255, 128, 64);
-  forms::TColor kakuteiFontColor_ = forms::clWhite;
-
-  int firstSel_ = 0;
-  int lastSel_ = 15;
-  int anchor_ = 0;
-  int moving_ = 15;
-  bool dragging_ = false;
 };
-
-namespace kikan {
-// n months after `date` (before it when negative); the day is cut to the month's length.
-TDateTime AddMonths(TDateTime date, int n);
-// The closing date of the period `n` periods after the one that holds `date`, for closing day
-// `sime` (1 to 28, 99 = month end). Any other closing day beeps and gives `date` itself.
-TDateTime PeriodClosingDate(int n, int sime, TDateTime date);
-// The cell of the 16-cell strip that holds `date` in the fiscal year starting `kishu`: month
-// cells 0-2, 4-6, 8-10, 12-14 for the twelve months, 16-18 for a thirteenth to fifteenth month
-// (no such cell exists), 15 for anything else, earlier dates included.
-int CellOfDate(int sime, TDateTime kishu, TDateTime date);
-}  // namespace kikan
