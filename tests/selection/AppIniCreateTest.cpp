@@ -50,24 +50,33 @@ class AppIniCreate : public ::testing::Test {
 
 TEST_F(AppIniCreate, TheResetWritesTheDefaultsAndKeepsOtherSections) {
   ASSERT_TRUE(box->FCreatedOK);
-  dir.Write("qvzaimu.ini",
-            "[DATABASE]\r\nX=1\r\n[SBC]\r\nHOSTNAME=term\r\n[MAINFORM]\r\nTOP=5\r\n[APPLICATION]\r\nCONNECT=1\r\n");
   SystemDef.HostName = "old-host";
   SystemDef.SysDir = "/Srv/Zivodarorer/Data";
   SystemDef.DbUser = "GKFMCB";
   SystemDef.DbPassword = "mirsol";
   SystemDef.GoGlobal = 0;
   SystemDef.GroupLogon = 1;
-  EXPECT_TRUE(box->WriteAppIni(1));
+  const std::vector<std::string> application{"TOP=0", "LEFT=0", "WIDTH=1024", "HEIGHT=738", "CONNECT=0"};
+  const std::vector<std::string> local{"HOSTNAME=",           "GOGLOBAL=NO", "GROUP=YES", "SYSDIR=/Srv/Zivodarorer/Data",
+                                       "USER=GKFMCB", "PASSWORD=mirsol"};
+  const std::vector<std::string> server{"HOSTNAME=", "GOGLOBAL=NO", "GROUP=NO", "SYSDIR=", "USER=GKFMCB", "PASSWORD=mirsol"};
 
+  // Before the first start there is no file at all.
+  EXPECT_TRUE(box->WriteAppIni(1));
   EXPECT_EQ(SystemDef.HostName, "") << "the local mode keeps no host";
+  EXPECT_EQ(TIniFile(SystemDef.AppIniFile).ReadSections(), (std::vector<std::string>{"APPLICATION", "LOCAL", "SERVER"}));
+  EXPECT_EQ(Values("APPLICATION"), application);
+  EXPECT_EQ(Values("LOCAL"), local);
+  EXPECT_EQ(Values("SERVER"), server);
+
+  // Over an old file: the window sections go, the terminal section stays.
+  dir.Write("qvzaimu.ini",
+            "[DATABASE]\r\nX=1\r\n[SBC]\r\nHOSTNAME=term\r\n[MAINFORM]\r\nTOP=5\r\n[APPLICATION]\r\nCONNECT=1\r\n");
+  EXPECT_TRUE(box->WriteAppIni(1));
   EXPECT_EQ(TIniFile(SystemDef.AppIniFile).ReadSections(), (std::vector<std::string>{"SBC", "APPLICATION", "LOCAL", "SERVER"}));
   EXPECT_EQ(Values("APPLICATION"),
             (std::vector<std::string>{"CONNECT=0", "TOP=0", "LEFT=0", "WIDTH=1024", "HEIGHT=738"}));
-  EXPECT_EQ(Values("LOCAL"), (std::vector<std::string>{"HOSTNAME=", "GOGLOBAL=NO", "GROUP=YES",
-                                                       "SYSDIR=/Srv/Zivodarorer/Data", "USER=GKFMCB", "PASSWORD=mirsol"}));
-  EXPECT_EQ(Values("SERVER"), (std::vector<std::string>{"HOSTNAME=", "GOGLOBAL=NO", "GROUP=NO", "SYSDIR=",
-                                                        "USER=GKFMCB", "PASSWORD=mirsol"}));
+  EXPECT_EQ(Values("LOCAL"), local);
   EXPECT_EQ(Values("SBC"), (std::vector<std::string>{"HOSTNAME=term"}));
 }
 

@@ -110,6 +110,15 @@ class Logon : public DataModuleTestBase {
     return lines;
   }
 
+  // Whether any file of the log folder holds the text.
+  static bool LoggedAnywhere(const std::string& text) {
+    if (!fs::exists(inst_->LogDir())) return false;
+    for (const auto& entry : fs::recursive_directory_iterator(inst_->LogDir())) {
+      if (entry.is_regular_file() && TempDir::Read(entry.path()).find(text) != std::string::npos) return true;
+    }
+    return false;
+  }
+
   static inline std::string iniText_;
 };
 
@@ -167,6 +176,31 @@ TEST_F(Logon, WrongPasswordsKeepTheDialogOpenUntilTheRightOne) {
   }
   EXPECT_EQ(focus, (std::vector<std::string>{"txtOpCode", "txtOpCode", "txtOpCode"}));
   EXPECT_EQ(SystemDef.LogonId, 100000015);
+  EXPECT_FALSE(LoggedAnywhere("kei15ri"));
+  EXPECT_FALSE(LoggedAnywhere("Kei15ri"));
+}
+
+TEST_F(Logon, TheServerSettingsAreEditedFromTheLogon) {
+  bool enabledLocal = true;
+  const int result = Run({[&](TLogonBox& b) {
+    enabledLocal = b.btnServerSettei->Enabled();
+    uitest::Click(b.btnCS);
+    uitest::ModalScript settings({[&](TForm&) {
+      b.AppIniCreateBox->txtHostName->SetText("DbServer/3050");
+      uitest::Click(b.AppIniCreateBox->btnOK);
+    }});
+    uitest::Click(b.btnServerSettei);
+    EXPECT_FALSE(settings.WatchdogFired());
+    b.activateWindow();
+    for (int i = 0; i < 100 && QApplication::activeWindow() != &b; ++i) uitest::Pump();
+    uitest::Click(b.CancelBtn);
+  }});
+  EXPECT_EQ(result, mrCancel);
+  EXPECT_FALSE(enabledLocal);
+  EXPECT_EQ(Ini().ReadString("SERVER", "HOSTNAME", "?"), "dbserver/3050");
+  EXPECT_EQ(Ini().ReadString("SERVER", "SYSDIR", "?"), "C:/zivodarorer/data");
+  EXPECT_EQ(Ini().ReadString("LOCAL", "SYSDIR", "?"), inst_->SysDir().string());
+  EXPECT_TRUE(ui_.messages.empty());
 }
 
 TEST_F(Logon, RefusalsBeforeAnyConnection) {
@@ -310,6 +344,7 @@ TEST_F(Logon, ThroughTheLoopbackServerAndWithTheServerStopped) {
   EXPECT_EQ(lines[0], "ログイン処理に失敗しました。以下の理由が考えられます。");
   EXPECT_EQ(lines[1], "１）サーバー上でFireBirdサービスが起動しているか確認して下さい。");
   EXPECT_FALSE(DM->IBDatabaseDEF.Connected());
+  EXPECT_FALSE(LoggedAnywhere("Kei15ri"));
 }
 
 TEST_F(Logon, APasswordChangeIsCheckedAndStored) {
