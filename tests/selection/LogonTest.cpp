@@ -266,6 +266,30 @@ TEST_F(Logon, AMissingSystemDatabaseGivesTheLocalHints) {
   EXPECT_TRUE(ui_.messages.empty());
 }
 
+TEST_F(Logon, AFailingCheckEndsTheLogonWithTheDatabaseReport) {
+  // A system database of another form: it has no logon check.
+  TempDir other;
+  const fs::path copy = other.Path() / inst_->SystemDbFile().filename();
+  fs::copy_file(inst_->SystemDbFile(), copy);
+  {
+    fixtures::DbSession s(copy);
+    s.Exec("DROP PROCEDURE LOGONUSERTEST");
+    s.Commit();
+  }
+  Ini().WriteString("LOCAL", "SYSDIR", other.Str());
+  const int result = Run({[&](TLogonBox& b) { Enter(b, "15", "Kei15ri"); }});
+  EXPECT_EQ(result, mrCancel);
+  ASSERT_EQ(ui_.messages.size(), 1u);
+  EXPECT_EQ(ui_.messages[0].kind, uis::MsgKind::Error);
+  EXPECT_EQ(ui_.MessageText(0).rfind("ログイン処理に失敗しました。\nSoravin連動コンポーネントを終了します。\n", 0), 0u)
+      << ui_.MessageText(0);
+  EXPECT_TRUE(ui_.Shown("IBXエラーコード:335544569")) << "the detail block names the error";
+  EXPECT_EQ(SystemDef.LogonId, 0);
+  EXPECT_TRUE(LoggedAnywhere("TLogonBox.OKBtnClick"));
+  EXPECT_FALSE(LoggedAnywhere("Kei15ri"));
+  EXPECT_FALSE(DM->IBTransactionDEF.InTransaction());
+}
+
 TEST_F(Logon, ConnectFailureNoticesByModeAndError) {
   using V = std::vector<std::string>;
   EXPECT_EQ(LogonConnectFailureLines(0, 1, 335544344, -902),
