@@ -6,10 +6,15 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QToolTip>
+#include <cstring>
 #include <exception>
+#include <stdexcept>
 #include <filesystem>
 
+#include "platform/Encoding.h"
+#include "platform/FileReplace.h"
 #include "platform/UiServices.h"
+#include "print/Zenpagex_ChartPaint.h"
 #include "print/Zenpagex_Colors.h"
 #include "print/Zenpagex_Function.h"
 #include "print/Zenpagex_Hensuu.h"
@@ -745,10 +750,197 @@ void TImageDispForm::NextPaperClick(QObject*) {
   Close();
 }
 
-// The snapshot tools are not offered in this program (their buttons stay hidden and disabled).
-void TImageDispForm::ImageSave_Click(QObject*) {}
-void TImageDispForm::ImageOpen_Click(QObject*) {}
-void TImageDispForm::ImageOpenCancel_Click(QObject*) {}
+// ---- snapshot tools (their buttons are hidden and disabled in this program) ----
+
+namespace {
+
+std::vector<std::string> ReadLines(const std::string& file) {
+  std::vector<std::string> lines;
+  TTextFile f;
+  f.Assign(file);
+  f.Reset();
+  while (!f.Eof()) lines.push_back(f.ReadLn());
+  return lines;
+}
+
+void WriteLines(const std::string& file, const std::vector<std::string>& lines) {
+  std::string bytes;
+  for (const auto& l : lines) bytes += sjis::FromUtf8(l) + "\r\n";
+  if (const auto r = filereplace::Replace(file, bytes); !r) {
+    throw std::runtime_error(file + ": " + std::strerror(r.error));
+  }
+}
+
+void CopyOver(const std::string& from, const std::string& to) {
+  std::filesystem::copy_file(std::filesystem::u8path(from), std::filesystem::u8path(to),
+                             std::filesystem::copy_options::overwrite_existing);
+}
+
+std::string NamePart(const std::string& path) { return std::filesystem::u8path(path).filename().string(); }
+std::string StemPart(const std::string& path) { return std::filesystem::u8path(path).stem().string(); }
+
+// The rest of the first line starting with `key`, trimmed; empty when there is none.
+std::string SnapshotValue(const std::vector<std::string>& lines, std::string_view key) {
+  for (const auto& l : lines) {
+    if (l.compare(0, key.size(), key) == 0) return TrimBlanks(std::string_view(l).substr(key.size()));
+  }
+  return {};
+}
+
+// A number of the snapshot's header, "$" for hexadecimal.
+int SnapshotNumber(const std::vector<std::string>& lines, std::string_view key, int def) {
+  const std::string v = SnapshotValue(lines, key);
+  if (!v.empty() && v[0] == '$') {
+    try {
+      return static_cast<int>(std::stoul(v.substr(1), nullptr, 16));
+    } catch (const std::exception&) {
+      return def;
+    }
+  }
+  return StrToIntDef(v, def);
+}
+
+}  // namespace
+
+void SaveSnapshotLines(std::vector<std::string>& lines, std::string_view prefix, const std::string& folder,
+                       const std::string& stem) {
+  TZenpagexState& s = Zpx();
+  int formNumber = 0;
+  for (auto& line : lines) {
+    if (line.compare(0, prefix.size(), prefix) != 0) continue;
+    if (prefix == "*FORMFILE=") {
+      // The job's form is copied as "<stem>.zpf"; the line names that copy.
+      line = s.FormFileName.empty() ? "*FORMFILE=" : "*FORMFILE=" + folder + "/" + stem + ".zpf";
+      return;
+    }
+    if (prefix == "FORM;") {
+      const std::string file = FieldAt(line, ';', 1), flag = FieldAt(line, ';', 2);
+      const std::string copy = folder + "/" + stem + "_FORMAT-" + std::to_string(++formNumber) + ".zpf";
+      line = "FORM;" + copy + ";" + flag + ";" + std::to_string(StrToIntDef(FieldAt(line, ';', 3), 0)) + ";" +
+             std::to_string(StrToIntDef(FieldAt(line, ';', 4), 0)) + ";";
+      CopyOver(file, copy);
+    } else if (prefix == "IMAGE;") {
+      std::string rect;
+      for (int i = 1; i <= 4; ++i) rect += std::to_string(StrToIntDef(FieldAt(line, ';', i), 0)) + ";";
+      const std::string file = FieldAt(line, ';', 5);
+      const std::string copy = folder + "/" + stem + "_" + NamePart(file);
+      line = "IMAGE;" + rect + copy + ";0;";
+      CopyOver(file, copy);
+    } else if (prefix == "CHART;") {
+      std::string rect;
+      for (int i = 2; i <= 5; ++i) rect += std::to_string(StrToIntDef(FieldAt(line, ';', i), 0)) + ";";
+      const std::string copy = folder + "/" + stem + "_CHART.WMF";
+      line = "IMAGE;" + rect + copy + ";0;";
+      SaveChartMetafile(copy);
+      return;
+    }
+  }
+}
+
+void TImageDispForm::SnapshotTool(const char* context, const std::function<void()>& work) {
+  TZenpagexState& s = Zpx();
+  if (s.PaintBusy) return;
+  s.PaintBusy = true;
+  auto paint = std::move(ImagePaintBox->OnPaint);
+  ImagePaintBox->OnPaint = nullptr;
+  try {
+    work();
+  } catch (const std::exception& e) {
+    Log(context, e);
+  }
+  ImagePaintBox->OnPaint = std::move(paint);
+  s.PaintBusy = false;
+  FormResize(this);
+  ImagePaintBox->update();
+}
+
+void TImageDispForm::FilesChanged() {
+  TZenpagexState& s = Zpx();
+  SetPageTotals();
+  ShowWherePage();
+  ReadFormVersion(s.FormFileName);
+  HensuuYomikomi(s.FormFileName, 0, 0);
+  orientations_ = ReadOrientations(s.DataFileName, s.CurrentJob.Orientation);
+  SyncOrientation();
+}
+
+void TImageDispForm::ImageSave_Click(QObject*) {
+  SnapshotTool("PREVIEW.Text作成", [this] {
+    TZenpagexState& s = Zpx();
+    uis::FileDialogRequest request;
+    request.save = true;
+    request.defaultExt = "zpx";
+    request.filter = "印刷（プレビュー）ファイルの保存 |*.zpx;";
+    request.initialDir = SpecialFolderPath(CSIDL_PERSONAL);
+    request.fileName = request.initialDir + "/" + StemPart(NamePart(s.CurrentJob.Title)) + ".zpx";
+    if (!uis::Ui().FileDialog(request)) return;
+    std::vector<std::string> lines = ReadLines(s.DataFileName);
+    const std::string folder = std::filesystem::u8path(request.fileName).parent_path().string();
+    const std::string stem = StemPart(request.fileName);
+    for (std::string_view prefix : {"*FORMFILE=", "FORM;", "IMAGE;", "CHART;"}) {
+      SaveSnapshotLines(lines, prefix, folder, stem);
+    }
+    WriteLines(folder + "/" + stem + ".zpx", lines);
+    if (!s.FormFileName.empty()) CopyOver(s.FormFileName, folder + "/" + stem + ".zpf");
+  });
+}
+
+void TImageDispForm::ImageOpen_Click(QObject*) {
+  SnapshotTool("PREVIEW.Text読込", [this] {
+    TZenpagexState& s = Zpx();
+    TZPGXDEF& cur = s.CurrentJob;
+    uis::FileDialogRequest request;
+    request.defaultExt = "zpx";
+    request.filter = "プレビュー画面の復元 (zpx)|*.zpx;";
+    request.initialDir = SpecialFolderPath(CSIDL_PERSONAL);
+    if (!uis::Ui().FileDialog(request)) return;
+    kept_ = {cur.PaperSize, cur.OutPutPaper, cur.Orientation, cur.TopMargin, cur.LeftMargin,
+             cur.NetColor1, cur.NetColor2, cur.UserColor1, cur.UserColor2, cur.PrintFom};
+    const std::vector<std::string> lines = ReadLines(request.fileName);
+    if (lines.empty() || lines[0].compare(0, kDataFileMagic.size(), kDataFileMagic) != 0) {
+      uis::ShowMessage(uis::MsgKind::Error, "[ZENPAGEX]印刷ファイルではありません。");
+      return;
+    }
+    const std::string form = SnapshotValue(lines, "*FORMFILE=");
+    if (!form.empty() && !FileExists(form)) return;
+    s.DataFileName = request.fileName;
+    s.FormFileName = form;
+    cur.PaperSize = SnapshotNumber(lines, "*PAPERSIZE=", 9);
+    cur.OutPutPaper = SnapshotNumber(lines, "*OUTPUTPAPER=", 9);
+    cur.Orientation = SnapshotNumber(lines, "*ORIENTATION=", 0);
+    cur.TopMargin = SnapshotNumber(lines, "*TOPMARGIN=", 0);
+    cur.LeftMargin = SnapshotNumber(lines, "*LEFTMARGIN=", 0);
+    cur.NetColor1 = SnapshotNumber(lines, "*NETC1=", 0);
+    cur.NetColor2 = SnapshotNumber(lines, "*NETC2=", 0);
+    cur.UserColor1 = SnapshotNumber(lines, "*USERC1=", 0);
+    cur.UserColor2 = SnapshotNumber(lines, "*USERC2=", 0);
+    cur.PrintFom = SnapshotValue(lines, "*FORMPRINT=") == "TRUE";
+    FilesChanged();
+    ImageOpenCancel->SetEnabled(true);
+  });
+}
+
+void TImageDispForm::ImageOpenCancel_Click(QObject*) {
+  SnapshotTool("PREVIEW.読込取消", [this] {
+    TZenpagexState& s = Zpx();
+    TZPGXDEF& cur = s.CurrentJob;
+    ImageOpenCancel->SetEnabled(false);
+    if (s.DataFileName == cur.DataFile) return;
+    s.DataFileName = cur.DataFile;
+    s.FormFileName = TrimBlanks(cur.FormFile);
+    cur.PaperSize = kept_.PaperSize;
+    cur.OutPutPaper = kept_.OutPutPaper;
+    cur.Orientation = kept_.Orientation;
+    cur.TopMargin = kept_.TopMargin;
+    cur.LeftMargin = kept_.LeftMargin;
+    cur.NetColor1 = kept_.NetColor1;
+    cur.NetColor2 = kept_.NetColor2;
+    cur.UserColor1 = kept_.UserColor1;
+    cur.UserColor2 = kept_.UserColor2;
+    cur.PrintFom = kept_.PrintFom;
+    FilesChanged();
+  });
+}
 
 // ---- entry ----
 

@@ -11,7 +11,9 @@
 #include <QImage>
 #include <QScrollArea>
 #include <functional>
+#include <cstdint>
 #include <memory>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -155,6 +157,19 @@ class TImageDispForm : public forms::TForm {
   // Every preview window in front again.
   static void ShowPreviewsAgain();
   double PixelsPerInch() const;
+  // Runs a snapshot tool: nothing while a paint is under way, no painting while it works,
+  // then the layout and a repaint.
+  void SnapshotTool(const char* context, const std::function<void()>& work);
+  // The page totals, the page text, the form's variables and the orientations anew, after
+  // the files shown changed.
+  void FilesChanged();
+
+  // The job's settings while a snapshot is shown.
+  struct TKeptSettings {
+    int PaperSize = 0, OutPutPaper = 0, Orientation = 0, TopMargin = 0, LeftMargin = 0;
+    std::int32_t NetColor1 = 0, NetColor2 = 0, UserColor1 = 0, UserColor2 = 0;
+    bool PrintFom = true;
+  } kept_;
 
   Tfmyohaku* yohaku_ = nullptr;
   bool created_ = false;
@@ -164,6 +179,13 @@ class TImageDispForm : public forms::TForm {
   std::vector<int> orientations_;
   bool missingLogged_ = false;
 };
+
+// The record lines of a snapshot: the data file's lines with the files they name copied beside
+// the snapshot ("<folder>/<stem>_..."): the job's form ("*FORMFILE="), forms placed on pages
+// ("FORM;"), pictures ("IMAGE;") and the first chart ("CHART;", saved as a picture). `lines`
+// are rewritten to name the copies; the copies are made.
+void SaveSnapshotLines(std::vector<std::string>& lines, std::string_view prefix, const std::string& folder,
+                       const std::string& stem);
 
 // The window while a preview runs; nullptr otherwise.
 TImageDispForm* ImageDispForm();

@@ -1,9 +1,13 @@
 // The preview window of a six-page job, driven by clicks as a user does, off-screen, with the
 // PDF pseudo-printer behind it.
+#include <QCoreApplication>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <filesystem>
 
 #include "PrintTestSupport.h"
+#include "platform/Encoding.h"
 #include "print/Zenpagex_Class.h"
 #include "print/Zenpagex_Colors.h"
 #include "print/Zenpagex_Imagedsp.h"
@@ -105,6 +109,10 @@ TEST_F(PrintPreview, PagesZoomAndJump) {
     EXPECT_GT(wide, 3 * f.PaperPanel->width());
     Click(f.SpeedButton3);
     EXPECT_EQ(f.DispZoom->Caption(), "100%");
+    // The whole sheet in the window (A4 in 796 × 796 pixels at 96 dpi: 60 %).
+    Click(f.ZoomJustButton);
+    EXPECT_EQ(f.DispZoom->Caption(), "60%");
+    EXPECT_LE(f.PaperPanel->y() + f.PaperPanel->height(), f.ImagePaintScrollBox->height());
     Click(f.CloseButton);
   }});
   EXPECT_EQ(ShowPreview(job_), 0);
@@ -178,6 +186,108 @@ TEST_F(PrintPreview, ButtonsFollowTheJob) {
   job_.PrevPaperButton = true;
   ModalScript previous({[&](QWidget&) { Click(Form().PrevPaper); }});
   EXPECT_EQ(ShowPreview(job_), -1);
+}
+
+TEST_F(PrintPreview, DraggingMovesThePage) {
+  ModalScript script({[&](QWidget&) {
+    TImageDispForm& f = Form();
+    for (int i = 0; i < 10; ++i) Click(f.ZoomInButton);
+    QWidget* box = f.ImagePaintBox;
+    const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+      QMouseEvent e(type, QPointF(at), QPointF(box->mapToGlobal(at)), Qt::LeftButton, buttons, Qt::NoModifier);
+      QCoreApplication::sendEvent(box, &e);
+    };
+    send(QEvent::MouseButtonPress, {300, 300}, Qt::LeftButton);
+    EXPECT_EQ(box->cursor().shape(), Qt::SizeAllCursor);
+    send(QEvent::MouseMove, {250, 260}, Qt::LeftButton);
+    EXPECT_EQ(f.ImagePaintScrollBox->horizontalScrollBar()->value(), 50);
+    EXPECT_EQ(f.ImagePaintScrollBox->verticalScrollBar()->value(), 40);
+    send(QEvent::MouseMove, {400, 400}, Qt::LeftButton);  // not past the start
+    EXPECT_EQ(f.ImagePaintScrollBox->horizontalScrollBar()->value(), 0);
+    send(QEvent::MouseButtonRelease, {400, 400}, Qt::NoButton);
+    send(QEvent::MouseMove, {100, 100}, Qt::NoButton);  // released: no more dragging
+    EXPECT_EQ(f.ImagePaintScrollBox->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(box->cursor().shape(), Qt::ArrowCursor);
+    Click(f.CloseButton);
+  }});
+  ShowPreview(job_);
+  EXPECT_EQ(script.Left(), 0u);
+}
+
+TEST_F(PrintPreview, PrinterSetUpFromThePreview) {
+  ModalScript script({
+      [&](QWidget&) {
+        TImageDispForm& f = Form();
+        const QSize portrait = f.PaperPanel->size();
+        Click(f.PrintSetupButton);  // A5 landscape chosen below
+        EXPECT_EQ(Vdb()->GetPaper(), 11);
+        EXPECT_EQ(Vdb()->Orientation(), 1);
+        EXPECT_GT(f.PaperPanel->width(), f.PaperPanel->height());
+        EXPECT_LT(f.PaperPanel->width(), portrait.height());
+        Click(f.CloseButton);
+      },
+      [&](QWidget& w) {
+        auto& dlg = static_cast<TPrinterSetupDialog&>(w);
+        EXPECT_EQ(dlg.PrinterCombo->Text(), "PDF");
+        EXPECT_EQ(dlg.PaperCombo->Text(), "A4");
+        dlg.PaperCombo->SetItemIndex(2);  // A3, A4, A5 ...
+        Click(dlg.LandscapeButton, QPoint(8, dlg.LandscapeButton->height() / 2));
+        printtest::Screenshot(w, "printer_setup_dialog.png");
+        Click(dlg.OkButton);
+      },
+  });
+  ShowPreview(job_);
+  EXPECT_EQ(script.Left(), 0u);
+}
+
+TEST_F(PrintPreview, SnapshotSavedLoadedAndLeftAgain) {
+  // A client that offers the snapshot tools shows their buttons itself.
+  QImage picture(20, 20, QImage::Format_RGB32);
+  picture.fill(Qt::red);
+  const std::string pictureFile = dir_.Str() + "/stamp.bmp";
+  ASSERT_TRUE(picture.save(QString::fromStdString(pictureFile)));
+  std::vector<std::string> lines = printtest::DataHeader();
+  for (const auto& l : printtest::JoinPages({{"TEXT;200;200;控え;;12;", "IMAGE;100;100;300;300;" + pictureFile + ";0;"},
+                                             {"TEXT;200;200;二枚目;;12;"}})) {
+    lines.push_back(l);
+  }
+  const std::string snapshotData = WriteRecords("snap.zpx", lines);
+  std::filesystem::create_directory(dir_.Str() + "/saved");
+  const std::string saved = dir_.Str() + "/saved/控え.zpx";
+  const std::string foreign = dir_.Write("foreign.zpx", "not a print file\r\n");
+  ui_.fileAnswers = {saved, foreign, saved};
+  ModalScript script({[&](QWidget&) {
+    TImageDispForm& f = Form();
+    for (auto* b : {f.ImageOut, f.ImageOpen, f.ImageOpenCancel}) b->SetVisible(true);
+    f.ImageOut->SetEnabled(true);
+    f.ImageOpen->SetEnabled(true);
+    // Saving the 6-page job's data file and the picture its first page names.
+    Zpx().DataFileName = snapshotData;
+    Click(f.ImageOut);
+    Zpx().DataFileName = data_;
+    ASSERT_TRUE(std::filesystem::exists(saved));
+    EXPECT_TRUE(std::filesystem::exists(dir_.Str() + "/saved/控え_stamp.bmp"));
+    const std::string text = sjis::ToUtf8(TempDir::Read(std::filesystem::u8path(saved)));
+    EXPECT_NE(text.find("IMAGE;100;100;300;300;" + dir_.Str() + "/saved/控え_stamp.bmp;0;"), std::string::npos);
+
+    // A file that is no print file is refused.
+    Click(f.ImageOpen);
+    EXPECT_TRUE(ui_.Shown("[ZENPAGEX]印刷ファイルではありません。"));
+    EXPECT_EQ(Zpx().DataFileName, data_);
+
+    Click(f.ImageOpen);
+    EXPECT_EQ(Zpx().DataFileName, saved);
+    EXPECT_EQ(Where(), "1/2");
+    EXPECT_TRUE(f.ImageOpenCancel->Enabled());
+    Click(f.ImageOpenCancel);
+    EXPECT_EQ(Zpx().DataFileName, data_);
+    EXPECT_EQ(Where(), "1/6");
+    EXPECT_FALSE(f.ImageOpenCancel->Enabled());
+    Click(f.CloseButton);
+  }});
+  ShowPreview(job_);
+  EXPECT_EQ(script.Left(), 0u);
+  EXPECT_EQ(ErrorLog(), "");
 }
 
 TEST_F(PrintPreview, PrintingFromThePreview) {
