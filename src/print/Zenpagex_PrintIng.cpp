@@ -13,6 +13,7 @@
 #include "print/Zenpagex_Colors.h"
 #include "print/Zenpagex_Function.h"
 #include "print/Zenpagex_Hensuu.h"
+#include "print/Zenpagex_Imagedsp.h"
 #include "print/Zenpagex_Pages.h"
 #include "print/Zenpagex_Paint.h"
 #include "print/Zenpagex_State.h"
@@ -117,7 +118,11 @@ int StartPrint(TZPGXDEF& job) {
   TZenpagexState& s = Zpx();
   if (!s.EngineReady) return 0;
   if (!job.Permit) {
-    if (PreviewEntry()) PreviewEntry()(job);
+    if (PreviewEntry()) {
+      PreviewEntry()(job);
+    } else {
+      ShowPreview(job);
+    }
     return 0;
   }
   TVDBPrint* vdb = Vdb();

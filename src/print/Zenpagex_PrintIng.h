@@ -21,8 +21,8 @@ int StartPrint(TZPGXDEF& job);
 // `orientation` (0 portrait, 1 landscape).
 void PrintCurrentPage(TZPGXDEF& job, int page, int orientation);
 
-// What a job with printing not permitted opens instead (the preview window); without one
-// such a job shows nothing.
+// What a job with printing not permitted opens instead; without one it opens the preview
+// window.
 void SetPreviewEntry(std::function<void(TZPGXDEF&)> preview);
 
 // The pages the page-range dialog chose for the running job.

@@ -41,6 +41,9 @@ struct TZenpagexState {
   int NumberedPages = 1;
   int TotalPages = 1;
   int ShownPage = 1;   // the page the preview shows, the first page of a print
+  int PreviewZoom = 10;  // the preview's magnification, 5..20 (10 = 100 %)
+  // A paint of the preview is under way; a paint asked for meanwhile only clears it.
+  bool PaintBusy = false;
   int DataPageNo = 1;  // the data page being drawn, 1-based index into PageNumberList
   // 2 once PaperSizeMM met a paper outside its table.
   std::uint8_t PaperMode = 0;

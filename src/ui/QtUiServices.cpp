@@ -11,8 +11,12 @@
 
 #include "platform/TextLines.h"
 #include "ui/forms/Application.h"
+#include "ui/forms/Button.h"
+#include "ui/forms/CheckBox.h"
+#include "ui/forms/Edit.h"
 #include "ui/forms/Form.h"
 #include "ui/forms/Label.h"
+#include "ui/forms/Panel.h"
 #include "ui/z5InputDlg.h"
 #include "ui/z5MessageDlg2.h"
 
@@ -128,6 +132,156 @@ int RunMessageBox(const uis::MessageRequest& request) {
   return result;
 }
 
+// A number field of the print dialog: digits only, typed or pasted.
+class TNumberEdit final : public TEdit {
+ public:
+  explicit TNumberEdit(QWidget* parent) : TEdit(parent) {
+    SetMaxLength(4);
+    SetImeMode(imDisable);
+  }
+  bool AcceptText(const QString& text) const override {
+    if (!TEdit::AcceptText(text)) return false;
+    for (QChar c : text) {
+      if (c < u'0' || c > u'9') return false;
+    }
+    return true;
+  }
+  int Value(int def) const {
+    bool ok = false;
+    const int v = text().toInt(&ok);
+    return ok ? v : def;
+  }
+};
+
+// The print dialog: the printer, all pages or a range, copies and collation, orientation.
+class TPrintRangeDialog final : public TForm {
+ public:
+  explicit TPrintRangeDialog(QWidget* owner) : TForm(owner) {
+    SetName("PrintRangeDialog");
+    SetCaption("印刷");
+    SetBorderStyle(bsDialog);
+    SetBorderIcons(biSystemMenu);
+    SetPosition(owner ? poOwnerFormCenter : poScreenCenter);
+    SetKeyPreview(true);
+    SetFont(TFontSpec{.Height = -12});
+    SetClientSize(420, 262);
+
+    auto* printer = Group("gbPrinter", "プリンタ", 8, 8, 404, 46);
+    lblPrinter = Label(printer, "lblPrinter", "", 12, 20);
+
+    auto* range = Group("gbRange", "印刷範囲", 8, 62, 236, 110);
+    rbAll = Radio(range, "rbAll", "すべて(&A)", 12, 20);
+    rbPages = Radio(range, "rbPages", "ページ指定(&G)", 12, 44);
+    Label(range, "lblFrom", "開始(&F):", 12, 72);
+    edFrom = Number(range, "edFrom", 66, 68);
+    Label(range, "lblTo", "終了(&T):", 118, 72);
+    edTo = Number(range, "edTo", 172, 68);
+    lblPages = Label(range, "lblPages", "", 12, 92);
+    // Typing a page number chooses the range.
+    for (TEdit* e : {edFrom, edTo}) {
+      e->OnChange = [this](QObject*) {
+        if (!loading_) rbPages->SetChecked(true);
+      };
+    }
+
+    auto* copies = Group("gbCopies", "印刷部数", 252, 62, 160, 110);
+    Label(copies, "lblCopies", "部数(&C):", 12, 24);
+    edCopies = Number(copies, "edCopies", 66, 20);
+    edCopies->SetMaxLength(2);
+    cbCollate = new TCheckBox(copies);
+    cbCollate->SetName("cbCollate");
+    cbCollate->SetCaption("部単位で印刷(&O)");
+    cbCollate->SetBounds(12, 52, 140, 20);
+
+    auto* orientation = Group("gbOrientation", "印刷の向き", 8, 180, 236, 48);
+    rbPortrait = Radio(orientation, "rbPortrait", "縦(&P)", 12, 20);
+    rbLandscape = Radio(orientation, "rbLandscape", "横(&L)", 100, 20);
+
+    btnOK = new TButton(this);
+    btnOK->SetName("btnOK");
+    btnOK->SetCaption("OK");
+    btnOK->SetBounds(248, 226, 78, 26);
+    btnOK->SetDefault(true);
+    btnOK->SetModalResult(mrOk);
+    btnCancel = new TButton(this);
+    btnCancel->SetName("btnCancel");
+    btnCancel->SetCaption("キャンセル");
+    btnCancel->SetBounds(334, 226, 78, 26);
+    btnCancel->SetCancel(true);
+    btnCancel->SetModalResult(mrCancel);
+  }
+
+  void Load(const uis::PrintRangeRequest& r) {
+    loading_ = true;
+    lblPrinter->SetCaption("プリンタ名:  " + r.printerName);
+    lblPages->SetCaption("(" + std::to_string(r.minPage) + "～" + std::to_string(r.maxPage) + " ページ)");
+    edFrom->SetText(std::to_string(r.fromPage));
+    edTo->SetText(std::to_string(r.toPage));
+    edCopies->SetText(std::to_string(std::clamp(r.copies, 1, 99)));
+    loading_ = false;
+    rbPages->SetChecked(r.pageRange);
+    rbAll->SetChecked(!r.pageRange);
+    cbCollate->SetChecked(r.collate);
+    rbLandscape->SetChecked(r.orientation == 1);
+    rbPortrait->SetChecked(r.orientation != 1);
+  }
+
+  // The choices into `r`; a range outside the pages, or backwards, is brought inside them.
+  void Store(uis::PrintRangeRequest& r) const {
+    r.pageRange = rbPages->Checked();
+    const int lo = std::min(r.minPage, r.maxPage), hi = std::max(r.minPage, r.maxPage);
+    r.fromPage = std::clamp(edFrom->Value(lo), lo, hi);
+    r.toPage = std::clamp(edTo->Value(hi), r.fromPage, hi);
+    r.copies = std::clamp(edCopies->Value(1), 1, 99);
+    r.collate = cbCollate->Checked();
+    r.orientation = rbLandscape->Checked() ? 1 : 0;
+  }
+
+  TLabel* lblPrinter;
+  TLabel* lblPages;
+  TRadioButton* rbAll;
+  TRadioButton* rbPages;
+  TNumberEdit* edFrom;
+  TNumberEdit* edTo;
+  TNumberEdit* edCopies;
+  TCheckBox* cbCollate;
+  TRadioButton* rbPortrait;
+  TRadioButton* rbLandscape;
+  TButton* btnOK;
+  TButton* btnCancel;
+
+ private:
+  TGroupBox* Group(const char* name, const char* caption, int left, int top, int width, int height) {
+    auto* g = new TGroupBox(this);
+    g->SetName(name);
+    g->SetCaption(caption);
+    g->SetBounds(left, top, width, height);
+    return g;
+  }
+  static TLabel* Label(TControl* parent, const char* name, const char* caption, int left, int top) {
+    auto* l = new TLabel(parent->Widget());
+    l->SetName(name);
+    l->SetCaption(caption);
+    l->SetBounds(left, top, 0, 0);
+    return l;
+  }
+  static TRadioButton* Radio(TControl* parent, const char* name, const char* caption, int left, int top) {
+    auto* b = new TRadioButton(parent->Widget());
+    b->SetName(name);
+    b->SetCaption(caption);
+    b->SetBounds(left, top, b->sizeHint().width(), 20);
+    return b;
+  }
+  static TNumberEdit* Number(TControl* parent, const char* name, int left, int top) {
+    auto* e = new TNumberEdit(parent->Widget());
+    e->SetName(name);
+    e->SetBounds(left, top, 40, 21);
+    return e;
+  }
+
+  bool loading_ = false;
+};
+
 }  // namespace
 
 std::string QtFileFilter(const std::string& filter) {
@@ -180,6 +334,23 @@ bool QtUiServices::InputText(uis::InputRequest& request) {
       dialog->Setup(1);
       ok = dialog->ShowModal() == mrOk;
       if (ok) request.value = dialog->Value;
+    } catch (...) {
+      dialog->Free();
+      throw;
+    }
+    dialog->Free();
+  });
+  return ok;
+}
+
+bool QtUiServices::PrintRange(uis::PrintRangeRequest& request) {
+  bool ok = false;
+  OnGuiThread([&] {
+    auto* dialog = CreateForm<TPrintRangeDialog>(ActiveOwner());
+    try {
+      dialog->Load(request);
+      ok = dialog->ShowModal() == mrOk;
+      if (ok) dialog->Store(request);
     } catch (...) {
       dialog->Free();
       throw;

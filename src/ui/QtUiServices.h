@@ -1,8 +1,9 @@
 #pragma once
 // The UI services of the headless layers, carried out with the forms of this layer: message
 // boxes as the stand-alone message form, text entry as the framework's input dialog, a modeless
-// progress window, file and folder dialogs, pending-event processing, the screen's dpi and
-// the busy cursor. Install it at start-up with uis::SetUi once the QApplication exists.
+// progress window, file and folder dialogs, the print dialog, pending-event processing, the
+// screen's dpi and the busy cursor. Install it at start-up with uis::SetUi once the
+// QApplication exists.
 // Requests from a thread other than the GUI thread are carried out on the GUI thread, the
 // calling thread waiting for the answer.
 #include <QPointer>
@@ -26,6 +27,8 @@ class QtUiServices final : public uis::UiServices {
   bool InputText(uis::InputRequest& request) override;
   bool FileDialog(uis::FileDialogRequest& request) override;
   bool FolderDialog(uis::FolderDialogRequest& request) override;
+  // The print dialog: all pages or a range, copies, collation and orientation.
+  bool PrintRange(uis::PrintRangeRequest& request) override;
   void ProgressShow(const std::string& caption, const std::string& text) override;
   void ProgressText(const std::string& text) override;
   void ProgressClose() override;

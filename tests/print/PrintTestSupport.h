@@ -5,6 +5,12 @@
 // as CP932 the way they lie on disk, and a printer with a fixed paper.
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QPoint>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -34,6 +40,45 @@ std::vector<std::string> DataHeader();
 
 // `pages` joined by "E;" lines, as a writer separates pages.
 std::vector<std::string> JoinPages(const std::vector<std::vector<std::string>>& pages);
+
+// What a shell command writes to its standard output.
+std::string Shell(const std::string& command);
+// The page count pdfinfo reports; -1 when it reports none.
+int PdfPages(const std::string& pdf);
+
+// ---- driving windows as a user does ----
+
+// Handles everything pending.
+void Pump();
+// A key press and release at the focused widget; `text` is what the key types.
+void Key(int qtKey, QString text = {});
+// Types `text` character by character at the focused widget.
+void Type(const QString& text);
+// A left click at `pos` of `widget` (its centre by default).
+void Click(QWidget* widget, QPoint pos = QPoint(-1, -1));
+// `widget` as it is on screen, written to the build folder as `name` for a person to look at.
+QImage Screenshot(QWidget& widget, const std::string& name);
+
+// Runs `steps` one after the other inside the next modal loops, in the order the windows
+// come: each step gets the window that is modal when it runs. A watchdog ends a window the
+// script left open, so a broken test fails instead of hanging.
+class ModalScript {
+ public:
+  using Step = std::function<void(QWidget&)>;
+  explicit ModalScript(std::vector<Step> steps);
+  ~ModalScript();
+  ModalScript(const ModalScript&) = delete;
+  ModalScript& operator=(const ModalScript&) = delete;
+  // Steps not run.
+  std::size_t Left() const;
+  bool WatchdogFired() const { return *fired_; }
+
+ private:
+  struct Queue;
+  std::shared_ptr<Queue> queue_;
+  int hook_ = 0;
+  std::shared_ptr<bool> fired_ = std::make_shared<bool>(false);
+};
 
 }  // namespace printtest
 

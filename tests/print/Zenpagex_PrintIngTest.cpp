@@ -15,23 +15,8 @@
 
 namespace {
 
-std::string Shell(const std::string& command) {
-  std::string out;
-  if (FILE* p = ::popen(command.c_str(), "r")) {
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    ::pclose(p);
-  }
-  return out;
-}
-
-int PdfPages(const std::string& pdf) {
-  std::smatch m;
-  const std::string info = Shell("pdfinfo '" + pdf + "' 2>/dev/null");
-  if (!std::regex_search(info, m, std::regex(R"(Pages:\s+(\d+))"))) return -1;
-  return std::stoi(m[1]);
-}
+using printtest::PdfPages;
+using printtest::Shell;
 
 // Width and height of page `n` in points.
 std::pair<double, double> PdfPageSize(const std::string& pdf, int n) {
