@@ -160,6 +160,41 @@ class TDM {
   bool ServerFileOperation(const std::string& name, const std::string& path1, const std::string& path2);
   void ServerLongToShortFileName(const std::string& path, std::string& shortPath);
 
+  // --- backup, restore and validation ---
+  // Protocols of the services: TCP to a database server, or the engine of this computer.
+  static constexpr int kProtocolTcp = 0;
+  static constexpr int kProtocolLocal = 3;
+  // The backup tool of the command-line path: a path, or a name looked up in PATH.
+  std::string GbakProgram = "gbak";
+  // Backs the database up through the backup service (no garbage collection, limbo
+  // transactions ignored, this engine's own format). With remote the backup file is a path on
+  // the server, written there; otherwise the backup is written beside the database and then
+  // renamed to the backup file, so a failure leaves an earlier backup file as it was.
+  // Failures are reported and give false.
+  bool BackupFDB(int protocol, const std::string& server, bool remote, const std::string& backupFile,
+                 const std::string& dbFile);
+  // Restores the backup (page size 16384, 4096 buffers; indexes deactivated unless
+  // activateIndexes) into a new database beside the target, which replaces the target only
+  // when complete: a failed restore leaves the target as it was. A company database is then
+  // opened and its operation log (OPINF) emptied; the company database is disconnected
+  // afterwards. Failures are reported and give false.
+  bool RestoreFDB(int protocol, const std::string& server, bool activateIndexes, const std::string& backupFile,
+                  const std::string& dbFile);
+  // The same through the backup tool for a database on `host` ("host:file"); host
+  // "127.0.0.1" uses the services of this computer instead. The credentials go to the tool in
+  // its environment, never on its command line. The backup raises its failures
+  // (std::runtime_error with the message for the user); the restore reports them and gives
+  // false, and false without a word when the backup file does not exist.
+  bool BackupFDBByGbak(int n, const std::string& host, bool remote, const std::string& backupFile,
+                       const std::string& dbFile);
+  bool RestoreFDBByGbak(int n, const std::string& host, bool activateIndexes, const std::string& backupFile,
+                        const std::string& dbFile);
+  // Full validation through the validation service, mending nothing: false as soon as it
+  // reports anything, or on an error, except that a file the engine cannot open or reach
+  // (335544325, 335544344) counts as sound. Shows nothing. A company connection that was
+  // open is closed for the check and opened again after it.
+  bool ValidateFDB(int protocol, const std::string& server, const std::string& dbFile);
+
   // --- data check and journal counts ---
   // Runs the data-check hook unless forced is not 1 and the operator's data-check setting is
   // off; 1 when the hook is not run or not installed.
