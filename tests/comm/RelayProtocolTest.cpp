@@ -2,12 +2,15 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "comm/RelayProtocol.h"
 #include "comm/xPzConv.h"
+#include "data/z5AppInfo.h"
 #include "platform/Encoding.h"
 #include "support/CommServers.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -336,4 +339,45 @@ TEST_F(RelayProtocolLive, DepositCompletionStoresTheDecodedValues) {
   EXPECT_EQ(f.FolderPassword, "p&w d");  // the whole password arrived
   EXPECT_EQ(f.VersionText, "0802");
   EXPECT_EQ(f.ReceivedTimeText, "-");
+}
+
+// ---- configuration ------------------------------------------------------------------------------
+
+TEST(RelayProtocol, ConfigurationFromAppInfo) {
+  const struct {
+    std::map<std::string, std::string> keys;
+    std::string relayHost;
+    int relayPort, ftpPort;
+    std::string cloudHost;
+    int cloudPort;
+  } cases[] = {
+      {{}, "", 443, 21, "", 443},
+      {{{"RelayServer", "relay.example.invalid"}, {"WebVelkoranServer", "cloud.example.invalid"}},
+       "relay.example.invalid", 443, 21, "cloud.example.invalid", 443},
+      {{{"RelayServer", " localhost:8443 "}, {"RelayFtpPort", "2121"}, {"WebVelkoranServer", "127.0.0.1:9443"}},
+       "localhost", 8443, 2121, "127.0.0.1", 9443},
+      {{{"RelayServer", "host:port"}, {"RelayFtpPort", "70000"}}, "host:port", 443, 21, "", 443},
+  };
+  for (const auto& c : cases) {
+    const TCommConfig config = CommConfigFrom([&](const std::string& key) {
+      const auto it = c.keys.find(key);
+      return it == c.keys.end() ? std::string() : it->second;
+    });
+    EXPECT_EQ(config.RelayHost, c.relayHost);
+    EXPECT_EQ(config.RelayPort, c.relayPort) << c.relayHost;
+    EXPECT_EQ(config.FtpPort, c.ftpPort) << c.relayHost;
+    EXPECT_EQ(config.CloudHost, c.cloudHost) << c.relayHost;
+    EXPECT_EQ(config.CloudPort, c.cloudPort) << c.relayHost;
+  }
+
+  TempDir dir;
+  dir.Write("bin/AppInfo.ini", sjis::FromUtf8("[Application]\r\nOEM=STD\r\nRelayServer=relay.example.invalid:8443\r\n"
+                                              "CaFile=certs/ca.pem\r\nInstallationId=端末-01\r\n"));
+  TAppInfoRec info;
+  ASSERT_EQ(LoadAppInfo(dir.Str() + "/bin/rendo", info), 1);
+  const TCommConfig config = LoadCommConfig();
+  EXPECT_EQ(config.RelayHost, "relay.example.invalid");
+  EXPECT_EQ(config.RelayPort, 8443);
+  EXPECT_EQ(config.CaFile, "certs/ca.pem");
+  EXPECT_EQ(config.InstallationId, "端末-01");
 }

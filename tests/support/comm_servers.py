@@ -321,6 +321,7 @@ def main():
     handler.authorizer = StateAuthorizer()
     handler.banner = "ftp double ready"
     handler.permit_foreign_addresses = False
+    handler.auth_failed_timeout = 0.1  # a refused login answers at once
     ftp = ThreadedFTPServer(("127.0.0.1", 0), handler)
 
     cloud = ThreadingHTTPServer(("127.0.0.1", 0), CloudHandler)
