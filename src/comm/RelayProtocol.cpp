@@ -5,6 +5,7 @@
 #include "comm/xPzConv.h"
 #include "data/uAccFunction.h"
 #include "data/uAccFunction2Date.h"
+#include "data/uAccRecord.h"
 #include "platform/Encoding.h"
 
 namespace {
@@ -144,7 +145,8 @@ bool ReadReplyLines(std::string_view reply, std::vector<std::string>& lines) {
   return true;
 }
 
-TRelayResult ReadFolderListReply(std::string_view reply, bool eraDisplay, TRelayInfo& info) {
+TRelayResult ReadFolderListReply(std::string_view reply, TRelayInfo& info) {
+  const bool eraDisplay = SystemDef.R4Bit10 == 1;
   TRelayResult result;
   std::vector<std::string> lines;
   if (!ReadReplyLines(reply, lines) || lines.size() < 5) return result;
@@ -220,14 +222,14 @@ std::string RelayFailureMessage(int scode, const TRelayResult& result) {
 }
 
 TRelayResult GetRelayFolderList(const TCommConfig& config, const TRelayAccount& account,
-                                const std::string& trKubn, bool eraDisplay, TRelayInfo& info) {
+                                const std::string& trKubn, TRelayInfo& info) {
   std::string reply;
   if (!RelayExchange(config, FolderListRequest(config.RelayHost, config.InstallationId, account, trKubn), reply)) {
     return {};
   }
   const std::string keptId = info.InstallationId;
   info.InstallationId = config.InstallationId;
-  TRelayResult result = ReadFolderListReply(reply, eraDisplay, info);
+  TRelayResult result = ReadFolderListReply(reply, info);
   if (!result.ok()) info.InstallationId = keptId;
   return result;
 }

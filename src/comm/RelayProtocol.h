@@ -85,9 +85,9 @@ struct TRelayResult {
   bool ok() const { return outcome == Ok; }
 };
 
-// Reads a folder-list reply into `info` (only when its status is "000"). eraDisplay: the
-// system definition's era-display setting.
-TRelayResult ReadFolderListReply(std::string_view reply, bool eraDisplay, TRelayInfo& info);
+// Reads a folder-list reply into `info` (only when its status is "000"). The display texts
+// follow the operator's era-display setting (SystemDef.R4Bit10).
+TRelayResult ReadFolderListReply(std::string_view reply, TRelayInfo& info);
 // Reads the reply of 1750, 1810, 1820 or 1830.
 TRelayResult ReadCompletionReply(int scode, std::string_view reply);
 
@@ -104,6 +104,6 @@ bool RelayExchange(const TCommConfig& config, const std::string& request, std::s
 // trKubn: "10" for the data account in OEM kinds 1 and 2, "2" for the cash-book account,
 // "" otherwise.
 TRelayResult GetRelayFolderList(const TCommConfig& config, const TRelayAccount& account,
-                                const std::string& trKubn, bool eraDisplay, TRelayInfo& info);
+                                const std::string& trKubn, TRelayInfo& info);
 // Sends one completion request (built by the functions above) and reads its reply.
 TRelayResult SendRelayCompletion(const TCommConfig& config, int scode, const std::string& request);

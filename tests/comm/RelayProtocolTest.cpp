@@ -7,6 +7,8 @@
 
 #include "comm/RelayProtocol.h"
 #include "comm/xPzConv.h"
+#include "data/EraState.h"
+#include "data/uAccRecord.h"
 #include "data/z5AppInfo.h"
 #include "platform/Encoding.h"
 #include "support/CommServers.h"
@@ -153,7 +155,7 @@ TEST(RelayProtocol, FolderListReplyTable) {
   for (const auto& c : cases) {
     TRelayInfo info;
     info.FtpHost = "kept";
-    const TRelayResult r = ReadFolderListReply(c.reply, false, info);
+    const TRelayResult r = ReadFolderListReply(c.reply, info);
     EXPECT_EQ(r.outcome, c.outcome) << c.what;
     EXPECT_EQ(RelayFailureMessage(kScodeFolderList, r), c.message) << c.what;
     if (c.outcome != TRelayResult::Ok) {
@@ -162,7 +164,7 @@ TEST(RelayProtocol, FolderListReplyTable) {
   }
 
   TRelayInfo info;
-  ASSERT_TRUE(ReadFolderListReply(ok, false, info).ok());
+  ASSERT_TRUE(ReadFolderListReply(ok, info).ok());
   EXPECT_EQ(info.FtpHost, "ftp.example.invalid");
   EXPECT_EQ(info.FtpPassword, "pa:ss@word");
   const TRelayFolder& f1 = info.Folders[0];
@@ -191,6 +193,24 @@ TEST(RelayProtocol, FolderListReplyTable) {
     EXPECT_EQ(info.Folders[i].ReceivedTimeText, "-") << i;
   }
   EXPECT_EQ(info.Folders[2].CompanyName, "大阪 工業");
+}
+
+class RelayProtocolEra : public EraState {};
+
+TEST_F(RelayProtocolEra, DisplayTextsFollowTheEraSetting) {
+  CannedFolder f{"東京商事", "2014-05-01 10:20", "2014-05-02 08:00"};
+  std::string reply = FolderListReply("000", {f, {"大阪商事", "0000-00-00 00:00", "0000-00-00 00:01"}});
+  for (std::size_t at; (at = reply.find("2024-04-01")) != std::string::npos;) reply.replace(at, 10, "2014-04-01");
+  SystemDef.R4Bit10 = 1;
+  TRelayInfo info;
+  ASSERT_TRUE(ReadFolderListReply(reply, info).ok());
+  EXPECT_EQ(info.Folders[0].PeriodStart, "2014/04/01 00:00");
+  EXPECT_EQ(info.Folders[0].PeriodStartText, "H 26/04/01");
+  EXPECT_EQ(info.Folders[0].SentTimeText, "H 26/05/01 10:20");
+  EXPECT_EQ(info.Folders[0].ReceivedTimeText, "H 26/05/02 08:00");
+  // Received after sent, but a zero year: kept, shown as "-".
+  EXPECT_EQ(info.Folders[1].ReceivedTime, "0000/00/00 00:01");
+  EXPECT_EQ(info.Folders[1].ReceivedTimeText, "-");
 }
 
 TEST(RelayProtocol, CompletionReplyTable) {
@@ -258,7 +278,7 @@ CommServers* RelayProtocolLive::servers_ = nullptr;
 
 TEST_F(RelayProtocolLive, FolderListGivesTheSeededFolders) {
   TRelayInfo info;
-  const TRelayResult r = GetRelayFolderList(config_, {"TX0001", "pw&1"}, "", false, info);
+  const TRelayResult r = GetRelayFolderList(config_, {"TX0001", "pw&1"}, "", info);
   ASSERT_TRUE(r.ok()) << r.status;
   EXPECT_EQ(info.FtpHost, "127.0.0.1");
   EXPECT_EQ(info.FtpPassword, "f:pw@1");
@@ -305,7 +325,7 @@ TEST_F(RelayProtocolLive, FailuresTakeTheirMessages) {
     else servers_->WriteState("faults.json", c.faults);
     config_.RelayPort = c.port;
     TRelayInfo info;
-    const TRelayResult r = GetRelayFolderList(config_, {"TX0001", "pw"}, "", false, info);
+    const TRelayResult r = GetRelayFolderList(config_, {"TX0001", "pw"}, "", info);
     EXPECT_FALSE(r.ok()) << c.what;
     EXPECT_EQ(RelayFailureMessage(kScodeFolderList, r), c.message) << c.what;
     EXPECT_EQ(info.FtpHost, "") << c.what;
@@ -331,7 +351,7 @@ TEST_F(RelayProtocolLive, DepositCompletionStoresTheDecodedValues) {
   EXPECT_EQ(r.time.size(), 12u);
 
   TRelayInfo info;
-  ASSERT_TRUE(GetRelayFolderList(config_, account, "", false, info).ok());
+  ASSERT_TRUE(GetRelayFolderList(config_, account, "", info).ok());
   const TRelayFolder& f = info.Folders[3];
   EXPECT_EQ(f.CompanyName, "株式会社ＡＢＣ");
   EXPECT_EQ(f.Term, "7");
