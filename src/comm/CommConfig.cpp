@@ -4,6 +4,7 @@
 
 #include "data/z5AppInfo.h"
 #include "data/uAccFunction.h"
+#include "platform/SystemInfo.h"
 
 namespace {
 
@@ -34,6 +35,8 @@ TCommConfig CommConfigFrom(const std::function<std::string(const std::string& ke
   ParsePort(TrimZenkaku(value("RelayFtpPort")), config.FtpPort);
   config.CaFile = TrimZenkaku(value("CaFile"));
   config.InstallationId = TrimZenkaku(value("InstallationId"));
+  // Every request names the installation; without a configured one, the computer's name.
+  if (config.InstallationId.empty()) config.InstallationId = sysinfo::ComputerName();
   return config;
 }
 

@@ -4,7 +4,8 @@
 //   RelayFtpPort=port              FTP port of the hosts the relay names (21 by default)
 //   WebVelkoranServer=host[:port]  cloud analysis service (HTTPS, port 443 by default)
 //   CaFile=path                    certificate authorities to trust instead of the system's
-//   InstallationId=text            this installation's identifier on the relay channel
+//   InstallationId=text            this installation's identifier on the relay channel (the
+//                                  computer's name when not given)
 // Certificate verification cannot be switched off: a CaFile only replaces whom we trust.
 #include <functional>
 #include <string>

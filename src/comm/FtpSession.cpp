@@ -114,14 +114,14 @@ std::int64_t TFtpSession::Size(const std::string& path) {
 }
 
 bool TFtpSession::Command(const std::string& first, const std::string& second) {
-  if (HasLineBreak(first) || HasLineBreak(second) || !Prepare("/")) {
-    if (lastError_.empty()) lastError_ = "line break in an FTP path";
+  if (HasLineBreak(first) || HasLineBreak(second)) {
+    lastError_ = "line break in an FTP path";
     return false;
   }
+  if (!Prepare("")) return false;  // the login folder: the commands carry their paths
   CURL* h = easy_.get();
   Slist quote(curl_slist_append(nullptr, first.c_str()));
   if (!second.empty()) curl_slist_append(quote.get(), second.c_str());
-  curl_easy_setopt(h, CURLOPT_URL, ("ftp://" + host_ + ":" + std::to_string(config_.FtpPort) + "/").c_str());
   curl_easy_setopt(h, CURLOPT_QUOTE, quote.get());
   curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
   return Finish(curl_easy_perform(h));

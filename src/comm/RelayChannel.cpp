@@ -3,7 +3,7 @@
 // read its lines by number.
 #include <poll.h>
 
-#include <chrono>
+#include <cerrno>
 
 #include "comm/CurlSupport.h"
 #include "comm/RelayProtocol.h"

@@ -388,6 +388,7 @@ TEST(RelayProtocol, ConfigurationFromAppInfo) {
     EXPECT_EQ(config.FtpPort, c.ftpPort) << c.relayHost;
     EXPECT_EQ(config.CloudHost, c.cloudHost) << c.relayHost;
     EXPECT_EQ(config.CloudPort, c.cloudPort) << c.relayHost;
+    EXPECT_FALSE(config.InstallationId.empty());  // never a request without one
   }
 
   TempDir dir;
