@@ -106,7 +106,7 @@ struct Entry {
 int ParseArchive(std::string_view a, std::vector<Entry>& entries) {
   std::size_t pos = 0;
   for (;;) {
-    if (pos >= a.size()) return entries.empty() ? kUnlhaDamaged : 0;  // no end mark: tolerated
+    if (pos >= a.size()) return kUnlhaDamaged;  // no end mark: entries may be missing
     if (a[pos] == 0) return entries.empty() && pos == 0 ? kUnlhaDamaged : 0;
     if (a.size() - pos < kBaseHeader) return kUnlhaDamaged;
     const std::string_view base = a.substr(pos);

@@ -130,6 +130,7 @@ TEST(CommArchive, CraftedOrDamagedArchivesLeaveNoOutput) {
        }, kUnlhaDamaged},
       {"damaged header", [](std::string& a, std::size_t at) { a[at + 16] ^= 1; }, kUnlhaDamaged},
       {"cut short", [](std::string& a, std::size_t) { a.resize(a.size() - 2000); }, kUnlhaDamaged},
+      {"cut after an entry", [](std::string& a, std::size_t) { a.pop_back(); }, kUnlhaDamaged},
   };
   for (const auto& c : cases) {
     TempDir work;
