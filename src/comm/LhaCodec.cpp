@@ -392,15 +392,18 @@ std::string EncodeLh5(std::string_view data) {
   constexpr int kMaxChain = 96;
   const std::size_t size = data.size();
   const auto* d = reinterpret_cast<const unsigned char*>(data.data());
+  // Hash chains over the window only: a position's link is overwritten one window later,
+  // when no match may reach it any more.
+  constexpr std::size_t kWindow = kMaxDistance + 1;
   std::vector<std::int64_t> head(1u << kHashBits, -1);
-  std::vector<std::int64_t> prev(size, -1);
+  std::vector<std::int64_t> prev(kWindow, -1);
   auto hash = [&](std::size_t p) {
     return ((d[p] << 10) ^ (d[p + 1] << 5) ^ d[p + 2]) & ((1u << kHashBits) - 1);
   };
   auto insert = [&](std::size_t p) {
     if (p + 2 >= size) return;
     const unsigned h = hash(p);
-    prev[p] = head[h];
+    prev[p & (kWindow - 1)] = head[h];
     head[h] = static_cast<std::int64_t>(p);
   };
 
@@ -414,10 +417,13 @@ std::string EncodeLh5(std::string_view data) {
     if (pos + kThreshold <= size) {
       const std::size_t maxLen = std::min<std::size_t>(kMaxMatch, size - pos);
       std::int64_t cand = head[hash(pos)];
-      for (int chain = 0; cand >= 0 && chain < kMaxChain; ++chain, cand = prev[cand]) {
+      for (int chain = 0; cand >= 0 && chain < kMaxChain; ++chain) {
         const std::size_t dist = pos - static_cast<std::size_t>(cand);
         if (dist > kMaxDistance) break;
-        const unsigned char* a = d + cand;
+        const std::int64_t older = prev[static_cast<std::size_t>(cand) & (kWindow - 1)];
+        const std::int64_t here = cand;
+        cand = older < here ? older : -1;
+        const unsigned char* a = d + here;
         const unsigned char* b = d + pos;
         if (a[bestLen] != b[bestLen]) continue;
         std::size_t len = 0;

@@ -1,7 +1,7 @@
 #pragma once
-// Our LHA archiver with the call shapes of the archiver library the communication module was
-// built around. Archives are real LHA archives (level-2 headers, "-lh5-", or "-lh0-" when
-// packing would not make the entry smaller), read back only by this program.
+// Our LHA archiver, called the way the communication module calls an archiver. Archives are
+// real LHA archives (level-2 headers, "-lh5-", or "-lh0-" when packing would not make the
+// entry smaller), read back only by this program.
 //
 //   Unlha(window, "a \"archive\" \"file\"", ...)   writes a new archive holding the file under
 //                                                  its bare name (an old archive is replaced)
