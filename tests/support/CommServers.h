@@ -1,0 +1,49 @@
+#pragma once
+// The loopback relay (TLS), FTP and cloud (HTTPS) servers of the communication tests
+// (support/comm_servers.py under Debian's interpreter). A fresh test CA, a server certificate
+// for localhost/127.0.0.1 signed by it, and a second certificate from a CA nobody trusts are
+// made with the openssl command into the server's private folder; nothing is committed.
+//
+// The servers' state (relay.json, cloud.json, faults.json) is read on every request, so a test
+// seeds or breaks them by writing those files; journal.jsonl records every request.
+#include <sys/types.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/TempDir.h"
+
+class CommServers {
+ public:
+  CommServers();   // throws std::runtime_error when the servers do not come up
+  ~CommServers();
+  CommServers(const CommServers&) = delete;
+  CommServers& operator=(const CommServers&) = delete;
+
+  int RelayPort() const { return relayPort_; }
+  int UntrustedRelayPort() const { return untrustedPort_; }
+  int FtpPort() const { return ftpPort_; }
+  int CloudPort() const { return cloudPort_; }
+  // The test CA's certificate (PEM), to be given to the program as its CA file.
+  std::string CaFile() const;
+  // The state folder; the relay FTP root is StateDir()/ftp/relay ("01".."10").
+  const std::filesystem::path& StateDir() const { return state_; }
+
+  // Writes a state file (relay.json, cloud.json, faults.json) atomically.
+  void WriteState(const std::string& name, const std::string& json) const;
+  // Removes faults.json.
+  void ClearFaults() const;
+  // The journal's lines so far (one JSON object each).
+  std::vector<std::string> Journal() const;
+  void ClearJournal() const;
+
+ private:
+  void Stop();
+
+  TempDir dir_;
+  std::filesystem::path state_;
+  pid_t pid_ = -1;
+  int input_ = -1;
+  int relayPort_ = 0, untrustedPort_ = 0, ftpPort_ = 0, cloudPort_ = 0;
+};
