@@ -1,0 +1,488 @@
+// The data-list records and the control's loads: the local list, the shared-server list and
+// the renumbering of added rows.
+#include "selection/z5ComDataSentaku.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <stdexcept>
+
+#include "data/DataModule.h"
+#include "data/DbErrorReport.h"
+#include "data/uAccFunction2Date.h"
+#include "data/uAccFunction2Win.h"
+#include "data/uAccRecord.h"
+#include "data/z5AppInfo.h"
+#include "platform/AsciiCase.h"
+#include "platform/Paths.h"
+#include "platform/db/IBError.h"
+#include "platform/db/TransactionScope.h"
+
+namespace {
+
+std::string Digits4(int32_t n) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%.4d", n);
+  return buf;
+}
+
+const char* const kListColumns =
+    "ENTTEXT,SHOUGOU,PASNAME,NETDRIVE,DATATYPE,CODETYPE,NENDO,KISHU,KIMATU,DATALOCK,KYOYULOCK,TANTOU,"
+    "VER_MAJOR,VER_MINOR1,VER_MINOR2,VER_TEXT,UPDATE_LOCK,GASSAN,DATACODE,DATA_STATUS,YOBI1,YOBI2,YOBI3";
+const char* const kServerColumns =
+    "ENTTEXT,SHOUGOU,PASNAME,DATATYPE,CODETYPE,NENDO,KISHU,KIMATU,DATALOCK,TANTOU,VER_MAJOR,VER_MINOR1,"
+    "VER_MINOR2,VER_TEXT,UPDATE_LOCK,GASSAN,DATACODE,DATA_STATUS,YOBI1,YOBI2,YOBI3";
+
+// The order line of a local load (named rows), by sort kind.
+std::string ListOrderLine(uint8_t sortKind, bool desc, const std::string& orderText) {
+  switch (sortKind) {
+    case 0: return orderText;
+    case 1: return desc ? "ORDER BY REC DESC" : "ORDER BY REC";
+    case 2: return desc ? "ORDER BY ENTTEXT DESC,NENDO DESC,REC DESC" : "ORDER BY ENTTEXT,NENDO DESC,REC";
+    case 3: return desc ? "ORDER BY NENDO DESC,REC DESC" : "ORDER BY NENDO,REC";
+    case 4: return desc ? "ORDER BY KISHU DESC,REC DESC" : "ORDER BY KISHU,REC";
+    case 5: return desc ? "ORDER BY UPPER(PASNAME) DESC,REC DESC" : "ORDER BY UPPER(PASNAME),REC";
+    case 6:
+      return desc ? "ORDER BY VER_MAJOR DESC,VER_MINOR1 DESC,VER_MINOR2 DESC,REC DESC"
+                  : "ORDER BY VER_MAJOR,VER_MINOR1,VER_MINOR2,REC";
+    case 7: return desc ? "ORDER BY DATACODE DESC,NENDO DESC,REC DESC" : "ORDER BY DATACODE,NENDO DESC,REC";
+    default: return {};
+  }
+}
+
+std::string ServerOrderLine(uint8_t sortKind, bool desc) {
+  switch (sortKind) {
+    case 2: return desc ? "ORDER BY ENTTEXT DESC,PASNAME DESC" : "ORDER BY ENTTEXT,PASNAME";
+    case 3: return desc ? "ORDER BY NENDO DESC,PASNAME DESC" : "ORDER BY NENDO,PASNAME";
+    case 4: return desc ? "ORDER BY KISHU DESC,PASNAME DESC" : "ORDER BY KISHU,PASNAME";
+    case 5: return desc ? "ORDER BY PASNAME DESC" : "ORDER BY PASNAME";
+    case 6:
+      return desc ? "ORDER BY VER_MAJOR DESC,VER_MINOR1 DESC,VER_MINOR2 DESC,REC DESC"
+                  : "ORDER BY VER_MAJOR,VER_MINOR1,VER_MINOR2,REC";
+    case 7: return desc ? "ORDER BY DATACODE DESC,REC DESC" : "ORDER BY DATACODE,REC";
+    default: return "ORDER BY PASNAME";
+  }
+}
+
+bool NamedFirst(uint8_t sortKind) { return sortKind >= 2 && sortKind <= 7; }
+bool ServerNamedFirst(uint8_t sortKind) { return sortKind == 2 || sortKind == 3 || sortKind == 4 || sortKind == 6 || sortKind == 7; }
+
+// Reports a load error as the loads do: a database error with the reconnect flag, anything
+// else as an error box with the exception's text.
+void ReportLoadError(const std::exception& e, const char* context, const char* message) {
+  ReportFailure(e, context, message, true);
+}
+
+// "9.0" -> (9, 0); a part that is not a number reads as 0.
+void SplitVersion(const std::string& text, int& major, int& minor) {
+  major = minor = 0;
+  const size_t dot = text.find('.');
+  try {
+    major = std::stoi(text.substr(0, dot));
+  } catch (const std::exception&) {
+    major = 0;
+  }
+  if (dot == std::string::npos) return;
+  try {
+    minor = std::stoi(text.substr(dot + 1));
+  } catch (const std::exception&) {
+    minor = 0;
+  }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// Records
+
+void DataStatusName(int32_t status, std::string& text) {
+  static const char* const kNames[] = {"－",       "－",     "使用中",     "データロック中", "保存中", "復元中",
+                                       "コピー中", "貼り付け中", "削除中", "新規作成中",     "破損"};
+  text = "状態不明";
+  if (status >= 0 && status <= 10) text = kNames[status];
+}
+
+std::string LocalDataFolder(const TDataListRec& row) {
+  std::string folder = ExcludeTrailingPathDelimiter(row.PASNAME);
+  if (row.NETDRIVE == 1 && !row.PASNAME.empty()) {
+    const std::string sys = ExcludeTrailingPathDelimiter(SystemDef.SysDir);
+    if (IsParentKind(row.GASSAN))
+      folder = sys + "/" + Digits4(row.REC);
+    else
+      folder = sys + "/" + Digits4(row.REC) + "/" + ExtractFileName(ExcludeTrailingPathDelimiter(row.PASNAME));
+  }
+  return folder;
+}
+
+int32_t OperatorCodeOf(int32_t logonId, int32_t groupId) {
+  const int64_t divisor = static_cast<int64_t>(groupId) * 10000;
+  if (divisor == 0) return logonId;
+  return static_cast<int32_t>(logonId % divisor);
+}
+
+std::string DriveLetterOf(const std::string& path) {
+  if (HasDriveLetter(path)) return ascii::Upper(path.substr(0, 1));
+  return path.substr(0, 1);
+}
+
+bool DataVersionPasses(const TDataListRec& row, const std::string& dataVer, int mode) {
+  if (dataVer.empty()) return true;
+  if (mode == 1) return dataVer == std::to_string(row.VER_MAJOR);
+  if (mode == 2) {
+    int major = 0, minor = 0;
+    SplitVersion(dataVer, major, minor);
+    if (row.VER_MAJOR != major) return row.VER_MAJOR > major;
+    return row.VER_MINOR1 >= minor;
+  }
+  return dataVer == std::to_string(row.VER_MAJOR) + "." + std::to_string(row.VER_MINOR1);
+}
+
+// ---------------------------------------------------------------------------------------
+// The control
+
+TDataSentakuListCtl::TDataSentakuListCtl() {
+  if (DM == nullptr) throw std::logic_error("TDataSentakuListCtl: no data module");
+  for (TIBSQL* q : {&SQL1, &SQL2}) {
+    q->SetDatabase(&DM->IBDatabaseDEF);
+    q->SetTransaction(&DM->IBTransactionDEF);
+  }
+  SetDataPlaceRec(0);
+}
+
+TDataSentakuListCtl::~TDataSentakuListCtl() = default;
+
+void TDataSentakuListCtl::SetDataPlaceRec(int32_t place) {
+  DataPlaceRec = (ConnectKind == 1 || ConnectKind == 2) ? place : 0;
+  TableName = DataPlaceRec > 0 ? "DATALIST_EX" : "DATALIST";
+}
+
+void TDataSentakuListCtl::ClearList() {
+  RowCount = 0;
+  ChildRowCount = 0;
+  Rows.clear();
+  ChildRows.clear();
+}
+
+void TDataSentakuListCtl::PrepareSql(TIBSQL& q, const std::vector<std::string>& lines) {
+  q.Close();
+  std::string text;
+  for (const std::string& line : lines) {
+    if (line.empty()) continue;
+    if (!text.empty()) text += '\n';
+    text += line;
+  }
+  q.SQL = text;
+}
+
+std::string TDataSentakuListCtl::PlaceLine() const {
+  return DataPlaceRec > 0 ? "AND (DATAPLACEREC=" + std::to_string(DataPlaceRec) + ")" : std::string();
+}
+
+// One row of a list load. Stored paths may carry "\" from older data; this program's paths
+// use "/".
+void TDataSentakuListCtl::ReadRow(TIBSQL& q, TDataListRec& row, bool serverList, bool child) const {
+  row = TDataListRec{};
+  row.REC = q.FieldByName("REC").AsInteger();
+  row.ROWNO = child ? q.FieldByName("ROWNO").AsInteger() : 0;
+  row.GROUPID = SystemDef.GroupId;
+  row.DATACODE = q.FieldByName("DATACODE").AsString();
+  row.ENTTEXT = q.FieldByName("ENTTEXT").AsString();
+  row.SHOUGOU = q.FieldByName("SHOUGOU").AsString();
+  row.NENDO = q.FieldByName("NENDO").AsInteger();
+  row.KISHU = q.FieldByName("KISHU").AsDateTime();
+  row.KIMATU = q.FieldByName("KIMATU").AsDateTime();
+  row.KikanText = FormatKikanText(row.KISHU, row.KIMATU);
+  row.NETDRIVE = serverList ? 1 : q.FieldByName("NETDRIVE").AsInteger();
+  row.PASNAME = BackslashToSlash(q.FieldByName("PASNAME").AsString());
+  row.TANTOU = q.FieldByName("TANTOU").AsInteger();
+  row.DATATYPE = q.FieldByName("DATATYPE").AsInteger();
+  row.CODETYPE = q.FieldByName("CODETYPE").AsInteger();
+  row.DATALOCK = q.FieldByName("DATALOCK").AsInteger();
+  row.KYOYULOCK = serverList ? 0 : q.FieldByName("KYOYULOCK").AsInteger();
+  row.VER_MAJOR = q.FieldByName("VER_MAJOR").AsInteger();
+  row.VER_MINOR1 = q.FieldByName("VER_MINOR1").AsInteger();
+  row.VER_MINOR2 = q.FieldByName("VER_MINOR2").AsInteger();
+  row.VER_TEXT = q.FieldByName("VER_TEXT").AsString();
+  row.UPDATE_LOCK = q.FieldByName("UPDATE_LOCK").AsInteger();
+  row.GASSAN = static_cast<uint8_t>(q.FieldByName("GASSAN").AsInteger());
+  row.DATA_STATUS = static_cast<uint8_t>(q.FieldByName("DATA_STATUS").AsInteger());
+  row.YOBI1 = q.FieldByName("YOBI1").AsString();
+  row.YOBI2 = q.FieldByName("YOBI2").AsString();
+  row.YOBI3 = q.FieldByName("YOBI3").AsString();
+  row.DispName = row.ENTTEXT;
+  row.DataFolder = LocalDataFolder(row);
+  // A shared row whose registered path already is its working copy is a local data set.
+  if (!serverList && row.PASNAME == row.DataFolder) row.NETDRIVE = 0;
+}
+
+void TDataSentakuListCtl::AttachChild(const TDataListRec& child) {
+  for (TDataSentakuRec& parent : Rows) {
+    if (parent.REC != child.REC) continue;
+    parent.Children.push_back(child);
+    parent.ChildCount = static_cast<int32_t>(parent.Children.size());
+    return;
+  }
+}
+
+void TDataSentakuListCtl::Execute(int32_t kyoyuFilter, uint8_t sortKind, bool descending,
+                                  const std::string& orderText) {
+  ClearList();
+  if (ListKind == 1) return;
+  if (ConnectKind != 0) kyoyuFilter = 0;
+  const int32_t group = SystemDef.GroupId;
+  auto commonLines = [&]() {
+    std::vector<std::string> lines;
+    if (kyoyuFilter == 1) lines.emplace_back("AND (KYOYULOCK<>1)");
+    if (NendoFilter > 0) lines.emplace_back("AND (NENDO=:NENDO)");
+    if (!ShougouFilter.empty()) lines.emplace_back("AND (SHOUGOU=:SHOUGOU)");
+    if (DataPlaceRec > 0) lines.emplace_back("AND (DATAPLACEREC=:DATAPLACEREC)");
+    return lines;
+  };
+  auto bindCommon = [&](TIBSQL& q) {
+    q.ParamByName("GROUPID").SetInteger(group);
+    if (NendoFilter > 0) q.ParamByName("NENDO").SetInteger(NendoFilter);
+    if (!ShougouFilter.empty()) q.ParamByName("SHOUGOU").SetString(ShougouFilter);
+    if (DataPlaceRec > 0) q.ParamByName("DATAPLACEREC").SetInteger(DataPlaceRec);
+  };
+  auto with = [](std::vector<std::string> head, const std::vector<std::string>& tail) {
+    head.insert(head.end(), tail.begin(), tail.end());
+    return head;
+  };
+  // Reads the rows of the open query, at most up to the counted capacity.
+  size_t capacity = 0;
+  auto readRows = [&](TIBSQL& q) {
+    while (!q.Eof() && Rows.size() < capacity) {
+      TDataSentakuRec row;
+      ReadRow(q, row, false, false);
+      Rows.push_back(std::move(row));
+      q.Next();
+    }
+    q.Close();
+  };
+
+  try {
+    TTransactionScope tx(DM->IBTransactionDEF, TTransactionScope::End::CommitOrRollback);
+    const char* filterLine = ListFilter == 1   ? "WHERE (GROUPID=:GROUPID) AND (ENTTEXT<>'')"
+                             : ListFilter == 2 ? "WHERE (GROUPID=:GROUPID) AND (ENTTEXT='')"
+                                               : "WHERE (GROUPID=:GROUPID)";
+    PrepareSql(SQL1, with({"SELECT COUNT(REC) AS RECCNT FROM " + TableName, filterLine}, commonLines()));
+    bindCommon(SQL1);
+    SQL1.ExecQuery();
+    capacity = SQL1.Eof() ? 0 : static_cast<size_t>(std::max(0, SQL1.FieldByName("RECCNT").AsInteger()));
+    SQL1.Close();
+    Rows.reserve(capacity);
+
+    if (ListFilter == 0 || ListFilter == 1) {
+      std::vector<std::string> lines = {std::string("SELECT REC,") + kListColumns, "FROM " + TableName,
+                                        "WHERE (GROUPID=:GROUPID)"};
+      if (ListFilter == 1 || NamedFirst(sortKind)) lines.emplace_back("AND (ENTTEXT<>'')");
+      lines = with(lines, commonLines());
+      lines.push_back(ListOrderLine(sortKind, descending, orderText));
+      PrepareSql(SQL1, lines);
+      bindCommon(SQL1);
+      SQL1.ExecQuery();
+      readRows(SQL1);
+    }
+    if ((ListFilter == 0 || ListFilter == 2) && NamedFirst(sortKind)) {
+      std::vector<std::string> lines = {std::string("SELECT REC,") + kListColumns, "FROM " + TableName,
+                                        "WHERE (GROUPID=:GROUPID) AND (ENTTEXT='')"};
+      lines = with(lines, commonLines());
+      if (sortKind == 5)
+        lines.emplace_back(descending ? "ORDER BY PASNAME DESC,REC DESC" : "ORDER BY PASNAME,REC");
+      else
+        lines.emplace_back(descending ? "ORDER BY REC DESC" : "ORDER BY REC");
+      PrepareSql(SQL1, lines);
+      bindCommon(SQL1);
+      SQL1.ExecQuery();
+      readRows(SQL1);
+    }
+    // The count is what was read, not what was counted: rows that went away meanwhile (or
+    // a filter no query serves) never show as blank records.
+    RowCount = static_cast<int32_t>(Rows.size());
+
+    PrepareSql(SQL1, {"SELECT COUNT(REC) AS RECCNT FROM CHILD_DATALIST", "WHERE (GROUPID=:GROUPID)"});
+    SQL1.ParamByName("GROUPID").SetInteger(group);
+    SQL1.ExecQuery();
+    const size_t childCapacity =
+        SQL1.Eof() ? 0 : static_cast<size_t>(std::max(0, SQL1.FieldByName("RECCNT").AsInteger()));
+    SQL1.Close();
+    ChildRows.reserve(childCapacity);
+    PrepareSql(SQL1, {std::string("SELECT REC,ROWNO,") + kListColumns, "FROM CHILD_DATALIST",
+                      "WHERE (GROUPID=:GROUPID)", "ORDER BY REC,PASNAME"});
+    SQL1.ParamByName("GROUPID").SetInteger(group);
+    SQL1.ExecQuery();
+    while (!SQL1.Eof() && ChildRows.size() < childCapacity) {
+      TDataListRec child;
+      ReadRow(SQL1, child, false, true);
+      ChildRows.push_back(child);
+      AttachChild(child);
+      SQL1.Next();
+    }
+    SQL1.Close();
+    ChildRowCount = static_cast<int32_t>(ChildRows.size());
+  } catch (const std::exception& e) {
+    SQL1.Close();
+    RowCount = static_cast<int32_t>(Rows.size());
+    ChildRowCount = static_cast<int32_t>(ChildRows.size());
+    ReportLoadError(e, "TDataSentakuListCtl.Execute", "データリストの取得に失敗しました。");
+  }
+}
+
+void TDataSentakuListCtl::ServerExecute(uint8_t mode, const std::string& shareRoot, uint8_t sortKind,
+                                        bool descending, const std::string&) {
+  ClearList();
+  if (ListKind == 0) return;
+  const int32_t group = SystemDef.GroupId;
+  const std::string drive = DriveLetterOf(shareRoot);
+  const std::string root = ExcludeTrailingPathDelimiter(shareRoot);
+  auto bindKey = [&](TIBSQL& q) {
+    q.ParamByName("GROUPID").SetInteger(group);
+    q.ParamByName("DRIVELETTER").SetString(drive);
+  };
+  const std::string freeNames =
+      std::string("AND (ENTTEXT<>'' AND ENTTEXT<>'") + kFreeAreaName + "' AND ENTTEXT<>'" + kNewAreaName + "')";
+  const std::string emptyNames = std::string("WHERE (DRIVELETTER=:DRIVELETTER) AND (GROUPID=:GROUPID) AND "
+                                             "(ENTTEXT='' OR ENTTEXT='") +
+                                 kFreeAreaName + "' OR ENTTEXT='" + kNewAreaName + "')";
+  try {
+    if (mode == 1) {
+      // A share that cannot be reached lists no folders; that must not wipe its rows.
+      std::error_code ec;
+      if (root.empty() || !std::filesystem::is_directory(ResolvePath(root), ec)) {
+        ShowErrorDetail("共有データリストの取得に失敗しました。", "共有フォルダが見つかりません。\n" + shareRoot,
+                        uis::MsgKind::Error);
+        return;
+      }
+    }
+    TTransactionScope tx(DM->IBTransactionDEF, TTransactionScope::End::CommitOrRollback);
+    if (mode == 0) {
+      PrepareSql(SQL1, {"SELECT COUNT(REC) AS RECCNT FROM SERVERDATALIST",
+                        "WHERE (DRIVELETTER=:DRIVELETTER) AND (GROUPID=:GROUPID)"});
+      bindKey(SQL1);
+      SQL1.ExecQuery();
+      const size_t capacity =
+          SQL1.Eof() ? 0 : static_cast<size_t>(std::max(0, SQL1.FieldByName("RECCNT").AsInteger()));
+      SQL1.Close();
+      auto readRows = [&]() {
+        while (!SQL1.Eof() && Rows.size() < capacity) {
+          TDataSentakuRec row;
+          ReadRow(SQL1, row, true, false);
+          Rows.push_back(std::move(row));
+          SQL1.Next();
+        }
+        SQL1.Close();
+      };
+      if (capacity > 0) {
+        std::vector<std::string> lines = {std::string("SELECT REC,") + kServerColumns, "FROM SERVERDATALIST",
+                                          "WHERE (DRIVELETTER=:DRIVELETTER) AND (GROUPID=:GROUPID)"};
+        if (ServerNamedFirst(sortKind)) lines.push_back(freeNames);
+        lines.push_back(ServerOrderLine(sortKind, descending));
+        PrepareSql(SQL1, lines);
+        bindKey(SQL1);
+        SQL1.ExecQuery();
+        readRows();
+        if (ServerNamedFirst(sortKind)) {
+          PrepareSql(SQL1, {std::string("SELECT REC,") + kServerColumns, "FROM SERVERDATALIST", emptyNames,
+                            "ORDER BY PASNAME"});
+          bindKey(SQL1);
+          SQL1.ExecQuery();
+          readRows();
+        }
+      }
+      RowCount = static_cast<int32_t>(Rows.size());
+      PrepareSql(SQL1, {"SELECT COUNT(REC) AS RECCNT FROM CHILD_SERVERDATALIST",
+                        "WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER)"});
+      bindKey(SQL1);
+      SQL1.ExecQuery();
+      const size_t childCapacity =
+          SQL1.Eof() ? 0 : static_cast<size_t>(std::max(0, SQL1.FieldByName("RECCNT").AsInteger()));
+      SQL1.Close();
+      if (childCapacity > 0) {
+        PrepareSql(SQL1, {std::string("SELECT REC,ROWNO,") + kServerColumns, "FROM CHILD_SERVERDATALIST",
+                          "WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER)", "ORDER BY REC,PASNAME"});
+        bindKey(SQL1);
+        SQL1.ExecQuery();
+        while (!SQL1.Eof() && ChildRows.size() < childCapacity) {
+          TDataListRec child;
+          ReadRow(SQL1, child, true, true);
+          ChildRows.push_back(child);
+          AttachChild(child);
+          SQL1.Next();
+        }
+        SQL1.Close();
+      }
+      ChildRowCount = static_cast<int32_t>(ChildRows.size());
+    } else if (mode == 1) {
+      PrepareSql(SQL1, {"DELETE FROM SERVERDATALIST", "WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER)"});
+      bindKey(SQL1);
+      SQL1.ExecQuery();
+      PrepareSql(SQL1,
+                 {"DELETE FROM CHILD_SERVERDATALIST", "WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER)"});
+      bindKey(SQL1);
+      SQL1.ExecQuery();
+      SQL1.Close();
+
+      auto emptyArea = [&](TDataListRec& row, const std::string& path) {
+        InitDataListRecord(row, std::string());
+        row.ENTTEXT = kFreeAreaName;
+        row.DispName = row.ENTTEXT;
+        row.NENDO = 0;
+        row.KikanText = "～";
+        row.NETDRIVE = 1;
+        row.PASNAME = path;
+      };
+      std::vector<std::string> names;
+      GetSubFolderNames(root, names);
+      for (const std::string& name : names) {
+        TDataSentakuRec row;
+        emptyArea(row, root + "/" + name);
+        std::vector<std::string> members;
+        GetSubFolderNames(row.PASNAME, members);
+        for (size_t i = 0; i < members.size(); ++i) {
+          TDataListRec child;
+          emptyArea(child, row.PASNAME + "/" + members[i]);
+          child.ROWNO = static_cast<int32_t>(i + 1);
+          child.GASSAN = kChildKind;
+          ChildRows.push_back(child);
+          row.Children.push_back(child);
+        }
+        row.ChildCount = static_cast<int32_t>(row.Children.size());
+        Rows.push_back(std::move(row));
+      }
+      RowCount = static_cast<int32_t>(Rows.size());
+      ChildRowCount = static_cast<int32_t>(ChildRows.size());
+    }
+  } catch (const std::exception& e) {
+    SQL1.Close();
+    RowCount = static_cast<int32_t>(Rows.size());
+    ChildRowCount = static_cast<int32_t>(ChildRows.size());
+    ReportLoadError(e, "TDataSentakuListCtl.ServerExecute", "共有データリストの取得に失敗しました。");
+  }
+}
+
+void TDataSentakuListCtl::RenumberDataListRecord() {
+  if (ListKind == 1 || ConnectKind == 0) return;
+  int32_t next = fw::DataListCnt + 1;
+  try {
+    TTransactionScope tx(DM->IBTransactionDEF, TTransactionScope::End::CommitOrRollback);
+    PrepareSql(SQL1, {"UPDATE " + TableName + " SET REC=:NEWREC", "WHERE (REC=:OLDREC)", PlaceLine()});
+    PrepareSql(SQL2, {"SELECT REC FROM " + TableName, "WHERE (REC>:REC)", PlaceLine(), "ORDER BY REC"});
+    SQL2.ParamByName("REC").SetInteger(fw::DataListCnt);
+    SQL2.ExecQuery();
+    while (!SQL2.Eof()) {
+      const int32_t rec = SQL2.FieldByName("REC").AsInteger();
+      if (rec != next) {
+        SQL1.ParamByName("NEWREC").SetInteger(next);
+        SQL1.ParamByName("OLDREC").SetInteger(rec);
+        SQL1.ExecQuery();
+      }
+      ++next;
+      SQL2.Next();
+    }
+    SQL2.Close();
+    SQL1.Close();
+  } catch (...) {
+    SQL1.Close();
+    SQL2.Close();
+    throw;
+  }
+}
