@@ -150,6 +150,20 @@ TEST_F(DataListShare, FailedFetchLeavesBothSidesAsTheyWere) {
   EXPECT_TRUE(ui_.messages.empty());
 }
 
+TEST_F(DataListShare, FailedStoreLeavesTheDataTaken) {
+  auto ctl = Ctl(0);
+  TDataSentakuRec row = SharedRow(*ctl);
+  ASSERT_EQ(ctl->CheckKyoyuDataGet(row, 1), 1);
+  // The server's database file cannot be replaced: a folder stands in its place.
+  fs::remove(fs::path(Server()) / "qvacc.fdb");
+  fs::create_directories(fs::path(Server()) / "qvacc.fdb" / "x");
+  EXPECT_EQ(ctl->CheckKyoyuDataPut(row, 1), 0);
+  EXPECT_EQ(KyoyuLock(5), 1);
+  EXPECT_EQ(Status(Server(), "SHARE_STATUS"), 2);
+  EXPECT_EQ(Status(Folder(5), "SHARE_STATUS"), 2);
+  EXPECT_TRUE(fs::is_regular_file(fs::path(Folder(5)) / "qvacc.fdb"));
+}
+
 TEST_F(DataListShare, UnreachableAndBrokenServerData) {
   auto ctl = Ctl(0);
   TDataSentakuRec row = SharedRow(*ctl);

@@ -276,6 +276,23 @@ TEST_F(DataListNumbers, PreCreatedRowsPointAtNumberedFolders) {
   EXPECT_EQ(s.Scalar("SELECT COUNT(*) FROM SP_DATALIST_INSERT(2, '/p', 3)"), 0);
   EXPECT_EQ(s.Scalar("SELECT COUNT(*) FROM DATALIST_EX WHERE DATAPLACEREC=2 AND PASNAME='/p/0003'"), 1);
   s.Commit();
+
+  // The control works on that place's list in client/server mode only.
+  auto local = Ctl(0);
+  local->SetDataPlaceRec(2);
+  EXPECT_EQ(local->TableName, "DATALIST");
+  auto ctl = Ctl(1);
+  ctl->SetDataPlaceRec(2);
+  EXPECT_EQ(ctl->TableName, "DATALIST_EX");
+  ctl->Execute(0, 5, false, "");
+  ASSERT_EQ(ctl->RowCount, 3);
+  EXPECT_EQ(ctl->Rows[2].PASNAME, "/p/0003");
+  TDataListRec row;
+  ctl->InitDataListRecord(row, "/p/added");
+  ASSERT_TRUE(ctl->InsertDataListRecord(row, true));
+  EXPECT_EQ(row.REC, 4);
+  EXPECT_EQ(SysScalar("SELECT COUNT(*) FROM DATALIST_EX WHERE DATAPLACEREC=2 AND REC=4 AND PASNAME='/p/added'"), 1);
+  EXPECT_EQ(SysScalar("SELECT COUNT(*) FROM DATALIST"), 120);
 }
 
 TEST_F(DataListNumbers, AddedRowsRenumberedWithoutGaps) {
