@@ -2,6 +2,7 @@
 // the renumbering of added rows.
 #include "selection/z5ComDataSentaku.h"
 
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <stdexcept>
@@ -87,6 +88,71 @@ void SplitVersion(const std::string& text, int& major, int& minor) {
   } catch (const std::exception&) {
     minor = 0;
   }
+}
+
+// The positions of a list query's columns, looked up once per query instead of by name for
+// each of its rows; -1 for a column the query does not return.
+enum Column {
+  cREC, cROWNO, cDATACODE, cENTTEXT, cSHOUGOU, cNENDO, cKISHU, cKIMATU, cNETDRIVE, cPASNAME, cTANTOU,
+  cDATATYPE, cCODETYPE, cDATALOCK, cKYOYULOCK, cVER_MAJOR, cVER_MINOR1, cVER_MINOR2, cVER_TEXT,
+  cUPDATE_LOCK, cGASSAN, cDATA_STATUS, cYOBI1, cYOBI2, cYOBI3, cColumnCount
+};
+constexpr const char* kColumnNames[cColumnCount] = {
+    "REC",       "ROWNO",     "DATACODE",   "ENTTEXT",    "SHOUGOU",    "NENDO",    "KISHU",
+    "KIMATU",    "NETDRIVE",  "PASNAME",    "TANTOU",     "DATATYPE",   "CODETYPE", "DATALOCK",
+    "KYOYULOCK", "VER_MAJOR", "VER_MINOR1", "VER_MINOR2", "VER_TEXT",   "UPDATE_LOCK", "GASSAN",
+    "DATA_STATUS", "YOBI1",   "YOBI2",      "YOBI3"};
+using ColumnMap = std::array<int, cColumnCount>;
+
+ColumnMap MapColumns(TIBSQL& q) {
+  ColumnMap map;
+  map.fill(-1);
+  for (int i = 0; i < q.FieldCount(); ++i) {
+    const std::string name = ascii::Upper(q.Fields(i).Name());
+    for (int c = 0; c < cColumnCount; ++c)
+      if (map[c] < 0 && name == kColumnNames[c]) map[c] = i;
+  }
+  return map;
+}
+
+// One row of a list load. Stored paths may carry "\" from older data; this program's paths
+// use "/". Rows of the server list are shared data and never taken to this computer.
+void ReadListRow(TIBSQL& q, const ColumnMap& m, TDataListRec& row, bool serverList, bool child) {
+  auto integer = [&](Column c) { return m[c] < 0 ? 0 : q.Fields(m[c]).AsInteger(); };
+  auto text = [&](Column c) { return m[c] < 0 ? std::string() : q.Fields(m[c]).AsString(); };
+  auto date = [&](Column c) { return m[c] < 0 ? TDateTime(0) : q.Fields(m[c]).AsDateTime(); };
+  row = TDataListRec{};
+  row.REC = integer(cREC);
+  row.ROWNO = child ? integer(cROWNO) : 0;
+  row.GROUPID = SystemDef.GroupId;
+  row.DATACODE = text(cDATACODE);
+  row.ENTTEXT = text(cENTTEXT);
+  row.SHOUGOU = text(cSHOUGOU);
+  row.NENDO = integer(cNENDO);
+  row.KISHU = date(cKISHU);
+  row.KIMATU = date(cKIMATU);
+  row.KikanText = FormatKikanText(row.KISHU, row.KIMATU);
+  row.NETDRIVE = serverList ? 1 : integer(cNETDRIVE);
+  row.PASNAME = BackslashToSlash(text(cPASNAME));
+  row.TANTOU = integer(cTANTOU);
+  row.DATATYPE = integer(cDATATYPE);
+  row.CODETYPE = integer(cCODETYPE);
+  row.DATALOCK = integer(cDATALOCK);
+  row.KYOYULOCK = serverList ? 0 : integer(cKYOYULOCK);
+  row.VER_MAJOR = integer(cVER_MAJOR);
+  row.VER_MINOR1 = integer(cVER_MINOR1);
+  row.VER_MINOR2 = integer(cVER_MINOR2);
+  row.VER_TEXT = text(cVER_TEXT);
+  row.UPDATE_LOCK = integer(cUPDATE_LOCK);
+  row.GASSAN = static_cast<uint8_t>(integer(cGASSAN));
+  row.DATA_STATUS = static_cast<uint8_t>(integer(cDATA_STATUS));
+  row.YOBI1 = text(cYOBI1);
+  row.YOBI2 = text(cYOBI2);
+  row.YOBI3 = text(cYOBI3);
+  row.DispName = row.ENTTEXT;
+  row.DataFolder = LocalDataFolder(row);
+  // A shared row whose registered path already is its working copy is a local data set.
+  if (!serverList && row.PASNAME == row.DataFolder) row.NETDRIVE = 0;
 }
 
 }  // namespace
@@ -177,43 +243,6 @@ std::string TDataSentakuListCtl::PlaceLine() const {
   return DataPlaceRec > 0 ? "AND (DATAPLACEREC=" + std::to_string(DataPlaceRec) + ")" : std::string();
 }
 
-// One row of a list load. Stored paths may carry "\" from older data; this program's paths
-// use "/".
-void TDataSentakuListCtl::ReadRow(TIBSQL& q, TDataListRec& row, bool serverList, bool child) const {
-  row = TDataListRec{};
-  row.REC = q.FieldByName("REC").AsInteger();
-  row.ROWNO = child ? q.FieldByName("ROWNO").AsInteger() : 0;
-  row.GROUPID = SystemDef.GroupId;
-  row.DATACODE = q.FieldByName("DATACODE").AsString();
-  row.ENTTEXT = q.FieldByName("ENTTEXT").AsString();
-  row.SHOUGOU = q.FieldByName("SHOUGOU").AsString();
-  row.NENDO = q.FieldByName("NENDO").AsInteger();
-  row.KISHU = q.FieldByName("KISHU").AsDateTime();
-  row.KIMATU = q.FieldByName("KIMATU").AsDateTime();
-  row.KikanText = FormatKikanText(row.KISHU, row.KIMATU);
-  row.NETDRIVE = serverList ? 1 : q.FieldByName("NETDRIVE").AsInteger();
-  row.PASNAME = BackslashToSlash(q.FieldByName("PASNAME").AsString());
-  row.TANTOU = q.FieldByName("TANTOU").AsInteger();
-  row.DATATYPE = q.FieldByName("DATATYPE").AsInteger();
-  row.CODETYPE = q.FieldByName("CODETYPE").AsInteger();
-  row.DATALOCK = q.FieldByName("DATALOCK").AsInteger();
-  row.KYOYULOCK = serverList ? 0 : q.FieldByName("KYOYULOCK").AsInteger();
-  row.VER_MAJOR = q.FieldByName("VER_MAJOR").AsInteger();
-  row.VER_MINOR1 = q.FieldByName("VER_MINOR1").AsInteger();
-  row.VER_MINOR2 = q.FieldByName("VER_MINOR2").AsInteger();
-  row.VER_TEXT = q.FieldByName("VER_TEXT").AsString();
-  row.UPDATE_LOCK = q.FieldByName("UPDATE_LOCK").AsInteger();
-  row.GASSAN = static_cast<uint8_t>(q.FieldByName("GASSAN").AsInteger());
-  row.DATA_STATUS = static_cast<uint8_t>(q.FieldByName("DATA_STATUS").AsInteger());
-  row.YOBI1 = q.FieldByName("YOBI1").AsString();
-  row.YOBI2 = q.FieldByName("YOBI2").AsString();
-  row.YOBI3 = q.FieldByName("YOBI3").AsString();
-  row.DispName = row.ENTTEXT;
-  row.DataFolder = LocalDataFolder(row);
-  // A shared row whose registered path already is its working copy is a local data set.
-  if (!serverList && row.PASNAME == row.DataFolder) row.NETDRIVE = 0;
-}
-
 void TDataSentakuListCtl::AttachChild(const TDataListRec& child) {
   for (TDataSentakuRec& parent : Rows) {
     if (parent.REC != child.REC) continue;
@@ -250,9 +279,10 @@ void TDataSentakuListCtl::Execute(int32_t kyoyuFilter, uint8_t sortKind, bool de
   // Reads the rows of the open query, at most up to the counted capacity.
   size_t capacity = 0;
   auto readRows = [&](TIBSQL& q) {
+    const ColumnMap m = MapColumns(q);
     while (!q.Eof() && Rows.size() < capacity) {
       TDataSentakuRec row;
-      ReadRow(q, row, false, false);
+      ReadListRow(q, m, row, false, false);
       Rows.push_back(std::move(row));
       q.Next();
     }
@@ -310,9 +340,10 @@ void TDataSentakuListCtl::Execute(int32_t kyoyuFilter, uint8_t sortKind, bool de
                       "WHERE (GROUPID=:GROUPID)", "ORDER BY REC,PASNAME"});
     SQL1.ParamByName("GROUPID").SetInteger(group);
     SQL1.ExecQuery();
+    const ColumnMap childMap = MapColumns(SQL1);
     while (!SQL1.Eof() && ChildRows.size() < childCapacity) {
       TDataListRec child;
-      ReadRow(SQL1, child, false, true);
+      ReadListRow(SQL1, childMap, child, false, true);
       ChildRows.push_back(child);
       AttachChild(child);
       SQL1.Next();
@@ -363,9 +394,10 @@ void TDataSentakuListCtl::ServerExecute(uint8_t mode, const std::string& shareRo
           SQL1.Eof() ? 0 : static_cast<size_t>(std::max(0, SQL1.FieldByName("RECCNT").AsInteger()));
       SQL1.Close();
       auto readRows = [&]() {
+        const ColumnMap m = MapColumns(SQL1);
         while (!SQL1.Eof() && Rows.size() < capacity) {
           TDataSentakuRec row;
-          ReadRow(SQL1, row, true, false);
+          ReadListRow(SQL1, m, row, true, false);
           Rows.push_back(std::move(row));
           SQL1.Next();
         }
@@ -401,9 +433,10 @@ void TDataSentakuListCtl::ServerExecute(uint8_t mode, const std::string& shareRo
                           "WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER)", "ORDER BY REC,PASNAME"});
         bindKey(SQL1);
         SQL1.ExecQuery();
+        const ColumnMap childMap = MapColumns(SQL1);
         while (!SQL1.Eof() && ChildRows.size() < childCapacity) {
           TDataListRec child;
-          ReadRow(SQL1, child, true, true);
+          ReadListRow(SQL1, childMap, child, true, true);
           ChildRows.push_back(child);
           AttachChild(child);
           SQL1.Next();
@@ -424,7 +457,6 @@ void TDataSentakuListCtl::ServerExecute(uint8_t mode, const std::string& shareRo
       auto emptyArea = [&](TDataListRec& row, const std::string& path) {
         InitDataListRecord(row, std::string());
         row.ENTTEXT = kFreeAreaName;
-        row.DispName = row.ENTTEXT;
         row.NENDO = 0;
         row.KikanText = "～";
         row.NETDRIVE = 1;

@@ -184,7 +184,6 @@ class TDataSentakuListCtl {
 
  private:
   void PrepareSql(TIBSQL& q, const std::vector<std::string>& lines);
-  void ReadRow(TIBSQL& q, TDataListRec& row, bool serverList, bool child) const;
   void ReadStoredRow(TIBSQL& q, TDataListRec& row) const;
   void AttachChild(const TDataListRec& child);
   void BindRowParams(TIBSQL& q, const TDataListRec& row) const;

@@ -42,12 +42,13 @@ class TWriteScope {
   }
   TWriteScope(const TWriteScope&) = delete;
   TWriteScope& operator=(const TWriteScope&) = delete;
+  // A failed commit raises, and the destructor then rolls back what this scope started.
   void Finish() {
-    done_ = true;
     if (started_)
       tr_.Commit();
     else
       tr_.CommitRetaining();
+    done_ = true;
   }
 
  private:
