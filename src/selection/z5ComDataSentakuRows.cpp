@@ -297,6 +297,8 @@ bool TDataSentakuListCtl::InsertDataListRecord(TDataListRec& row, bool showError
                  [&] {
                    TWriteScope tx(DM->IBTransactionDEF);
                    row.REC = GetDataFolderName(1);
+                   // No number (the lookup failed and has been reported): no row numbered 0.
+                   if (row.REC <= 0) return false;
                    if (DataPlaceRec > 0)
                      PrepareSql(SQL1,
                                 {"INSERT INTO " + TableName +

@@ -315,3 +315,27 @@ TEST_F(DataListRows, RowRewrittenWhenADataSetIsClosed) {
             1);
   EXPECT_TRUE(ui_.messages.empty());
 }
+
+TEST_F(DataListRows, DatabaseFailuresReportedOrPassedOn) {
+  auto ctl = Ctl(1);
+  ctl->TableName = "NO_SUCH_TABLE";
+  TDataListRec row = Row(Folder(4));
+  row.REC = 4;
+  EXPECT_THROW(ctl->UpdateDataListRecord(row, 0, false), EIBError);
+  EXPECT_TRUE(ui_.messages.empty());
+  EXPECT_FALSE(ctl->UpdateDataListRecord(row, 0, true));
+  EXPECT_TRUE(ui_.Shown("データリストの更新に失敗しました。"));
+  // Without a next number nothing is added.
+  EXPECT_FALSE(ctl->InsertDataListRecord(row, true));
+  EXPECT_TRUE(ui_.Shown("最大のレコー番号の取得に失敗しました。"));
+  EXPECT_EQ(SysScalar("SELECT COUNT(*) FROM DATALIST WHERE REC=0"), 0);
+  ctl->Execute(0, 1, false, "");
+  EXPECT_EQ(ctl->RowCount, 0);
+  EXPECT_TRUE(ui_.Shown("データリストの取得に失敗しました。"));
+  const size_t shown = ui_.messages.size();
+  EXPECT_EQ(ctl->GetRecByPath(Folder(4)), 0);  // silently
+  EXPECT_EQ(ui_.messages.size(), shown);
+  // Each failed operation ended the transaction it started.
+  EXPECT_FALSE(DM->IBTransactionDEF.Active());
+  EXPECT_FALSE(DbErrorTerminating());
+}
