@@ -1,8 +1,8 @@
 // Shared data: the registered server path of a local folder, the full row of a folder, and
 // fetching a company from the share into its working folder and storing it back.
 //
-// Company 0005 of the installation is shared: its data set lives in <root>/share/sv0001 (the
-// folder that stands in for the shared server's drive), its data-list row points there with
+// Company 0005 of the installation is shared: its data set lives in the area sv0001 of the
+// folder that stands in for the shared server's drive, its data-list row points there with
 // NETDRIVE 1, and its working copy is the data folder 0005.
 #include <gtest/gtest.h>
 
@@ -22,11 +22,9 @@ class DataListShare : public DataListTestBase {
     fixtures::CompanySpec spec = fixtures::CompanySpec::Corporation();
     spec.dataNo = 5;
     spec.entText = "共有商事";
-    fixtures::Company& co = inst_->AddCompany(spec);
+    const fs::path area = inst_->ShareCompany(inst_->AddCompany(spec), "sv0001");
     // Kept aside; each test lays out the share afresh from it.
-    fs::create_directories(Pristine());
-    for (const fs::path& f : {co.DbFile(), co.IniFile()}) fs::copy_file(f, Pristine() / f.filename());
-    fs::remove_all(co.Folder());
+    fs::copy(area, Pristine(), fs::copy_options::recursive);
   }
 
   void SetUp() override {
@@ -40,7 +38,7 @@ class DataListShare : public DataListTestBase {
   }
 
   static fs::path Pristine() { return inst_->Root() / "pristine"; }
-  static fs::path ShareRoot() { return inst_->Root() / "share"; }
+  static fs::path ShareRoot() { return inst_->ShareRoot(); }
   static std::string Server() { return (ShareRoot() / "sv0001").string(); }
   static void LayOutArea(const fs::path& folder) {
     fs::create_directories(folder);
