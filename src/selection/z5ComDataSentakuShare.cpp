@@ -260,8 +260,8 @@ int32_t TDataSentakuListCtl::CheckKyoyuDataGet(TDataSentakuRec& row, int32_t qui
   if (!broken && IsCombinedKind(row.GASSAN)) {
     row.ChildCount = 0;
     row.Children.clear();
-    std::vector<std::string> folders;
-    GetShareSubFolders(row, folders);
+    GetShareSubFolders(row, FolderList);
+    const std::vector<std::string> folders = FolderList;
     for (size_t i = 0; i < folders.size(); ++i) {
       if (!HoldsDatabase(folders[i])) continue;
       TDataInfomationRec member;
@@ -303,9 +303,8 @@ int32_t TDataSentakuListCtl::CheckKyoyuDataGet(TDataSentakuRec& row, int32_t qui
   row.KYOYULOCK = result == 1 ? 1 : 0;
   UpdateDataListRecord(row, 0, true);
   if (IsCombinedKind(row.GASSAN)) {
-    std::vector<std::string> local;
-    GetLocalSubFolders(row, local);
-    for (const std::string& folder : local)
+    GetLocalSubFolders(row, FolderList);
+    for (const std::string& folder : FolderList)
       if (HoldsDatabase(folder)) SafeDeleteFiles(folder, soDelete, false, true);
     for (TDataListRec& child : row.Children) {
       const std::string localFolder = ReplaceAll(child.PASNAME, row.PASNAME, row.DataFolder);
@@ -330,9 +329,8 @@ int32_t TDataSentakuListCtl::CheckKyoyuDataPut(TDataSentakuRec& row, int32_t qui
   }
   row.KYOYULOCK = 0;
   UpdateDataListRecord(row, 0, true);
-  std::vector<std::string> serverFolders;
-  GetShareSubFolders(row, serverFolders);
-  for (const std::string& folder : serverFolders) {
+  GetShareSubFolders(row, FolderList);
+  for (const std::string& folder : FolderList) {
     if (!HoldsDatabase(folder)) continue;
     try {
       SafeDeleteFiles(folder, soDelete, false, false);

@@ -168,6 +168,7 @@ TEST_F(DataListLoad, EachSortKindOrdersTheList) {
       {3, false, Concat({5, 3, 8}, EmptyRecs(named))},                    // fiscal year
       {4, true, Concat({8, 3, 5}, EmptyRecs(named, true))},               // start date
       {5, false, Concat({3, 5, 8}, EmptyRecs(named))},                    // folder
+      {6, false, Concat({3, 5, 8}, EmptyRecs(named))},                    // version, then number
       {7, false, Concat({8, 5, 3}, EmptyRecs(named))},                    // data code
   };
   auto ctl = Ctl();
