@@ -485,3 +485,50 @@ END^
 SET TERM ; ^
 
 COMMIT;
+
+/* ---------------------------------------------------------------------------
+ * Data-list rows
+ * ------------------------------------------------------------------------- */
+
+SET TERM ^ ;
+
+/* Lays out the empty rows of a data list: from the highest number in use + 1 up to MAXCNT,
+   each pointing at the folder PATHTEXT/nnnn (four digits). DATAPLACEREC 0 fills DATALIST,
+   any other number the list of that data place in DATALIST_EX. Returns each new row. */
+CREATE PROCEDURE SP_DATALIST_INSERT (
+  DATAPLACEREC  INTEGER,
+  PATHTEXT      VARCHAR(127),
+  MAXCNT        INTEGER)
+RETURNS (
+  REC           INTEGER,
+  PATHNAME      VARCHAR(127))
+AS
+  DECLARE VARIABLE N INTEGER;
+  DECLARE VARIABLE DIGITS VARCHAR(11);
+BEGIN
+  IF (COALESCE(DATAPLACEREC, 0) = 0) THEN
+    SELECT COALESCE(MAX(D.REC), 0) FROM DATALIST D INTO :N;
+  ELSE
+    SELECT COALESCE(MAX(D.REC), 0) FROM DATALIST_EX D
+    WHERE D.DATAPLACEREC = :DATAPLACEREC INTO :N;
+  N = N + 1;
+  WHILE (N <= MAXCNT) DO
+  BEGIN
+    DIGITS = CAST(10000 + N AS VARCHAR(11));
+    REC = N;
+    PATHNAME = PATHTEXT || '/' || RIGHT(DIGITS, 4);
+    IF (COALESCE(DATAPLACEREC, 0) = 0) THEN
+      INSERT INTO DATALIST (REC, GROUPID, ENTTEXT, SHOUGOU, PASNAME, NETDRIVE, NENDO, KISHU, KIMATU)
+      VALUES (:REC, 10000, '', '', :PATHNAME, 0, 0, '1899-12-30', '1899-12-30');
+    ELSE
+      INSERT INTO DATALIST_EX (DATAPLACEREC, REC, GROUPID, ENTTEXT, SHOUGOU, PASNAME, NETDRIVE, NENDO,
+                               KISHU, KIMATU)
+      VALUES (:DATAPLACEREC, :REC, 10000, '', '', :PATHNAME, 0, 0, '1899-12-30', '1899-12-30');
+    SUSPEND;
+    N = N + 1;
+  END
+END^
+
+SET TERM ; ^
+
+COMMIT;
