@@ -97,3 +97,8 @@ inline constexpr std::size_t JobTextBytes = 63;
 
 // `text` cut to JobTextBytes CP932 bytes, never inside a character.
 std::string JobText(std::string_view text);
+
+// The page set-up a caller's job hands on to the engine's own: title, printer, paper, margins
+// and corrections, colours, zoom, copies and the printer's modes. Files, buttons, the
+// permission, the OCR colours and the page-number record are left to each caller.
+void TakeOverPageSetup(TZPGXDEF& cur, const TZPGXDEF& job);

@@ -43,23 +43,7 @@ bool IsDataFile(const std::string& name) {
 // The settings of a job the print entry takes over; files, titles, the buttons, the
 // permission and the printer's own field mask stay with the engine's job.
 void TakeOver(TZPGXDEF& cur, const TZPGXDEF& job) {
-  cur.Title = job.Title;
-  cur.PrinterNum = job.PrinterNum;
-  cur.PaperSize = job.PaperSize;
-  cur.OutPutPaper = job.OutPutPaper;
-  cur.PaperName = job.PaperName;
-  cur.Orientation = job.Orientation;
-  cur.TopMargin = job.TopMargin;
-  cur.LeftMargin = job.LeftMargin;
-  cur.EvenShift = job.EvenShift;
-  cur.TopCorrect = job.TopCorrect;
-  cur.LeftCorrect = job.LeftCorrect;
-  cur.FormTopMargin = job.FormTopMargin;
-  cur.FormLeftMargin = job.FormLeftMargin;
-  cur.NetColor1 = job.NetColor1;
-  cur.NetColor2 = job.NetColor2;
-  cur.UserColor1 = job.UserColor1;
-  cur.UserColor2 = job.UserColor2;
+  TakeOverPageSetup(cur, job);
   cur.OcrGreen = job.OcrGreen;
   cur.OcrBlue = job.OcrBlue;
   cur.OcrBrown = job.OcrBrown;
@@ -67,19 +51,6 @@ void TakeOver(TZPGXDEF& cur, const TZPGXDEF& job) {
   cur.OcrOrange = job.OcrOrange;
   cur.OcrViolet = job.OcrViolet;
   cur.OcrPurple = job.OcrPurple;
-  cur.PrintFom = job.PrintFom;
-  cur.PrnDlg = job.PrnDlg;
-  cur.Zoom = job.Zoom;
-  cur.ModeSw = job.ModeSw;
-  cur.PaperLength = job.PaperLength;
-  cur.PaperWidth = job.PaperWidth;
-  cur.Scale = job.Scale;
-  cur.Copies = job.Copies;
-  cur.PrintQuality = job.PrintQuality;
-  cur.ColorMode = job.ColorMode;
-  cur.Duplex = job.Duplex;
-  cur.Collate = job.Collate;
-  cur.YResolution = job.YResolution;
   cur.PageBango = job.PageBango;
   cur.VRATIO = job.VRATIO;
   cur.HRATIO = job.HRATIO;

@@ -1,12 +1,5 @@
 #include "support/CommServers.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -73,57 +66,13 @@ CommServers::CommServers() {
   MakeCertificates(certs, "trusted");
   MakeCertificates(certs, "untrusted");
 
-  int in[2], out[2];
-  if (pipe2(in, O_CLOEXEC) != 0) throw std::runtime_error("CommServers: no pipe");
-  if (pipe2(out, O_CLOEXEC) != 0) {
-    close(in[0]);
-    close(in[1]);
-    throw std::runtime_error("CommServers: no pipe");
-  }
-  const std::string python = RENDO_PYTHON3;
-  const std::string script = ServerScript().string();
   const std::string errFile = (state_ / "server.log").string();
-  std::vector<std::string> args = {python,
-                                   script,
-                                   "--state", state_.string(),
-                                   "--cert", (certs / "trusted.pem").string(),
-                                   "--key", (certs / "trusted.key").string(),
-                                   "--untrusted-cert", (certs / "untrusted.pem").string(),
-                                   "--untrusted-key", (certs / "untrusted.key").string()};
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_ = fork();
-  if (pid_ == 0) {
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    dup2(in[0], 0);
-    dup2(out[1], 1);
-    const int err = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (err >= 0) dup2(err, 2);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  close(in[0]);
-  close(out[1]);
-  input_ = in[1];
-  if (pid_ < 0) {
-    close(out[0]);
-    close(input_);
-    input_ = -1;
-    throw std::runtime_error("CommServers: fork failed");
-  }
-
-  std::string said;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (said.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
-    pollfd p{out[0], POLLIN, 0};
-    if (poll(&p, 1, 100) <= 0) continue;
-    char buf[256];
-    const ssize_t n = read(out[0], buf, sizeof buf);
-    if (n <= 0) break;
-    said.append(buf, static_cast<size_t>(n));
-  }
-  close(out[0]);
+  server_.Start({RENDO_PYTHON3, ServerScript().string(), "--state", state_.string(),
+                 "--cert", (certs / "trusted.pem").string(), "--key", (certs / "trusted.key").string(),
+                 "--untrusted-cert", (certs / "untrusted.pem").string(),
+                 "--untrusted-key", (certs / "untrusted.key").string()},
+                errFile);
+  const std::string said = server_.ReadUntil("\n", std::chrono::seconds(30));
   if (said.rfind("READY ", 0) == 0) {
     relayPort_ = PortOf(said, "relay");
     untrustedPort_ = PortOf(said, "untrusted");
@@ -141,22 +90,8 @@ CommServers::CommServers() {
 
 CommServers::~CommServers() { Stop(); }
 
-void CommServers::Stop() {
-  if (input_ >= 0) close(input_);  // the server ends when its input closes
-  input_ = -1;
-  if (pid_ <= 0) return;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
-      pid_ = -1;
-      return;
-    }
-    poll(nullptr, 0, 20);
-  }
-  kill(pid_, SIGKILL);
-  waitpid(pid_, nullptr, 0);
-  pid_ = -1;
-}
+// The server ends when its input closes.
+void CommServers::Stop() { server_.Stop(std::chrono::seconds(5)); }
 
 std::string CommServers::CaFile() const { return (dir_.Path() / "certs" / "trusted.ca.pem").string(); }
 

@@ -6,12 +6,11 @@
 //
 // The servers' state (relay.json, cloud.json, faults.json) is read on every request, so a test
 // seeds or breaks them by writing those files; journal.jsonl records every request.
-#include <sys/types.h>
-
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "support/PipedHelper.h"
 #include "support/TempDir.h"
 
 class CommServers {
@@ -43,7 +42,6 @@ class CommServers {
 
   TempDir dir_;
   std::filesystem::path state_;
-  pid_t pid_ = -1;
-  int input_ = -1;
+  PipedHelper server_;
   int relayPort_ = 0, untrustedPort_ = 0, ftpPort_ = 0, cloudPort_ = 0;
 };

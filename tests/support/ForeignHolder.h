@@ -3,10 +3,9 @@
 // Firebird root of the installed configuration (Super mode, which opens a file exclusively) in
 // a temporary folder. The constructor returns once the database is held; the destructor lets
 // it go and waits until the helper has ended.
-#include <sys/types.h>
-
 #include <filesystem>
 
+#include "support/PipedHelper.h"
 #include "support/TempDir.h"
 
 class ForeignHolder {
@@ -18,6 +17,5 @@ class ForeignHolder {
 
  private:
   TempDir dir_;
-  pid_t pid_ = -1;
-  int input_ = -1;  // the helper's standard input; closing it lets the database go
+  PipedHelper helper_;  // closing its input lets the database go
 };
