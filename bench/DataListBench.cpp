@@ -66,14 +66,7 @@ fixtures::Installation& ListOf10000() {
 }
 
 void Connect(const fixtures::Installation& inst) {
-  ConnectMode = 0;
-  SystemDef.HostName = "";
-  SystemDef.SysDir = inst.SysDir().string();
-  SystemDef.DbUser = "GKFMCB";
-  SystemDef.DbPassword = "mirsol";
-  SystemDef.LogDir = inst.LogDir().string();
-  SystemDef.GroupId = fixtures::Installation::kGroupId;
-  SystemDef.LogonId = fixtures::Installation::LogonId(11);
+  fixtures::LogOnLocally(inst);
   SetAppInfoDefaults(AppInfo);
   ApplyAppInfo(0);
   CreateDataModule();

@@ -25,14 +25,9 @@ class DataModuleTest : public OneCompanyTestBase<fixtures::CompanySpec::Corporat
   void SetUp() override {
     OneCompanyTestBase::SetUp();
     OemKind = 0;
-    SystemDef.HostName = "";
-    SystemDef.SysDir = inst_->SysDir().string();
+    fixtures::LogOnLocally(*inst_);
     SystemDef.DataDir = Folder();
-    SystemDef.GroupId = fixtures::Installation::kGroupId;
-    SystemDef.OpCode = 11;
-    SystemDef.OpName = "担当者";
     SystemDef.PcName = "PC01";
-    SystemDef.DataCheckKbn = 0;
     ResetDbErrorTerminating();
     env_ = std::make_unique<fixtures::InstallationEnv>(*inst_);
     CreateDataModule();

@@ -25,12 +25,7 @@ class ExportTestBase : public DataModuleTestBase {
  protected:
   void SetUp() override {
     DataModuleTestBase::SetUp();
-    SystemDef.HostName = "";
-    SystemDef.SysDir = inst_->SysDir().string();
-    SystemDef.GroupId = fixtures::Installation::kGroupId;
-    SystemDef.OpCode = 11;
-    SystemDef.OpName = "担当者";
-    SystemDef.DataCheckKbn = 0;
+    fixtures::LogOnLocally(*inst_);
     SetAppInfoDefaults(AppInfo);
     ApplyAppInfo(0);
     env_ = std::make_unique<fixtures::InstallationEnv>(*inst_);

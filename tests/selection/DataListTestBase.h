@@ -22,13 +22,8 @@ class DataListTestBase : public DataModuleTestBase {
  protected:
   void SetUp() override {
     DataModuleTestBase::SetUp();
-    SystemDef.HostName = "";
-    SystemDef.SysDir = inst_->SysDir().string();
-    SystemDef.GroupId = fixtures::Installation::kGroupId;
-    SystemDef.OpCode = 11;
-    SystemDef.OpName = "担当者";
+    fixtures::LogOnLocally(*inst_);
     SystemDef.PcName = "PC01";
-    SystemDef.DataCheckKbn = 0;
     ResetDbErrorTerminating();
     env_ = std::make_unique<fixtures::InstallationEnv>(*inst_);
     CreateDataModule();
