@@ -37,23 +37,6 @@ std::vector<std::string> ServiceParams() {
   return {"user_name=" + SystemDef.DbUser, "password=" + SystemDef.DbPassword};
 }
 
-// A path of this computer for file access (a drive form resolved).
-std::string Local(const std::string& path) {
-  std::string resolved = ResolvePath(path);
-  return resolved.empty() ? path : resolved;
-}
-
-std::string FolderOf(const std::string& file) {
-  const size_t slash = file.find_last_of('/');
-  return slash == std::string::npos ? std::string() : file.substr(0, slash);
-}
-
-// The name of a file with its extension replaced.
-std::string WithExtension(const std::string& name, const std::string& ext) {
-  const size_t dot = name.find_last_of('.');
-  return (dot == std::string::npos ? name : name.substr(0, dot)) + ext;
-}
-
 bool IsCompanyDb(const std::string& dbFile) { return dbFile.find(fw::AccDbFile) != std::string::npos; }
 
 bool Blank(const std::string& s) { return s.find_first_not_of(" \t\r\n") == std::string::npos; }
@@ -110,7 +93,7 @@ std::string ReadText(const std::string& file) {
 // The gbak run of this computer: the log in the work folder, gone before the run (the tool
 // refuses to write over one).
 std::string GbakLog() {
-  const std::string dir = SystemDef.WorkDir.empty() ? folders::TempDir() : Local(SystemDef.WorkDir);
+  const std::string dir = SystemDef.WorkDir.empty() ? folders::TempDir() : ResolvePath(SystemDef.WorkDir);
   return dir + "/gbak.log";
 }
 
@@ -133,14 +116,23 @@ void RunGbak(const std::string& program, const std::vector<std::string>& args, c
     throw std::runtime_error(failed + (text.empty() ? result.err : text));
 }
 
+// A restored company database is not left attached: the caller connects it afresh.
+void LetRestoredCompanyGo(TDM& dm, const std::string& dbFile) {
+  try {
+    dm.AccDatDisconnect(ExtractFileDir(dbFile), false, false);
+  } catch (const std::exception&) {
+    dm.IBDatabaseDAT.ForceClose();
+  }
+}
+
 }  // namespace
 
 bool TDM::BackupFDB(int protocol, const std::string& server, bool remote, const std::string& backupFile,
                     const std::string& dbFile) {
   const bool local = protocol == kProtocolLocal;
-  const std::string db = local ? Local(dbFile) : dbFile;
-  const std::string target = remote ? backupFile : FolderOf(db) + "/" + WithExtension(fw::AccBackupFile, ".fb_");
-  const bool moveAfter = !remote && ascii::Lower(target) != ascii::Lower(local ? Local(backupFile) : backupFile);
+  const std::string db = local ? ResolvePath(dbFile) : dbFile;
+  const std::string target = remote ? backupFile : ExtractFileDir(db) + "/" + ChangeFileExt(fw::AccBackupFile, ".fb_");
+  const bool moveAfter = !remote && ascii::Lower(target) != ascii::Lower(local ? ResolvePath(backupFile) : backupFile);
   std::exception_ptr failure;
   try {
     IBBackupService1.ServerName = local ? std::string() : server;
@@ -156,7 +148,7 @@ bool TDM::BackupFDB(int protocol, const std::string& server, bool remote, const 
     if (moveAfter) {
       if (local) {
         // A rename over the earlier backup: it stays as it was until the new one is complete.
-        if (!MoveOver(target, Local(backupFile))) throw std::runtime_error(kMoveFailed);
+        if (!MoveOver(target, ResolvePath(backupFile))) throw std::runtime_error(kMoveFailed);
       } else {
         if (FExist(backupFile, ConnectMode)) FDel(backupFile, ConnectMode);
         if (!FMove(target, backupFile, ConnectMode)) throw std::runtime_error(kMoveFailed);
@@ -180,11 +172,11 @@ bool TDM::RestoreFDB(int protocol, const std::string& server, bool activateIndex
                      const std::string& dbFile) {
   const bool local = protocol == kProtocolLocal;
   const bool serverFiles = !local && (ConnectMode == 1 || ConnectMode == 2);
-  const std::string db = local ? Local(dbFile) : dbFile;
+  const std::string db = local ? ResolvePath(dbFile) : dbFile;
   const bool company = IsCompanyDb(dbFile);
   // A new database beside the target; a server's files are replaced through its file routines.
   const bool viaWork = local || serverFiles;
-  const std::string work = viaWork ? FolderOf(db) + "/" + WithExtension(fw::AccDbFile, ".fr_") : db;
+  const std::string work = viaWork ? ExtractFileDir(db) + "/" + ChangeFileExt(fw::AccDbFile, ".fr_") : db;
   bool replaced = false;
   bool ok = false;
   std::exception_ptr failure;
@@ -193,7 +185,7 @@ bool TDM::RestoreFDB(int protocol, const std::string& server, bool activateIndex
     IBRestoreService1.Params = ServiceParams();
     IBRestoreService1.Attach();
     IBRestoreService1.DatabaseName = {work};
-    IBRestoreService1.BackupFile = {local ? Local(backupFile) : backupFile};
+    IBRestoreService1.BackupFile = {local ? ResolvePath(backupFile) : backupFile};
     IBRestoreService1.PageBuffers = 4096;
     IBRestoreService1.PageSize = 16384;
     IBRestoreService1.Verbose = true;
@@ -212,7 +204,7 @@ bool TDM::RestoreFDB(int protocol, const std::string& server, bool activateIndex
     if (company) {
       std::string host = server;
       if ((ConnectMode == 1 || ConnectMode == 2) && local && server.empty()) host = "127.0.0.1";
-      if (!fnAccDatConnected(host, FolderOf(dbFile), false)) {
+      if (!fnAccDatConnected(host, ExtractFileDir(dbFile), false)) {
         ok = false;
       } else {
         TTransactionScope tx(IBTransactionDAT);
@@ -240,13 +232,7 @@ bool TDM::RestoreFDB(int protocol, const std::string& server, bool activateIndex
       ReportFailure(e, "TDM.RestoreFDB", kRestoreFailed, true);
     }
   }
-  if (company) {
-    try {
-      AccDatDisconnect(FolderOf(dbFile), false, false);
-    } catch (const std::exception&) {
-      IBDatabaseDAT.ForceClose();
-    }
-  }
+  if (company) LetRestoredCompanyGo(*this, dbFile);
   return ok;
 }
 
@@ -255,9 +241,9 @@ bool TDM::BackupFDBByGbak(int /*n*/, const std::string& host, bool remote, const
   if (host == "127.0.0.1") return BackupFDB(kProtocolLocal, host, remote, backupFile, dbFile);
   const std::string log = GbakLog();
   RemoveQuietly(log);
-  const std::string dbArg = host.empty() ? Local(dbFile) : host + ":" + dbFile;
+  const std::string dbArg = host.empty() ? ResolvePath(dbFile) : host + ":" + dbFile;
   // The tool writes beside the backup file; the backup file is replaced only by a whole backup.
-  const std::string target = Local(backupFile);
+  const std::string target = ResolvePath(backupFile);
   const std::string work = target + ".gb_";
   RemoveQuietly(work);
   try {
@@ -278,16 +264,16 @@ bool TDM::RestoreFDBByGbak(int /*n*/, const std::string& host, bool activateInde
   const std::string log = GbakLog();
   RemoveQuietly(log);
   std::error_code ec;
-  if (!fs::is_regular_file(Local(backupFile), ec)) return false;
+  if (!fs::is_regular_file(ResolvePath(backupFile), ec)) return false;
   const bool company = IsCompanyDb(dbFile);
   const bool onServer = !host.empty();
-  const std::string db = onServer ? dbFile : Local(dbFile);
-  const std::string work = FolderOf(db) + "/" + WithExtension(fw::AccDbFile, ".fr_");
+  const std::string db = onServer ? dbFile : ResolvePath(dbFile);
+  const std::string work = ExtractFileDir(db) + "/" + ChangeFileExt(fw::AccDbFile, ".fr_");
   const std::string workArg = onServer ? host + ":" + work : work;
   bool replaced = false;
   bool ok = false;
   try {
-    RunGbak(GbakProgram, {"-rep", "-bu", "4096", "-p", "16384", "-y", log, Local(backupFile), workArg}, log,
+    RunGbak(GbakProgram, {"-rep", "-bu", "4096", "-p", "16384", "-y", log, ResolvePath(backupFile), workArg}, log,
             "レストアツール(gbak.exe)が起動出来ませんでした。\r処理を終了します。",
             "レストア中にエラーが発生しました。\r");
     if (company && IBDatabaseDAT.Connected()) IBDatabaseDAT.Close();
@@ -296,7 +282,7 @@ bool TDM::RestoreFDBByGbak(int /*n*/, const std::string& host, bool activateInde
     replaced = true;
     ok = true;
     if (company) {
-      if (!fnAccDatConnected(host, FolderOf(dbFile), false)) {
+      if (!fnAccDatConnected(host, ExtractFileDir(dbFile), false)) {
         ok = false;
       } else {
         TTransactionScope tx(IBTransactionDAT);
@@ -316,13 +302,7 @@ bool TDM::RestoreFDBByGbak(int /*n*/, const std::string& host, bool activateInde
     }
     ReportFailure(e, "TDM.RestoreFDB", kRestoreFailed, true);
   }
-  if (company) {
-    try {
-      AccDatDisconnect(FolderOf(dbFile), false, false);
-    } catch (const std::exception&) {
-      IBDatabaseDAT.ForceClose();
-    }
-  }
+  if (company) LetRestoredCompanyGo(*this, dbFile);
   return ok;
 }
 
@@ -333,7 +313,7 @@ bool TDM::ValidateFDB(int protocol, const std::string& server, const std::string
     if (wasConnected) IBDatabaseDAT.Close();
     IBValidationService1.ServerName = protocol == kProtocolLocal ? std::string() : server;
     IBValidationService1.Params = ServiceParams();
-    IBValidationService1.DatabaseName = protocol == kProtocolLocal ? Local(dbFile) : dbFile;
+    IBValidationService1.DatabaseName = protocol == kProtocolLocal ? ResolvePath(dbFile) : dbFile;
     IBValidationService1.Options =
         TIBValidationService::ValidateDB | TIBValidationService::ValidateFull | TIBValidationService::IgnoreChecksum;
     IBValidationService1.Attach();

@@ -30,31 +30,16 @@ const char* const kBackupStopped = "データベースの保存処理を中止�
 const char* const kRestoreStopped = "データベースの復元処理を中止しました。";
 const char* const kNotOurData = "指定されたファイルはTallix財務用のデータではありません。";
 
-std::string Local(const std::string& path) {
-  std::string resolved = ResolvePath(path);
-  return resolved.empty() ? path : resolved;
-}
-
-std::string FolderOf(const std::string& file) {
-  const size_t slash = file.find_last_of('/');
-  return slash == std::string::npos ? std::string() : file.substr(0, slash);
-}
-
-std::string WithExtension(const std::string& name, const std::string& ext) {
-  const size_t dot = name.find_last_of('.');
-  return (dot == std::string::npos ? name : name.substr(0, dot)) + ext;
-}
-
 bool LocalHost(const std::string& host) { return host.empty() || host == "127.0.0.1"; }
 
 // Another program holds the database file of this computer. Such a program has it open
 // exclusively, so the attached-database list of our engine does not show it, but an open does.
 bool HeldByAnotherProgram(const std::string& dbFile) {
   std::error_code ec;
-  if (!fs::is_regular_file(Local(dbFile), ec)) return false;
+  if (!fs::is_regular_file(ResolvePath(dbFile), ec)) return false;
   TIBDatabase probe;
   probe.SQLDialect = 3;
-  probe.DatabaseName = Local(dbFile);
+  probe.DatabaseName = ResolvePath(dbFile);
   probe.Params = TDM::ConnectParams();
   try {
     probe.Open();
@@ -68,7 +53,7 @@ bool HeldByAnotherProgram(const std::string& dbFile) {
 
 // The server's copy of a transferred backup and the key of its transfer row.
 std::string ServerFile() {
-  return SystemDef.SrvWorkDir + "/" + WithExtension(fw::AccBackupFile, "." + std::to_string(SystemDef.LogonId));
+  return SystemDef.SrvWorkDir + "/" + ChangeFileExt(fw::AccBackupFile, "." + std::to_string(SystemDef.LogonId));
 }
 std::string TransferKey() { return "QVZ_" + std::to_string(SystemDef.LogonId); }
 
@@ -121,7 +106,7 @@ bool BackupThroughFileMan(const std::string& host, const std::string& dbFile, co
   if (!q.Eof()) {
     const std::string bytes = q.FieldByName("CONTENT").AsBlob();
     // The backup file is replaced only by a complete copy.
-    ok = !bytes.empty() && static_cast<bool>(filereplace::Replace(Local(backupFile), bytes));
+    ok = !bytes.empty() && static_cast<bool>(filereplace::Replace(ResolvePath(backupFile), bytes));
   }
   q.Close();
   DeleteTransferRow(s, key);
@@ -142,7 +127,7 @@ bool RestoreThroughFileMan(const std::string& host, bool activateIndexes, const 
     DeleteTransferRow(s, key);
     s.SQL = "INSERT INTO FILETRANS(CONTENT_ID,CONTENT)\nVALUES(:CONTENT_ID,:CONTENT)";
     s.ParamByName("CONTENT_ID").SetString(key);
-    TBufFileStream in(Local(backupFile), TBufFileStream::fmOpenRead, 64);
+    TBufFileStream in(ResolvePath(backupFile), TBufFileStream::fmOpenRead, 64);
     std::string bytes(static_cast<size_t>(in.Size()), '\0');
     for (size_t got = 0; got < bytes.size();) {
       const auto n = in.Read(bytes.data() + got,
@@ -345,7 +330,7 @@ void TBackupRestoreThread::BackupDatabase() {
 
 bool TBackupRestoreThread::RefusedInUse() {
   const bool system = DbFile.find(fw::SysDbFile) != std::string::npos;
-  const bool held = DM->AccDatInConnection(system ? 0 : 1, Host, FolderOf(DbFile), false) ||
+  const bool held = DM->AccDatInConnection(system ? 0 : 1, Host, ExtractFileDir(DbFile), false) ||
                     (Remote == 0 && LocalHost(Host) && HeldByAnotherProgram(DbFile));
   if (held)
     Fail("RestoreDatabase", "202", "このデータは、他のオペレータが使用中のため復元処理を行うことが出来ません。",
@@ -456,7 +441,7 @@ void TBackupRestoreThread::WriteBackupInfo(const std::string& backupFile) {
                            "TOTALSIWAKE=" + std::to_string(TOTALSIWAKE) + "\r\n" + "DATAVARSION=" + DATAVARSION +
                            "\r\n" + "GASSAN=" + std::to_string(GASSAN) + "\r\n" +
                            "USEMYNUMBER=" + std::to_string(USEMYNUMBER) + "\r\n";
-  const std::string file = Local(backupFile);
+  const std::string file = ResolvePath(backupFile);
   std::error_code ec;
   const auto before = fs::file_size(file, ec);
   try {
