@@ -6,6 +6,7 @@
 
 #include "data/DataModule.h"
 #include "data/DbErrorReport.h"
+#include "data/uAccFunctionDb.h"
 #include "data/uAccRecord.h"
 #include "data/z5AppInfo.h"
 #include "platform/Encoding.h"
@@ -13,16 +14,6 @@
 #include "platform/UiServices.h"
 
 namespace {
-
-int Number(const std::string& text) {
-  try {
-    std::size_t used = 0;
-    const int v = std::stoi(text, &used);
-    return used == text.size() ? v : 0;
-  } catch (...) {
-    return 0;
-  }
-}
 
 // Runs body in the system database's transaction: started when idle, committed when started
 // here; a failure is reported (when started here), rolled back, and gives false.
@@ -83,15 +74,15 @@ bool TCodeTaikeiIO::ImportFile(const std::string& path, int32_t recNo) {
     Splitter.SetText(line);
     std::string first;
     Splitter.GetMoji(0, first);
-    const int kind = Number(first);
+    const int kind = SafeStrToInt(first);
     int target = -1;
     if (kind == 1) {
       std::string item;
       Splitter.GetMoji(1, rec.NAME);
       Splitter.GetMoji(2, item);
-      rec.DATATYPE = Number(item);
+      rec.DATATYPE = SafeStrToInt(item);
       Splitter.GetMoji(3, item);
-      rec.CODETYPE = Number(item);
+      rec.CODETYPE = SafeStrToInt(item);
       if (Splitter.Count >= 6) Splitter.GetMoji(5, rec.SeihinKubun);
       target = 0;
     } else if (kind >= 2 && kind <= 8) {
@@ -152,9 +143,9 @@ void TCodeTaikeiIO::KubunSyufuku() {
       Splitter.SetText(text);
       std::string item;
       Splitter.GetMoji(2, item);
-      const int dataType = Number(item);
+      const int dataType = SafeStrToInt(item);
       Splitter.GetMoji(3, item);
-      const int codeType = Number(item);
+      const int codeType = SafeStrToInt(item);
       if (dataType != 1) fixes.push_back({SQL.FieldByName("RECNO").AsInteger(), dataType, codeType});
       SQL.Next();
     }

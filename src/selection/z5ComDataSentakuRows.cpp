@@ -10,6 +10,7 @@
 #include "data/uAccFunction.h"
 #include "data/uAccFunction2Date.h"
 #include "data/uAccFunction2Win.h"
+#include "data/uAccFunctionDb.h"
 #include "data/uAccRecord.h"
 #include "data/z5AppInfo.h"
 #include "platform/AsciiCase.h"
@@ -76,16 +77,6 @@ bool FolderExists(const std::string& path) {
   std::error_code ec;
   const std::string real = ResolvePath(path);
   return !real.empty() && std::filesystem::is_directory(real, ec);
-}
-
-int32_t ToIntDef(const std::string& text, int32_t def) {
-  try {
-    size_t used = 0;
-    const int v = std::stoi(text, &used);
-    return used == text.size() ? v : def;
-  } catch (const std::exception&) {
-    return def;
-  }
 }
 
 const char* const kChildSelect =
@@ -555,7 +546,7 @@ void TDataSentakuListCtl::GetRecFromPath(const std::string& path, int32_t& rec) 
   if (ConnectKind == 0) {
     std::string dataNo, childNo;
     TDM::SplitDataPath(path, dataNo, childNo);
-    rec = ToIntDef(dataNo, 0);
+    rec = SafeStrToInt(dataNo);
   } else if (ConnectKind == 1 || ConnectKind == 2) {
     TDataListRec row;
     InitDataListRecord(row, path);
@@ -751,7 +742,7 @@ void TDataSentakuListCtl::GetServerFolderName(const std::string& shareRoot, int3
     SQL1.ExecQuery();
     const std::string maxPath = SQL1.Eof() ? std::string() : SQL1.FieldByName("MAXPATH").AsString();
     SQL1.Close();
-    const int32_t n = maxPath.size() >= 4 ? ToIntDef(maxPath.substr(maxPath.size() - 4), 0) : 0;
+    const int32_t n = maxPath.size() >= 4 ? SafeStrToInt(maxPath.substr(maxPath.size() - 4)) : 0;
     name = format(n + increment);
   } catch (const std::exception&) {
     SQL1.Close();

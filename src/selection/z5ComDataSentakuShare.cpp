@@ -8,6 +8,7 @@
 #include "data/DbErrorReport.h"
 #include "data/uAccFunction.h"
 #include "data/uAccFunction2Win.h"
+#include "data/uAccFunctionDb.h"
 #include "data/uAccRecord.h"
 #include "data/uAccShellOp.h"
 #include "data/z5AppInfo.h"
@@ -28,16 +29,6 @@ const char* const kUnreachableMessage =
     "共有サーバーが起動していない、接続が切断されている または 共有サーバー上のデータ領域が削除された可能性があります。";
 
 bool Blank(const std::string& path) { return TrimZenkaku(path).empty(); }
-
-int32_t ToIntDef(const std::string& text, int32_t def) {
-  try {
-    size_t used = 0;
-    const int v = std::stoi(text, &used);
-    return used == text.size() ? v : def;
-  } catch (const std::exception&) {
-    return def;
-  }
-}
 
 // The folder holds a company database.
 bool HoldsDatabase(const std::string& folder) {
@@ -130,7 +121,7 @@ bool TDataSentakuListCtl::ConvLocalPathToSharePath(const std::string& path, std:
       std::string dataNo, childNo;
       TDM::SplitDataPath(path, dataNo, childNo);
       PrepareSql(SQL1, {"SELECT REC,PASNAME,NETDRIVE,KYOYULOCK FROM DATALIST", "WHERE REC=:REC"});
-      SQL1.ParamByName("REC").SetInteger(ToIntDef(dataNo, 0));
+      SQL1.ParamByName("REC").SetInteger(SafeStrToInt(dataNo));
       SQL1.ExecQuery();
       while (!SQL1.Eof()) {
         sharePath = SQL1.FieldByName("PASNAME").AsString();
@@ -169,7 +160,7 @@ bool TDataSentakuListCtl::GetLocalPathToData(const std::string& path, TDataListR
       const std::vector<std::string> parts = SplitPath(ExcludeTrailingPathDelimiter(path));
       if (parent) {
         PrepareSql(SQL1, {"SELECT PASNAME FROM DATALIST", "WHERE (REC=:REC)"});
-        SQL1.ParamByName("REC").SetInteger(ToIntDef(parts.back(), 0));
+        SQL1.ParamByName("REC").SetInteger(SafeStrToInt(parts.back()));
         SQL1.ExecQuery();
         while (!SQL1.Eof()) {
           row.PASNAME = SQL1.FieldByName("PASNAME").AsString();
@@ -179,7 +170,7 @@ bool TDataSentakuListCtl::GetLocalPathToData(const std::string& path, TDataListR
         SQL1.Close();
       } else if (parts.size() >= 2) {
         PrepareSql(SQL1, {"SELECT PASNAME FROM CHILD_DATALIST", "WHERE (REC=:REC)"});
-        SQL1.ParamByName("REC").SetInteger(ToIntDef(parts[parts.size() - 2], 0));
+        SQL1.ParamByName("REC").SetInteger(SafeStrToInt(parts[parts.size() - 2]));
         SQL1.ExecQuery();
         while (!SQL1.Eof()) {
           const std::string registered = SQL1.FieldByName("PASNAME").AsString();
@@ -209,7 +200,7 @@ bool TDataSentakuListCtl::GetDataListRecordFromPath(const std::string& path, TDa
   if (ConnectKind == 0) {
     std::string dataNo, childNo;
     TDM::SplitDataPath(path, dataNo, childNo);
-    row.REC = ToIntDef(dataNo, 0);
+    row.REC = SafeStrToInt(dataNo);
   } else {
     row.REC = GetRecByPath(path);
   }
