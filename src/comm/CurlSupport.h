@@ -4,6 +4,8 @@
 #include <curl/curl.h>
 
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "comm/CommConfig.h"
 
@@ -18,3 +20,7 @@ CurlEasy NewCurlEasy();
 // TLS 1.2 or later, peer chain and host name verified against the configured CA file or the
 // system's store; finite connect time-out; no signals; nothing printed.
 void SetVerifiedTls(CURL* h, const TCommConfig& config);
+
+// `bytes` with every byte outside the unreserved characters of a URL (ASCII letters, digits,
+// "-", ".", "_", "~") and outside `alsoKeep` written as "%XX" (upper-case hex).
+std::string PercentEncode(std::string_view bytes, std::string_view alsoKeep = {});

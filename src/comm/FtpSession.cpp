@@ -27,7 +27,6 @@ bool HasLineBreak(const std::string& text) { return text.find_first_of("\r\n") !
 
 // The URL path of a remote path: "/" -> "%2F" for the server root, each segment escaped.
 std::string UrlPath(const std::string& path) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
   std::string rel = path;
   std::string out = "/";
   if (!rel.empty() && rel[0] == '/') {
@@ -36,17 +35,7 @@ std::string UrlPath(const std::string& path) {
   } else if (rel.rfind("./", 0) == 0) {
     rel.erase(0, 2);
   }
-  for (char ch : rel) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~' || c == '/') {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    }
-  }
-  return out;
+  return out + PercentEncode(rel, "/");
 }
 
 std::size_t WriteToFile(char* data, std::size_t size, std::size_t count, void* file) {

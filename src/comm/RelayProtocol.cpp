@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "comm/CurlSupport.h"
 #include "comm/xPzConv.h"
 #include "data/uAccFunction.h"
 #include "data/uAccFunction2Date.h"
@@ -79,22 +80,7 @@ std::string UrlEscapeBase64(std::string_view text) {
   return out;
 }
 
-std::string EscapeRequestValue(std::string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (char ch : sjis::FromUtf8(text)) {
-    const auto c = static_cast<unsigned char>(ch);
-    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
-        c == '_' || c == '~') {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    }
-  }
-  return out;
-}
+std::string EscapeRequestValue(std::string_view text) { return PercentEncode(sjis::FromUtf8(text)); }
 
 std::string FolderListRequest(const std::string& host, const std::string& installationId,
                               const TRelayAccount& account, const std::string& trKubn) {
