@@ -50,17 +50,7 @@ void TxKikanPanel12::SetKikan(int Sime, TDateTime Kishu, TDateTime Kimatu, TDate
   firstSel_ = kikan::YearMonthOffset(Sime, Kishu, Kaisi);
   stno_ = firstSel_;
   edno_ = kikanMove_ ? last : firstSel_;
-  for (int i = 0; i < kCellCount; ++i) {
-    TxKikanCell* cell = CellAt(i);
-    cell->setVisible(true);
-    cell->SetCellEnabled(true);
-    cell->SetCaption("");
-    cell->SetColors(BackColor(), FontColor());
-  }
-  for (int i = 0; i < firstSel_; ++i) {
-    CellAt(i)->SetCellEnabled(false);
-    CellAt(i)->SetColors(clBtnFace, clWindowText);
-  }
+  ClearCells();
   for (int i = 0; i <= last; ++i) {
     int y, m, d;
     DecodeDate(kikan::PeriodClosingDate(i, Sime, Kishu), y, m, d);

@@ -76,18 +76,8 @@ void TxKikanPanel16::SetKikan(int Sime, TDateTime Kishu, TDateTime Kimatu, TDate
   stno_ = firstSel_;
   edno_ = kikanMove_ ? lastSel_ : firstSel_;
 
-  for (int i = 0; i < kCellCount; ++i) {
-    periods_[i] = -1;
-    TxKikanCell* cell = CellAt(i);
-    cell->setVisible(true);
-    cell->SetCellEnabled(true);
-    cell->SetCaption("");
-    cell->SetColors(BackColor(), FontColor());
-  }
-  for (int i = 0; i < firstSel_; ++i) {
-    CellAt(i)->SetCellEnabled(false);
-    CellAt(i)->SetColors(clBtnFace, clWindowText);
-  }
+  periods_.fill(-1);
+  ClearCells();
   for (int j = 0; j <= lastNo_; ++j) {
     const TDateTime date = kikan::PeriodClosingDate(j - j / 4, Sime, Kishu);
     TxKikanCell* cell = CellAt(j);

@@ -198,6 +198,20 @@ void TxKikanPanelBase::SetKakuteiFontColor(TColor color) {
   PaintRange();
 }
 
+void TxKikanPanelBase::ClearCells() {
+  for (int i = 0; i < CellCount(); ++i) {
+    TxKikanCell* cell = CellAt(i);
+    cell->setVisible(true);
+    cell->SetCellEnabled(true);
+    cell->SetCaption("");
+    cell->SetColors(BackColor(), FontColor());
+  }
+  for (int i = 0; i < firstSel_; ++i) {
+    CellAt(i)->SetCellEnabled(false);
+    CellAt(i)->SetColors(clBtnFace, clWindowText);
+  }
+}
+
 void TxKikanPanelBase::DisableCell(int index) {
   TxKikanCell* cell = CellAt(index);
   cell->SetCellEnabled(false);

@@ -121,6 +121,9 @@ class TxKikanPanelBase : public forms::TPanel {
   void LayoutCells(bool resize);
   // Disabled, captionless, in button face with window text.
   void DisableCell(int index);
+  // Every cell shown, enabled, captionless in the panel's colours; the cells before the first
+  // selectable one then disabled in button face.
+  void ClearCells();
   // Colours cell `i` as an enabled panel's PaintRange does with the range [from, to].
   void ColorCell(int i, int from, int to);
   void PaintWorkRange();
