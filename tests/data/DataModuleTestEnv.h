@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,14 @@
 #include "platform/ini/IniFile.h"
 #include "support/DataModuleTestBase.h"
 #include "support/ScriptedUi.h"
+
+// `n` bytes of every value, the same for the same seed: file contents no text rule can touch.
+inline std::string Bytes(size_t n, unsigned seed) {
+  std::mt19937 gen(seed);
+  std::string s(n, '\0');
+  for (char& c : s) c = static_cast<char>(gen() & 0xff);
+  return s;
+}
 
 class DataModuleTest : public OneCompanyTestBase<fixtures::CompanySpec::Corporation> {
  protected:

@@ -19,13 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Bytes(size_t n, unsigned seed) {
-  std::mt19937 gen(seed);
-  std::string s(n, '\0');
-  for (char& c : s) c = static_cast<char>(gen() & 0xff);
-  return s;
-}
-
 const std::string kMarker = "## LomatraZone";
 
 // ---------------------------------------------------------------------------------------------
