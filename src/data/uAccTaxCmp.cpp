@@ -102,8 +102,14 @@ TDateTime RowFrom(const TZeiRituRec& row) {
 }
 
 // First days of the 5% and 8% rates and of the specified purchases.
-TDateTime Rate5From() { return EncodeDate(1997, 4, 1); }
-TDateTime Rate8From() { return EncodeDate(2014, 4, 1); }
+TDateTime Rate5From() {
+  static const TDateTime day = EncodeDate(1997, 4, 1);
+  return day;
+}
+TDateTime Rate8From() {
+  static const TDateTime day = EncodeDate(2014, 4, 1);
+  return day;
+}
 TDateTime SpecifiedPurchaseFrom() { return EncodeDate(2015, 10, 1); }
 
 // A standard account of the open data set; a data set without the account has none.
