@@ -64,22 +64,25 @@ bool TDM::fnExistence_Field(const std::string& table, const std::string& field) 
 }
 
 bool TDM::GetLinkSiwakeCount(int32_t kessanOnly, int32_t year) {
+  // Whether there is one such line, not how many: the engine stops at the first it finds
+  // instead of counting through the whole journal.
   static const char* const kFrom[3] = {
-      "SELECT COUNT(SWKREC) AS RECCNT FROM SIWAKE_VIEW",
-      "SELECT COUNT(SWKREC) AS RECCNT FROM KAKOSIWAKE1_VIEW",
-      "SELECT COUNT(SWKREC) AS RECCNT FROM KAKOSIWAKE2_VIEW",
+      "SELECT FIRST 1 SWKREC FROM SIWAKE_VIEW",
+      "SELECT FIRST 1 SWKREC FROM KAKOSIWAKE1_VIEW",
+      "SELECT FIRST 1 SWKREC FROM KAKOSIWAKE2_VIEW",
   };
   if (year < 0 || year > 2) return false;
   bool found = false;
   try {
     TTransactionScope tx(IBTransactionDAT, TTransactionScope::End::CommitQuietly);
-    std::string sql = std::string(kFrom[year]) + "\nWHERE (DELFLG=0) AND (TAISHAKU=1) AND (LINKKUB=:LINKKUB)";
+    std::string sql = std::string(kFrom[year]) +
+                      "\nWHERE (DELFLG=0) AND (TAISHAKU=1) AND (LINKKUB=:LINKKUB) AND (SWKREC IS NOT NULL)";
     if (kessanOnly == 1) sql += "\nAND (MNUM=16)";
     IBQACC1.Close();
     IBQACC1.SQL = sql;
     IBQACC1.ParamByName("LINKKUB").SetInteger(9);
     IBQACC1.Open();
-    found = !IBQACC1.Eof() && IBQACC1.FieldByName("RECCNT").AsInteger() > 0;
+    found = !IBQACC1.Eof();
     IBQACC1.Close();
   } catch (const std::exception&) {
     // The check is advisory: a failure counts as no linked entries.

@@ -82,15 +82,34 @@ constexpr std::array<TZeiRituRec, 3> kZeiRitu = {{
     {"3%", Currency::FromYen(3), 1, 0, "1989/04/01", 1, 0},
 }};
 
-TDateTime RowFrom(const TZeiRituRec& row) {
+TDateTime ParsedFrom(const TZeiRituRec& row) {
   TDateTime d = 0;
   TryStrToDate(row.FromDate, d);
   return d;
 }
 
+// The rate class of every journal line may ask for these: the fixed table's days are read
+// from their text once, not on each call.
+TDateTime RowFrom(const TZeiRituRec& row) {
+  static const std::array<TDateTime, kZeiRitu.size()> kFrom = [] {
+    std::array<TDateTime, kZeiRitu.size()> days{};
+    for (size_t k = 0; k < kZeiRitu.size(); ++k) days[k] = ParsedFrom(kZeiRitu[k]);
+    return days;
+  }();
+  if (&row >= kZeiRitu.data() && &row < kZeiRitu.data() + kZeiRitu.size())
+    return kFrom[static_cast<size_t>(&row - kZeiRitu.data())];
+  return ParsedFrom(row);
+}
+
 // First days of the 5% and 8% rates and of the specified purchases.
-TDateTime Rate5From() { return EncodeDate(1997, 4, 1); }
-TDateTime Rate8From() { return EncodeDate(2014, 4, 1); }
+TDateTime Rate5From() {
+  static const TDateTime day = EncodeDate(1997, 4, 1);
+  return day;
+}
+TDateTime Rate8From() {
+  static const TDateTime day = EncodeDate(2014, 4, 1);
+  return day;
+}
 TDateTime SpecifiedPurchaseFrom() { return EncodeDate(2015, 10, 1); }
 
 // A standard account of the open data set; a data set without the account has none.

@@ -318,11 +318,12 @@ void TSyohizeiDataMake::RunPass(int32_t method, TJournalScan& scan, bool readJou
   TaxPar.SINKOKU_KUBUN = method;
   TaxPar.KEISANTOKUREI = false;
   TaxPar.FORM_ERA = FormEra(TaxPar);
-  ResetTaxResults();
   // The journal is read once for both passes: what it gives does not depend on the method,
   // except the specified purchases of the refund grids, which only the general pass's grids
   // carry and only those reach the file. So it is read as the general pass reads it, and each
-  // pass works on its own copy (the simplified pass folds its tables in place).
+  // pass works on its own copy (the simplified pass folds its tables in place). The pass that
+  // takes the copy also takes the refund detail from it, so its preset is not made again.
+  ResetTaxResults(readJournal);
   if (readJournal) {
     TaxPar.SINKOKU_KUBUN = 0;
     try {

@@ -133,7 +133,7 @@ int32_t FormEra(TTAXPAR& settings) {
 // ---------------------------------------------------------------------------------------
 // Presets, code checks and dispatch.
 
-void ResetTaxResults() {
+void ResetTaxResults(bool presetRefundDetail) {
   Sinkoku = TSyohizeiSinkoku{};
   KazeiHyoujunUtiwake = TKazeiHyoujunUtiwake{};
   for (TFuhyou1_H260401& col : Fuhyou1) col = TFuhyou1_H260401{};
@@ -141,6 +141,7 @@ void ResetTaxResults() {
   for (TFuhyou4_H260401& col : Fuhyou4) col = TFuhyou4_H260401{};
   for (TFuhyou5_H260401& col : Fuhyou5) ClearAmounts(col);
 
+  if (!presetRefundDetail) return;
   switch (AccInf.DATATYPE) {
     case 1:
     case 3: PresetRefundDetail(KanpuMeisai_Hojin); break;

@@ -29,8 +29,10 @@ int32_t FormEra(TTAXPAR& settings);
 // SINKOKU_KUBUN; sets MAIN_JIGYOU of settings (the main business type, 4 when none is set).
 int32_t TaxEra(TTAXPAR& settings);
 
-// Clears the form records and presets the refund-detail record of the entity kind.
-void ResetTaxResults();
+// Clears the form records and presets the refund-detail record of the entity kind. A caller
+// that puts back refund-detail records of its own passes false: the preset (which counts the
+// linked lines of the whole journal) is then skipped and the records are left as they are.
+void ResetTaxResults(bool presetRefundDetail = true);
 
 // Simplified pass: folds the business-type cells of the journal tables (see the source).
 // Then clears the return record and runs DispatchTaxCalc. showMessages: tell the user about
@@ -78,10 +80,10 @@ struct TJournalLine {
   Currency ZEI;
   Currency RIT;           // percent
   int32_t AUTCALCU = 0;   // non-zero: tax computed automatically
-  int32_t ZEIRITUNO = 0;  // read, not used
+  int32_t ZEIRITUNO = 0;  // not used by the sums, so not read
   std::string R_KCODE;    // the counter account
   std::string GROUPM0;    // the account's group code
-  int32_t BLDAC = 0;      // read, not used
+  int32_t BLDAC = 0;      // not used by the sums, so not read
   int32_t DAC = 0;        // the account's side attribute
   int32_t LINKKUB = 0;    // link kind of the line's second row
 };
@@ -106,6 +108,10 @@ void ClearJournalTables();
 // KIKAN_SYURYO of the connected company database, in one snapshot. Database errors reach
 // the caller as exceptions.
 void AggregateJournals();
+
+// The query AggregateJournals reads the journal with: the live lines of the dates :DT1 ..
+// :DT2 (both included) with their account's attributes and their link kind.
+const char* JournalAggregationSql();
 
 // ---------------------------------------------------------------------------------------
 // The refund detail (還付申告明細書).

@@ -595,6 +595,77 @@ TEST_F(DbTest, QueryWalksRowsAndCountsThem) {
   EXPECT_EQ(Count("T"), 2);
 }
 
+// Rows are decoded into the same fields one after another: nothing of a row may show in the
+// next (a longer text's tail, a value where the next row has NULL, a number's scale).
+TEST_F(DbTest, EachRowReadsAsItselfWhateverTheRowBefore) {
+  Script(
+      "CREATE TABLE R (ID INTEGER, T VARCHAR(20), C CHAR(6), A NUMERIC(18,4), D DATE);"
+      "INSERT INTO R VALUES (1, '長い長いテキスト', 'AB', 12.5, '2016-04-01');"
+      "INSERT INTO R VALUES (2, 'x', NULL, NULL, NULL);"
+      "INSERT INTO R VALUES (3, NULL, 'ｶﾅ', -0.0001, '1899-12-30');"
+      "INSERT INTO R VALUES (4, '', '', 0, '2017-03-31');");
+  struct Row {
+    const char* t;
+    bool tNull;
+    const char* c;
+    bool cNull;
+    int64_t amountRaw;
+    bool aNull;
+    TDateTime d;
+  };
+  const Row want[] = {
+      {"長い長いテキスト", false, "AB", false, 125'000, false, EncodeDate(2016, 4, 1)},
+      {"x", false, "", true, 0, true, 0},
+      {"", true, "ｶﾅ", false, -1, false, 0},
+      {"", false, "", false, 0, false, EncodeDate(2017, 3, 31)},
+  };
+  auto check = [&](TIBStatement& q, int id) {
+    const Row& w = want[id - 1];
+    EXPECT_EQ(q.FieldByName("ID").AsInteger(), id);
+    EXPECT_EQ(q.FieldByName("T").AsString(), w.t) << id;
+    EXPECT_EQ(q.FieldByName("T").IsNull(), w.tNull) << id;
+    EXPECT_EQ(q.FieldByName("C").AsString(), w.c) << id;
+    EXPECT_EQ(q.FieldByName("C").IsNull(), w.cNull) << id;
+    EXPECT_EQ(q.FieldByName("A").AsCurrency().Raw(), w.amountRaw) << id;
+    EXPECT_EQ(q.FieldByName("A").IsNull(), w.aNull) << id;
+    EXPECT_EQ(q.FieldByName("D").AsDateTime(), w.d) << id;
+  };
+  tr.StartTransaction();
+  TIBSQL sql;
+  sql.SetDatabase(&db);
+  sql.SQL = "SELECT ID, T, C, A, D FROM R ORDER BY ID";
+  int id = 0;
+  for (sql.ExecQuery(); !sql.Eof(); sql.Next()) check(sql, ++id);
+  EXPECT_EQ(id, 4);
+  EXPECT_TRUE(sql.FieldByName("T").IsNull());  // past the end every field reads as NULL
+
+  // The same statement object with other columns: the layout is the new statement's.
+  sql.SQL = "SELECT D, ID FROM R WHERE ID = 3";
+  sql.ExecQuery();
+  EXPECT_EQ(sql.FieldCount(), 2);
+  EXPECT_EQ(sql.Fields(1).AsInteger(), 3);
+  EXPECT_EQ(sql.Fields(0).AsDateTime(), 0);
+  sql.Close();
+
+  // A query that counted ahead hands out the rows it keeps, then fetches the rest.
+  TIBQuery q;
+  q.SetDatabase(&db);
+  q.SQL = "SELECT ID, T, C, A, D FROM R WHERE ID <= :LAST ORDER BY ID";
+  q.ParamByName("LAST").SetInteger(2);
+  q.Open();
+  check(q, 1);
+  EXPECT_EQ(q.RecordCount(), 2);
+  q.Next();
+  check(q, 2);
+  q.Close();
+  q.ParamByName("LAST").SetInteger(4);
+  id = 0;
+  for (q.Open(); !q.Eof(); q.Next()) check(q, ++id);
+  EXPECT_EQ(id, 4);
+  q.Close();
+  tr.Commit();
+}
+
 TEST_F(DbTest, StoredProceduresTakeAndReturnParametersByName) {
   Script(R"(
     SET TERM ^ ;

@@ -45,6 +45,7 @@ class TIBField {
   // Layer internal.
   const ibdb::Value& RawValue() const { return value_; }
   void SetRawValue(ibdb::Value v) { value_ = std::move(v); }
+  ibdb::Value& MutableRawValue() { return value_; }
 
  protected:
   std::string name_;

@@ -13,13 +13,10 @@ void TIBQuery::TakeRow() {
     ++delivered_;
     return;
   }
-  Row row;
-  if (HasCursor() && FetchRow(row)) {
-    SetCurrent(std::move(row));
+  if (HasCursor() && FetchIntoFields())
     ++delivered_;
-  } else {
+  else
     SetEof();
-  }
 }
 
 void TIBQuery::Open() {

@@ -2,20 +2,12 @@
 
 void TIBSQL::ExecQuery() {
   if (!Run() || !HasCursor()) return;
-  Row row;
-  if (FetchRow(row))
-    SetCurrent(std::move(row));
-  else
-    SetEof();
+  if (!FetchIntoFields()) SetEof();
 }
 
 void TIBSQL::Next() {
   if (Eof()) return;
-  Row row;
-  if (HasCursor() && FetchRow(row))
-    SetCurrent(std::move(row));
-  else
-    SetEof();
+  if (!HasCursor() || !FetchIntoFields()) SetEof();
 }
 
 void TIBSQL::Close() {

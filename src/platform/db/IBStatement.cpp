@@ -214,7 +214,13 @@ void TIBStatement::Prepare() {
     outBuf_.assign(outMeta_->getMessageLength(st.get()), 0);
     unsigned count = outMeta_->getCount(st.get());
     fields_.clear();
-    for (unsigned k = 0; k < count; ++k) fields_.emplace_back(ibdb::FromWire(outMeta_->getAlias(st.get(), k)));
+    columns_.clear();
+    for (unsigned k = 0; k < count; ++k) {
+      fields_.emplace_back(ibdb::FromWire(outMeta_->getAlias(st.get(), k)));
+      columns_.push_back(Column{outMeta_->getType(st.get(), k) & ~1u, outMeta_->getLength(st.get(), k),
+                                outMeta_->getOffset(st.get(), k), outMeta_->getNullOffset(st.get(), k),
+                                outMeta_->getCharSet(st.get(), k), outMeta_->getScale(st.get(), k)});
+    }
     unsigned inputs = inDescribed_->getCount(st.get());
     if (inputs != positions_.size()) {
       FreeStatement();
@@ -236,6 +242,7 @@ void TIBStatement::FreeStatement() {
   if (outMeta_) outMeta_->release();
   inMeta_ = inDescribed_ = outMeta_ = nullptr;
   inShape_.clear();
+  columns_.clear();
   if (stmt_) {
     try {
       stmt_->free(st.get());  // releases the statement on success
@@ -386,63 +393,78 @@ std::vector<unsigned char> TIBStatement::BindParams(TIBTransaction* tr, IMessage
   }
 }
 
-Value TIBStatement::Decode(unsigned k, const unsigned char* buf, TIBTransaction* tr) {
-  ibdb::Status st;
-  Value v;
-  try {
-    if (Get<short>(buf + outMeta_->getNullOffset(st.get(), k)) != 0) return v;
-    const unsigned char* p = buf + outMeta_->getOffset(st.get(), k);
-    unsigned type = outMeta_->getType(st.get(), k) & ~1u;
-    switch (type) {
-      case SQL_TEXT: {
-        v.kind = Kind::Text;
-        v.bytes.assign(reinterpret_cast<const char*>(p), outMeta_->getLength(st.get(), k));
-        // CHAR values come padded with blanks to the column's byte length.
-        if (outMeta_->getCharSet(st.get(), k) != kCharsetOctets)
-          while (!v.bytes.empty() && v.bytes.back() == ' ') v.bytes.pop_back();
-        break;
-      }
-      case SQL_VARYING:
-        v.kind = Kind::Text;
-        v.bytes.assign(reinterpret_cast<const char*>(p + 2), Get<unsigned short>(p));
-        break;
-      case SQL_SHORT:
-      case SQL_LONG:
-      case SQL_INT64:
-        v.kind = Kind::Integer;
-        v.i = type == SQL_SHORT ? Get<int16_t>(p) : type == SQL_LONG ? Get<int32_t>(p) : Get<int64_t>(p);
-        v.scale = outMeta_->getScale(st.get(), k);
-        break;
-      case SQL_FLOAT:
-        v.kind = Kind::Float;
-        v.d = Get<float>(p);
-        break;
-      case SQL_DOUBLE:
-      case SQL_D_FLOAT:
-        v.kind = Kind::Float;
-        v.d = Get<double>(p);
-        break;
-      case SQL_TYPE_DATE:
-        v.kind = Kind::Date;
-        v.d = ibdb::FromIscTimestamp(Get<ISC_DATE>(p), 0);
-        break;
-      case SQL_TYPE_TIME:
-        v.kind = Kind::Time;
-        v.d = ibdb::FromIscTimestamp(15018, Get<ISC_TIME>(p));
-        break;
-      case SQL_TIMESTAMP: {
-        ISC_TIMESTAMP ts = Get<ISC_TIMESTAMP>(p);
-        v.kind = Kind::Timestamp;
-        v.d = ibdb::FromIscTimestamp(ts.timestamp_date, ts.timestamp_time);
-        break;
-      }
-      case SQL_BOOLEAN:
-        v.kind = Kind::Boolean;
-        v.i = *p ? 1 : 0;
-        break;
-      case SQL_BLOB: {
-        ISC_QUAD id = Get<ISC_QUAD>(p);
-        v.kind = Kind::Blob;
+ibdb::Status& TIBStatement::FetchStatus() {
+  if (!fetchStatus_) fetchStatus_ = std::make_unique<ibdb::Status>();
+  return *fetchStatus_;
+}
+
+// Decodes from the column's place in the message buffer; the value's text buffer is reused,
+// so a row of short texts allocates nothing.
+void TIBStatement::Decode(unsigned k, const unsigned char* buf, TIBTransaction* tr, Value& v) {
+  const Column& c = columns_[k];
+  v.scale = 0;
+  v.i = 0;
+  v.d = 0;
+  v.utf8 = false;
+  v.bytes.clear();
+  if (Get<short>(buf + c.nullOffset) != 0) {
+    v.kind = Kind::Null;
+    return;
+  }
+  const unsigned char* p = buf + c.offset;
+  switch (c.type) {
+    case SQL_TEXT: {
+      v.kind = Kind::Text;
+      size_t len = c.length;
+      // CHAR values come padded with blanks to the column's byte length.
+      if (c.charset != kCharsetOctets)
+        while (len > 0 && p[len - 1] == ' ') --len;
+      v.bytes.assign(reinterpret_cast<const char*>(p), len);
+      break;
+    }
+    case SQL_VARYING:
+      v.kind = Kind::Text;
+      v.bytes.assign(reinterpret_cast<const char*>(p + 2), Get<unsigned short>(p));
+      break;
+    case SQL_SHORT:
+    case SQL_LONG:
+    case SQL_INT64:
+      v.kind = Kind::Integer;
+      v.i = c.type == SQL_SHORT ? Get<int16_t>(p) : c.type == SQL_LONG ? Get<int32_t>(p) : Get<int64_t>(p);
+      v.scale = c.scale;
+      break;
+    case SQL_FLOAT:
+      v.kind = Kind::Float;
+      v.d = Get<float>(p);
+      break;
+    case SQL_DOUBLE:
+    case SQL_D_FLOAT:
+      v.kind = Kind::Float;
+      v.d = Get<double>(p);
+      break;
+    case SQL_TYPE_DATE:
+      v.kind = Kind::Date;
+      v.d = ibdb::FromIscTimestamp(Get<ISC_DATE>(p), 0);
+      break;
+    case SQL_TYPE_TIME:
+      v.kind = Kind::Time;
+      v.d = ibdb::FromIscTimestamp(15018, Get<ISC_TIME>(p));
+      break;
+    case SQL_TIMESTAMP: {
+      ISC_TIMESTAMP ts = Get<ISC_TIMESTAMP>(p);
+      v.kind = Kind::Timestamp;
+      v.d = ibdb::FromIscTimestamp(ts.timestamp_date, ts.timestamp_time);
+      break;
+    }
+    case SQL_BOOLEAN:
+      v.kind = Kind::Boolean;
+      v.i = *p ? 1 : 0;
+      break;
+    case SQL_BLOB: {
+      ISC_QUAD id = Get<ISC_QUAD>(p);
+      v.kind = Kind::Blob;
+      ibdb::Status st;
+      try {
         IBlob* blob = db_->Attachment()->openBlob(st.get(), tr->Handle(), &id, 0, nullptr);
         try {
           std::vector<char> chunk(kBlobChunk);
@@ -457,15 +479,16 @@ Value TIBStatement::Decode(unsigned k, const unsigned char* buf, TIBTransaction*
           blob->release();
           throw;
         }
-        break;
+      } catch (const FbException& e) {
+        ibdb::Raise(e);
       }
-      case SQL_NULL: break;
-      default: throw EIBError("Unsupported data type " + std::to_string(type) + " in field \"" + fields_[k].Name() + "\"");
+      break;
     }
-  } catch (const FbException& e) {
-    ibdb::Raise(e);
+    case SQL_NULL: v.kind = Kind::Null; break;
+    default:
+      v.kind = Kind::Null;
+      throw EIBError("Unsupported data type " + std::to_string(c.type) + " in field \"" + fields_[k].Name() + "\"");
   }
-  return v;
 }
 
 bool TIBStatement::Run() {
@@ -493,7 +516,7 @@ bool TIBStatement::Run() {
     ibdb::Raise(e);
   }
   Row row(fields_.size());
-  for (unsigned k = 0; k < fields_.size(); ++k) row[k] = Decode(k, outBuf_.data(), tr);
+  for (unsigned k = 0; k < fields_.size(); ++k) Decode(k, outBuf_.data(), tr, row[k]);
   singleton_ = true;
   SetCurrent(std::move(row));
   return true;
@@ -501,10 +524,9 @@ bool TIBStatement::Run() {
 
 bool TIBStatement::FetchRow(Row& row) {
   if (!cursor_) return false;
-  ibdb::Status st;
   int rc;
   try {
-    rc = cursor_->fetchNext(st.get(), outBuf_.data());
+    rc = cursor_->fetchNext(FetchStatus().get(), outBuf_.data());
   } catch (const FbException& e) {
     // A cursor whose fetch failed stays open in the engine until it is closed.
     EIBError err = ibdb::ToError(e.getStatus());
@@ -516,7 +538,26 @@ bool TIBStatement::FetchRow(Row& row) {
     return false;
   }
   row.resize(fields_.size());
-  for (unsigned k = 0; k < fields_.size(); ++k) row[k] = Decode(k, outBuf_.data(), cursorTr_);
+  for (unsigned k = 0; k < fields_.size(); ++k) Decode(k, outBuf_.data(), cursorTr_, row[k]);
+  return true;
+}
+
+bool TIBStatement::FetchIntoFields() {
+  if (!cursor_) return false;
+  int rc;
+  try {
+    rc = cursor_->fetchNext(FetchStatus().get(), outBuf_.data());
+  } catch (const FbException& e) {
+    EIBError err = ibdb::ToError(e.getStatus());
+    CloseCursor();
+    throw err;
+  }
+  if (rc != IStatus::RESULT_OK) {
+    CloseCursor();
+    return false;
+  }
+  for (unsigned k = 0; k < fields_.size(); ++k) Decode(k, outBuf_.data(), cursorTr_, fields_[k].MutableRawValue());
+  eof_ = false;
   return true;
 }
 

@@ -7,6 +7,7 @@
 // name or a comment is not a parameter. The statement runs in Transaction (or the database's
 // DefaultTransaction), which must be active: the layer never starts one on its own.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,8 @@ class IMessageMetadata;
 }  // namespace Firebird
 
 namespace ibdb {
+
+class Status;
 
 // The SQL text with each parameter replaced by "?", and the parameter name of each "?" in
 // order (upper case; a quoted name keeps its case).
@@ -74,6 +77,9 @@ class TIBStatement : protected ibdb::Client {
   // them as its single row. Returns true when there is a cursor or a row.
   bool Run();
   bool FetchRow(Row& row);    // false at the end of the cursor (which is then closed)
+  // The next row decoded straight into the fields (their text buffers reused); at the end of
+  // the cursor the fields are left as they are and false returned.
+  bool FetchIntoFields();
   void SetCurrent(Row&& row);
   void SetEof();
   void CloseCursor();
@@ -95,7 +101,8 @@ class TIBStatement : protected ibdb::Client {
   void FreeStatement();
   TIBTransaction* ActiveTransaction() const;
   std::vector<unsigned char> BindParams(TIBTransaction* tr, Firebird::IMessageMetadata*& meta);
-  ibdb::Value Decode(unsigned index, const unsigned char* buf, TIBTransaction* tr);
+  void Decode(unsigned index, const unsigned char* buf, TIBTransaction* tr, ibdb::Value& v);
+  ibdb::Status& FetchStatus();
 
   TIBDatabase* db_ = nullptr;
   TIBTransaction* tr_ = nullptr;       // the one set by SetTransaction
@@ -116,6 +123,17 @@ class TIBStatement : protected ibdb::Client {
   std::vector<uint64_t> inShape_;
   Firebird::IMessageMetadata* outMeta_ = nullptr;
   std::vector<unsigned char> outBuf_;
+  // Where each output column lies in outBuf_ and how it is stored, read once at Prepare.
+  struct Column {
+    unsigned type = 0;       // without the nullable bit
+    unsigned length = 0;
+    unsigned offset = 0;
+    unsigned nullOffset = 0;
+    unsigned charset = 0;
+    int scale = 0;
+  };
+  std::vector<Column> columns_;
+  std::unique_ptr<ibdb::Status> fetchStatus_;  // one for every fetch of the statement
   Firebird::IResultSet* cursor_ = nullptr;
   bool singleton_ = false;
 
