@@ -75,8 +75,11 @@ void Click(QWidget* widget) {
   QCoreApplication::sendEvent(widget, &release);
 }
 
-void Key(int key, const QString& text) {
+// A key at the focused widget, as the keyboard delivers it; inside `window` when one is given
+// (the window itself when the focus is elsewhere).
+void Key(int key, const QString& text, QWidget* window = nullptr) {
   QWidget* target = QApplication::focusWidget();
+  if (window && (target == nullptr || target->window() != window)) target = window;
   if (target == nullptr) return;
   QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
   QCoreApplication::sendEvent(target, &press);
@@ -152,14 +155,19 @@ int main(int argc, char** argv) {
     SetMainFormHook([](TForm1& form) { form.installEventFilter(new FirstPaint(&form)); });
   } else if (headless) {
     // Whatever box comes up is answered with Enter, as the user reading it would.
-    forms::Application().AddModalShownHook([](forms::TForm&) {
-      QTimer::singleShot(50, qApp, [] { Key(Qt::Key_Return, QStringLiteral("\r")); });
+    forms::Application().AddModalShownHook([](forms::TForm& box) {
+      box.activateWindow();
+      QPointer<QWidget> target(&box);
+      QTimer::singleShot(50, qApp, [target] {
+        if (target) Key(Qt::Key_Return, QStringLiteral("\r"), target);
+      });
     });
     SetMainFormHook([&written, output](TForm1& form) {
       TForm1* f = &form;
       auto steps = std::make_shared<std::vector<std::function<void()>>>(std::vector<std::function<void()>>{
           [f] { Click(f->Button2); },         // to the data set
           [f] { Click(f->btnDataSentaku); },  // choose it
+          [f] { f->activateWindow(); },       // back in the window once the progress window is gone
           [f] { Click(f->Button2); },         // to the period: the fiscal year as proposed
           [f] { Click(f->Button2); },         // to the output file
           [f, output] {
@@ -172,6 +180,9 @@ int main(int argc, char** argv) {
             written = f->Exporter->ExportFile;
             Click(f->Button2);  // [完了]
           },
+          // A walk that went wrong leaves the window open on some page: close it rather than
+          // wait for a user who is not there.
+          [f] { QTimer::singleShot(30000, f, [f] { f->close(); }); },
       });
       RunSteps(steps, 0);
     });

@@ -17,6 +17,7 @@
 #include "export/sy26Export.h"
 #include "platform/CallerChannel.h"
 #include "platform/NamedLock.h"
+#include "platform/ini/IniFile.h"
 #include "support/TempDir.h"
 #include "ui/forms/Button.h"
 #include "ui/forms/Edit.h"
@@ -270,6 +271,46 @@ TEST_F(WizardFormTest, ACallerGetsTheResultOfTheWizard) {
                                                          {CallerRequest::Enable, 0, 0, 0},
                                                          {CallerRequest::Post, kCallerMsg, 7, c.result}}));
   }
+}
+
+TEST_F(WizardFormTest, AnOlderDataSetIsRefusedAndLeftClosed) {
+  fixtures::CompanySpec spec = fixtures::CompanySpec::Corporation();
+  spec.verMajor = 9;
+  spec.verMinor1 = 100;
+  spec.verMinor2 = 0;
+  const fixtures::Company& old = inst_->AddCompany(spec);
+  SelectFolder(old.Folder().string());
+  TForm1& f = Start();
+  Next();
+  // OK opens the selection again (the same data set is chosen), Cancel gives up.
+  ui_.messageAnswers = {uis::mrOk, uis::mrCancel};
+  uitest::Click(f.btnDataSentaku);
+  const std::string refusal =
+      "このプログラムで処理できるデータバージョンに達していません。\nデータバージョン:10.0.0以降のデータを選択して下さい。\n\n"
+      "データ選択画面を開き、別のデータを選択しますか？\n";
+  EXPECT_EQ(TakeMessages(), (std::vector<std::string>{refusal, refusal}));
+  EXPECT_FALSE(f.DataConnected);
+  EXPECT_TRUE(SystemDef.DataDir.empty());
+  EXPECT_EQ(f.listDataInfo->RowCount(), 1);
+  EXPECT_EQ(TIniFile(old.IniFile().string()).ReadInteger("DATASTS", "STATUS", -1), 1) << "closed, not in use";
+  Next();
+  EXPECT_EQ(Page(), "page2");
+}
+
+TEST_F(WizardFormTest, TheCallerGetsItsResultAlsoWhenTheSettingsCannotBeSaved) {
+  CallerListener caller(kCallerId);
+  TForm1& f = Start({"4711,1025,7,a.xml"});
+  // Soravin.ini cannot be written: a folder has taken its name.
+  const std::filesystem::path settings = inst_->IniDir() / "Soravin.ini";
+  std::filesystem::remove(settings);
+  std::filesystem::create_directories(settings);
+  f.close();
+  form_->Free();
+  form_ = nullptr;
+  std::filesystem::remove_all(settings);
+  const std::vector<CallerMessage> got = Drain(caller);
+  ASSERT_FALSE(got.empty());
+  EXPECT_EQ(got.back(), (CallerMessage{CallerRequest::Post, kCallerMsg, 7, 1}));
 }
 
 TEST_F(WizardFormTest, AWrongArgumentEndsTheProgramAndPostsNothing) {
