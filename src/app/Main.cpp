@@ -284,6 +284,8 @@ bool TForm1::ShowLogon() {
 void TForm1::CMShowingChanged() {
   if (!isVisible() || shownOnce_) return;
   shownOnce_ = true;
+  // The window is on the screen, painted, before the logon asks for the operator.
+  forms::Application().ProcessMessages();
   repaint();
   SystemDef.ProgramTitle = kProgramTitle;
   LoggedOn = ShowLogon();
