@@ -12,9 +12,10 @@
 // Environment: the RENDO_* folders of the demo installation, and RENDO_DEMO_DATA, the data
 // folder the data selection chooses.
 //
-// Until the logon and data-selection dialogs are part of the program, the demo logs the
-// installation's administrator (operator 10) on and hands the data selection's choice over
-// directly, as the dialogs leave them in the connection state.
+// The simulated user logs on as the installation's administrator (operator 10, password
+// "admin"). Until the data-selection dialog is part of the program, the demo registers a
+// stand-in under its program id that leaves the demo company's folder in the connection
+// state, as the dialog does after the user's choice.
 #include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
@@ -31,11 +32,13 @@
 
 #include "app/AppStartup.h"
 #include "app/Main.h"
-#include "app/SyoriKidou.h"
+#include "app/MainHooks.h"
 #include "app/xWizard.h"
 #include "data/DataModule.h"
 #include "data/uAccRecord.h"
 #include "export/sy26.h"
+#include "selection/Logon.h"
+#include "selection/z5Kidou.h"
 #include "ui/forms/Application.h"
 #include "ui/forms/Button.h"
 #include "ui/forms/Edit.h"
@@ -43,26 +46,19 @@
 
 namespace {
 
-class DemoDataSelection : public QObject, public ISyoriKidou {
+// The choice of the data-selection dialog: the demo company's folder.
+class DemoDataSelection : public forms::TForm, public ISyoriKidou {
  public:
+  explicit DemoDataSelection(QWidget* owner) : forms::TForm(owner) {}
   void SetParams(const std::vector<std::string>&) override {}
   int32_t Execute(bool) override {
     const char* folder = std::getenv("RENDO_DEMO_DATA");
-    deleteLater();
+    Release();
     if (folder == nullptr || *folder == '\0') return 2;
     SystemDef.DataDir = folder;
     return 1;
   }
 };
-
-bool DemoLogon() {
-  SystemDef.GroupId = 10000;
-  SystemDef.OpCode = 10;
-  SystemDef.LogonId = 10000 * 10000 + 10;
-  SystemDef.OpName = "管理者";
-  SystemDef.JobLevel = 9;
-  return DM != nullptr && DM->fnAccDefConnected("", true);
-}
 
 void Click(QWidget* widget) {
   const QPointF local(widget->rect().center());
@@ -147,19 +143,29 @@ int main(int argc, char** argv) {
   int qtArgc = 1;
   QApplication app(qtArgc, argv);
   StartupEnvironment environment;
-  SetLogonServices({DemoLogon, nullptr});
-  RegisterSyoriClass([] { return new DemoDataSelection; }, "VqDataSenkaku");
+  RegisterSyoriClass<DemoDataSelection>("VqDataSenkaku");
 
   std::string written;
   if (firstPaint) {
     SetMainFormHook([](TForm1& form) { form.installEventFilter(new FirstPaint(&form)); });
   } else if (headless) {
     // Whatever box comes up is answered with Enter, as the user reading it would.
+    // The logon is filled in as the installation's administrator (operator 10); any other box
+    // is answered with Enter, as the user reading it would.
     forms::Application().AddModalShownHook([](forms::TForm& box) {
       box.activateWindow();
       QPointer<QWidget> target(&box);
       QTimer::singleShot(50, qApp, [target] {
-        if (target) Key(Qt::Key_Return, QStringLiteral("\r"), target);
+        if (!target) return;
+        if (auto* logon = dynamic_cast<TLogonBox*>(target.data())) {
+          logon->txtOpCode->SetFocus();
+          Type("10");
+          logon->txtPassword->SetFocus();
+          Type("admin");
+          Click(logon->OKBtn);
+          return;
+        }
+        Key(Qt::Key_Return, QStringLiteral("\r"), target);
       });
     });
     SetMainFormHook([&written, output](TForm1& form) {

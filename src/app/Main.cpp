@@ -6,7 +6,7 @@
 #include <charconv>
 #include <filesystem>
 
-#include "app/SyoriKidou.h"
+#include "app/MainHooks.h"
 #include "app/xWizard.h"
 #include "data/DataModule.h"
 #include "data/uAccFunction2Win.h"
@@ -20,6 +20,8 @@
 #include "platform/NamedLock.h"
 #include "platform/UiServices.h"
 #include "platform/ini/IniFile.h"
+#include "selection/AppIniCreate.h"
+#include "selection/Logon.h"
 #include "ui/forms/Application.h"
 
 namespace {
@@ -28,11 +30,6 @@ constexpr const char* kApplicationTitle = "連動ﾃﾞｰﾀの作成";
 constexpr const char* kProgramTitle = "Soravin連動コンポーネント";
 // The accounting product version the intermediate file's importer was made for.
 constexpr const char* kRequiredVersion = "10.0.0";
-
-TLogonServices& LogonServices() {
-  static TLogonServices services;
-  return services;
-}
 
 std::function<void(TForm1&)>& MainFormHook() {
   static std::function<void(TForm1&)> hook;
@@ -105,8 +102,6 @@ bool IsVersionAtLeast(const std::string& Version, const std::string& Minimum) {
   if (v == std::array<int32_t, 3>{0, 0, 0}) return false;
   return v >= m;
 }
-
-void SetLogonServices(TLogonServices services) { LogonServices() = std::move(services); }
 
 void SetMainFormHook(std::function<void(TForm1&)> hook) { MainFormHook() = std::move(hook); }
 
@@ -272,13 +267,28 @@ void TForm1::LoadStartupSettings() {
 }
 
 bool TForm1::ShowAppIniCreate() {
-  const auto& write = LogonServices().writeDefaultAppIni;
-  return write ? write() : false;
+  // The settings form writes the INI of this computer without being shown.
+  auto* box = forms::CreateForm<TAppIniCreateBox>(nullptr);
+  bool written = false;
+  try {
+    if (box->FCreatedOK) written = box->WriteAppIni(1);
+  } catch (...) {
+    box->Free();
+    throw;
+  }
+  box->Free();
+  return written;
 }
 
 bool TForm1::ShowLogon() {
-  const auto& show = LogonServices().showLogon;
-  return show ? show() : false;
+  auto* logon = forms::CreateForm<TLogonBox>(nullptr);
+  if (!logon->FCreatedOK) {
+    logon->Free();
+    return false;
+  }
+  const bool ok = logon->ShowModal() == forms::mrOk;
+  logon->Free();
+  return ok;
 }
 
 void TForm1::CMShowingChanged() {

@@ -46,16 +46,6 @@ bool ParseCallerArgument(const std::string& argument, int32_t& callerWnd, int32_
 // than three parts count as 0.0.0; a version of 0.0.0 is never enough.
 bool IsVersionAtLeast(const std::string& Version, const std::string& Minimum);
 
-// The framework dialogs the form starts at the logon layer's request: the logon (true when
-// the operator logged on and the system database is connected) and the writer of a default
-// application INI (true when it was written). Installed by the program's start-up; a form
-// without them cannot log on and cannot write the INI.
-struct TLogonServices {
-  std::function<bool()> showLogon;
-  std::function<bool()> writeDefaultAppIni;
-};
-void SetLogonServices(TLogonServices services);
-
 class TForm1 : public forms::TForm {
  public:
   // `args` are the program's arguments after the program name.

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "app/Main.h"
-#include "app/SyoriKidou.h"
+#include "app/MainHooks.h"
 #include "app/ValueListEditor.h"
 #include "app/xWizard.h"
 #include "data/DataModule.h"

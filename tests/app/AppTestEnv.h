@@ -1,8 +1,8 @@
 #pragma once
 // Tests of the program over a fixture installation: the environment points into it, a scripted
-// UI answers the message boxes, and two stand-ins take the place of the framework dialogs the
-// wizard starts: a logon as operator 11 and a data selection (program id "VqDataSenkaku")
-// that chooses a given data folder as a user would in the dialog.
+// UI answers the message boxes, the logon dialog is filled in as operator 11 would, and a
+// stand-in registered as the data selection (program id "VqDataSenkaku") chooses a given
+// data folder as a user would in that dialog.
 #include <gtest/gtest.h>
 
 #include <QObject>
@@ -12,7 +12,10 @@
 #include <vector>
 
 #include "app/Main.h"
-#include "app/SyoriKidou.h"
+#include "app/MainHooks.h"
+#include "selection/Logon.h"
+#include "selection/z5Kidou.h"
+#include "ui/UiTestSupport.h"
 #include "data/DataModule.h"
 #include "data/uAccRecord.h"
 #include "data/z5AppInfo.h"
@@ -22,24 +25,20 @@
 #include "ui/forms/Application.h"
 
 // The data selection as the wizard sees it: the parameter lines it was given, the folder it
-// leaves in the connection state, its result.
-class StandInDataSelection : public QObject, public ISyoriKidou {
+// leaves in the connection state, its result. A module form frees itself when it closes.
+class StandInDataSelection : public forms::TForm, public ISyoriKidou {
  public:
-  StandInDataSelection(std::string folder, int32_t result, std::vector<std::string>* params)
-      : folder_(std::move(folder)), result_(result), params_(params) {}
-  void SetParams(const std::vector<std::string>& Params) override {
-    if (params_) *params_ = Params;
-  }
+  explicit StandInDataSelection(QWidget* owner) : forms::TForm(owner) {}
+  void SetParams(const std::vector<std::string>& Params) override { params = Params; }
   int32_t Execute(bool) override {
-    if (result_ == 1) SystemDef.DataDir = folder_;
-    deleteLater();  // a module frees itself when it closes
-    return result_;
+    if (result == 1) SystemDef.DataDir = folder;
+    Release();
+    return result;
   }
 
- private:
-  std::string folder_;
-  int32_t result_;
-  std::vector<std::string>* params_;
+  static inline std::string folder;
+  static inline int32_t result = 1;
+  static inline std::vector<std::string> params;
 };
 
 class AppTestBase : public ::testing::Test {
@@ -48,6 +47,7 @@ class AppTestBase : public ::testing::Test {
     inst_ = new fixtures::Installation();
     company_ = &inst_->AddCompany(fixtures::CompanySpec::Corporation());
     company_->GenerateJournal({.seed = 11, .entries = 300});
+    RegisterSyoriClass<StandInDataSelection>("VqDataSenkaku");
   }
   static void TearDownTestSuite() {
     company_ = nullptr;
@@ -61,13 +61,10 @@ class AppTestBase : public ::testing::Test {
     savedApp_ = AppInfo;
     savedMode_ = ConnectMode;
     env_ = std::make_unique<fixtures::InstallationEnv>(*inst_);
-    SetLogonServices({[] { return StandInLogon(); }, nullptr});
     SelectFolder(company_->Folder().string());
     forms::Application().ResetTerminated();
   }
   void TearDown() override {
-    ClearSyoriClasses();
-    SetLogonServices({});
     SetMainFormHook(nullptr);
     FreeDataModule();
     forms::Application().ResetTerminated();
@@ -78,21 +75,23 @@ class AppTestBase : public ::testing::Test {
     ConnectMode = savedMode_;
   }
 
-  // The logon dialog's outcome for operator 11 of group 10000: the system database connected.
-  static bool StandInLogon() {
-    SystemDef.GroupId = fixtures::Installation::kGroupId;
-    SystemDef.OpCode = 11;
-    SystemDef.LogonId = fixtures::Installation::LogonId(11);
-    SystemDef.OpName = "担当者";
-    SystemDef.JobLevel = 1;
-    return DM != nullptr && DM->fnAccDefConnected("", true);
+  // Fills in the next logon dialog as operator 11 ("担当者") and clicks OK.
+  static std::unique_ptr<uitest::ModalScript> LogOn() {
+    return std::make_unique<uitest::ModalScript>(std::vector<std::function<void(forms::TForm&)>>{[](forms::TForm& f) {
+      auto& box = dynamic_cast<TLogonBox&>(f);
+      box.txtOpCode->SetFocus();
+      uitest::Type("11");
+      box.txtPassword->SetFocus();
+      uitest::Type("tanto");
+      uitest::Click(box.OKBtn);
+    }});
   }
 
-  // Registers the stand-in data selection choosing `folder` (result 1), or ending with `result`.
+  // The data selection chooses `folder` (result 1), or ends with `result`.
   void SelectFolder(const std::string& folder, int32_t result = 1) {
-    ClearSyoriClasses();
-    RegisterSyoriClass([this, folder, result] { return new StandInDataSelection(folder, result, &selectionParams_); },
-                       "VqDataSenkaku");
+    StandInDataSelection::folder = folder;
+    StandInDataSelection::result = result;
+    StandInDataSelection::params.clear();
   }
 
   // A picture of a window beside the test programs, to look at.
@@ -105,7 +104,6 @@ class AppTestBase : public ::testing::Test {
   ScriptedUi ui_;
   ScopedUi useUi_{ui_};
   std::unique_ptr<fixtures::InstallationEnv> env_;
-  std::vector<std::string> selectionParams_;
 
  private:
   TSystemDef savedSys_;

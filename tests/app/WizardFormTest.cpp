@@ -7,10 +7,11 @@
 #include <QTimer>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 
 #include "AppTestEnv.h"
-#include "UiTestSupport.h"
+#include "ui/UiTestSupport.h"
 #include "app/ValueListEditor.h"
 #include "app/xWizard.h"
 #include "export/sy26.h"
@@ -46,7 +47,9 @@ class WizardFormTest : public AppTestBase {
     form_ = forms::CreateForm<TForm1>(nullptr, std::move(args));
     EXPECT_FALSE(form_->Halted());
     EXPECT_TRUE(form_->InitApplication());
+    auto logon = LogOn();
     uitest::ShowActive(*form_);
+    EXPECT_FALSE(logon->WatchdogFired());
     EXPECT_TRUE(form_->LoggedOn);
     return *form_;
   }
@@ -104,7 +107,7 @@ TEST_F(WizardFormTest, WalksThePagesAndWritesTheFileOfTheExport) {
   EXPECT_EQ(uitest::FocusedName(), "btnDataSentaku");
 
   ChooseData();
-  EXPECT_EQ(selectionParams_,
+  EXPECT_EQ(StandInDataSelection::params,
             (std::vector<std::string>{"SyoriType=3", "JyokenSet=1", "DataVerMajor=10", "FormStyle=2"}));
   EXPECT_EQ(f.listDataInfo->Strings(),
             (std::vector<std::string>{"データ区分=法人", "会社名=株式会社サンプル商事", "会計年度=" + std::to_string(AccInf.NENDO) + "期",
@@ -273,6 +276,20 @@ TEST_F(WizardFormTest, ACallerGetsTheResultOfTheWizard) {
   }
 }
 
+TEST_F(WizardFormTest, AMissingApplicationIniIsWrittenAndTheStartGoesOn) {
+  const std::string saved = TempDir::Read(inst_->AppIniFile());
+  std::filesystem::remove(inst_->AppIniFile());
+  TForm1& f = Start();
+  EXPECT_TRUE(f.LoggedOn);
+  EXPECT_TRUE(TakeMessages().empty()) << "no dialog, no message";
+  const TIniFile ini(inst_->AppIniFile().string());
+  EXPECT_EQ(ini.ReadString("LOCAL", "SYSDIR", ""), inst_->SysDir().string());
+  EXPECT_EQ(ini.ReadString("APPLICATION", "CONNECT", ""), "0");
+  form_->Free();
+  form_ = nullptr;
+  std::ofstream(inst_->AppIniFile(), std::ios::binary) << saved;
+}
+
 TEST_F(WizardFormTest, AnOlderDataSetIsRefusedAndLeftClosed) {
   fixtures::CompanySpec spec = fixtures::CompanySpec::Corporation();
   spec.verMajor = 9;
@@ -350,6 +367,7 @@ TEST_F(WizardFormTest, TheMainBlockRefusesBesideTheProductAndASecondCopy) {
 TEST_F(WizardFormTest, TheMainBlockRunsTheWindowUntilItIsClosed) {
   CallerListener caller(kCallerId);
   SetMainFormHook([](TForm1& form) { QTimer::singleShot(0, &form, [&form] { form.close(); }); });
+  auto logon = LogOn();
   EXPECT_EQ(RunProgram({"4711,1025,7,a.xml"}), 1);
   EXPECT_FALSE(NamedLock::Exists("SORAVIN_RENDO")) << "the lock goes with the program";
   EXPECT_EQ(Drain(caller).back(), (CallerMessage{CallerRequest::Post, kCallerMsg, 7, 1}));

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "UiTestSupport.h"
+#include "ui/UiTestSupport.h"
 #include "ui/forms/Button.h"
 #include "ui/forms/Form.h"
 #include "ui/forms/Label.h"

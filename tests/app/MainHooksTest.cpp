@@ -1,5 +1,5 @@
-// The framework hooks: starting a module by program id, and the check of a data folder.
-#include "app/SyoriKidou.h"
+// The framework hooks the main form installs, and the check of a data folder.
+#include "app/MainHooks.h"
 
 #include <gtest/gtest.h>
 
@@ -10,93 +10,23 @@
 #include "data/uAccRecordHooks.h"
 #include "fixtures/FixtureDb.h"
 #include "platform/ini/IniFile.h"
-#include "ui/forms/Application.h"
 
 namespace {
 
 constexpr const char* kMissingInterface =
     "処理を起動するためのインターフェースが実装されていません。\nライブラリのロードに失敗した可能性があります。";
 
-// A module that records what it was handed and whether the hourglass showed while it ran.
-class RecordingModule : public QObject, public ISyoriKidou {
- public:
-  explicit RecordingModule(std::vector<std::string>* params, bool* busy, bool* modal)
-      : params_(params), busy_(busy), modal_(modal) {}
-  void SetParams(const std::vector<std::string>& Params) override { *params_ = Params; }
-  int32_t Execute(bool Modal) override {
-    *busy_ = forms::Screen().Cursor() == forms::crHourGlass;
-    *modal_ = Modal;
-    deleteLater();
-    return 7;
-  }
-
- private:
-  std::vector<std::string>* params_;
-  bool* busy_;
-  bool* modal_;
-};
-
-class RunSyoriModuleTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    RegisterSyoriClass([this] { return new RecordingModule(&params_, &busy_, &modal_); }, "VqDataSenkaku");
-    RegisterSyoriClass([] { return new QObject; }, "NoInterface");
-  }
-  void TearDown() override {
-    ClearSyoriClasses();
-    forms::Screen().SetCursor(forms::crDefault);
-  }
-  ScriptedUi ui_;
-  ScopedUi use_{ui_};
-  std::vector<std::string> params_;
-  bool busy_ = false;
-  bool modal_ = false;
-};
-
-TEST_F(RunSyoriModuleTest, RunsTheRegisteredModuleWithTheFormStyleLineAppended) {
-  struct Case {
-    int32_t mode;
-    const char* formStyle;
-    bool modal;
-  };
-  for (const Case& c : {Case{1, "FormStyle=2", true}, Case{0, "FormStyle=0", false}, Case{2, "FormStyle=0", false}}) {
-    // Found whatever the letter case of the id.
-    EXPECT_EQ(RunSyoriModule("vqdatasenkaku", c.mode, "SyoriType=3\rJyokenSet=1\r\nDataVerMajor=10"), 7);
-    EXPECT_EQ(params_, (std::vector<std::string>{"SyoriType=3", "JyokenSet=1", "DataVerMajor=10", c.formStyle}));
-    EXPECT_EQ(modal_, c.modal);
-    EXPECT_TRUE(busy_) << "the hourglass shows while the module starts";
-    EXPECT_EQ(forms::Screen().Cursor(), forms::crDefault);
-  }
-  EXPECT_TRUE(ui_.messages.empty());
-}
-
-TEST_F(RunSyoriModuleTest, RefusesWithMinusOne) {
-  // No id, and a start while another is under way: nothing shown.
-  EXPECT_EQ(RunSyoriModule("", 1, ""), -1);
-  forms::Screen().SetCursor(forms::crHourGlass);
-  EXPECT_EQ(RunSyoriModule("VqDataSenkaku", 1, ""), -1);
-  EXPECT_EQ(forms::Screen().Cursor(), forms::crHourGlass) << "the start under way keeps its cursor";
-  forms::Screen().SetCursor(forms::crDefault);
-  EXPECT_TRUE(ui_.messages.empty());
-  EXPECT_TRUE(params_.empty());
-
-  // An id nobody registered (the new-data wizard) and a form without the module interface.
-  for (const char* id : {"VqKihonWiz", "NoInterface"}) {
-    ui_.messages.clear();
-    EXPECT_EQ(RunSyoriModule(id, 1, "DataPath=x"), -1) << id;
-    ASSERT_EQ(ui_.messages.size(), 1u) << id;
-    EXPECT_EQ(ui_.messages[0].kind, uis::MsgKind::Error);
-    EXPECT_EQ(ui_.MessageText(0), kMissingInterface);
-    EXPECT_EQ(forms::Screen().Cursor(), forms::crDefault);
-  }
-}
-
 TEST(FrameworkHooks, InstalledAndCleared) {
+  ScriptedUi ui;
+  ScopedUi use(ui);
   InstallFrameworkHooks();
   ASSERT_TRUE(MenuHook && RunSyoriModuleProc && DataCheckHook);
   EXPECT_EQ(MenuHook(10, ""), 0);
   EXPECT_EQ(MenuHook(11, "LomatraMenu"), 0);
-  EXPECT_EQ(RunSyoriModuleProc("", 1, ""), -1);
+  // The module runner: the new-data wizard is no module of this program.
+  EXPECT_EQ(RunSyoriModuleProc("VqKihonWiz", 1, "DataPath=x"), -1);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.MessageText(0), kMissingInterface);
   ClearFrameworkHooks();
   EXPECT_FALSE(MenuHook || RunSyoriModuleProc || DataCheckHook);
 }
@@ -111,7 +41,7 @@ class VerifyDataFolderTest : public AppTestBase {
     SystemDef.LogDir = inst_->LogDir().string();
     ConnectMode = 0;
     CreateDataModule();
-    ASSERT_TRUE(StandInLogon());
+    ASSERT_TRUE(DM->fnAccDefConnected("", true));
   }
   void TearDown() override {
     SetValidateDataFile(nullptr);

@@ -1,6 +1,5 @@
-#include "app/SyoriKidou.h"
+#include "app/MainHooks.h"
 
-#include <memory>
 #include <utility>
 
 #include "data/DataModule.h"
@@ -11,52 +10,14 @@
 #include "platform/AsciiCase.h"
 #include "platform/UiServices.h"
 #include "platform/db/IBServices.h"
-#include "ui/forms/Application.h"
+#include "selection/z5Kidou.h"
 
 namespace {
-
-struct Registration {
-  TSyoriFormClass formClass;
-  std::string programId;
-};
-
-std::vector<Registration>& Registry() {
-  static std::vector<Registration> registry;
-  return registry;
-}
 
 TValidateDataFile& Validator() {
   static TValidateDataFile validator;
   return validator;
 }
-
-// Splits the parameter text into lines at CR, CR LF or LF; a last empty line is dropped, as
-// a string list does with a trailing line break.
-std::vector<std::string> ParamLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r' || c == '\n') {
-      lines.push_back(line);
-      line.clear();
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      line += c;
-    }
-  }
-  if (!line.empty()) lines.push_back(line);
-  return lines;
-}
-
-// The hourglass for the length of a module start, put back whatever happens.
-class HourGlass {
- public:
-  HourGlass() { forms::Screen().SetCursor(forms::crHourGlass); }
-  ~HourGlass() { forms::Screen().SetCursor(forms::crDefault); }
-  HourGlass(const HourGlass&) = delete;
-  HourGlass& operator=(const HourGlass&) = delete;
-};
 
 bool EngineValidate(const std::string& host, const std::string& file) {
   TIBValidationService service;
@@ -122,40 +83,6 @@ void MarkBrokenInDataList(const std::string& folder) {
 }
 
 }  // namespace
-
-void RegisterSyoriClass(const TSyoriFormClass& formClass, const std::string& programId) {
-  Registry().push_back({formClass, programId});
-}
-
-void ClearSyoriClasses() { Registry().clear(); }
-
-QObject* CreateSyoriForm(const std::string& ProgramId) {
-  for (const Registration& r : Registry()) {
-    if (ascii::SameText(r.programId, ProgramId)) return r.formClass ? r.formClass() : nullptr;
-  }
-  return nullptr;
-}
-
-int32_t RunSyoriModule(const std::string& ProgramId, int32_t Mode, const std::string& Params) {
-  if (ProgramId.empty()) return -1;
-  // A start is already under way (a message pumped during it asks for another).
-  if (forms::Screen().Cursor() == forms::crHourGlass) return -1;
-  HourGlass busy;
-  QObject* form = CreateSyoriForm(ProgramId);
-  auto* module = dynamic_cast<ISyoriKidou*>(form);
-  if (module == nullptr) {
-    uis::ShowMessage(uis::MsgKind::Error,
-                     "処理を起動するためのインターフェースが実装されていません。\r"
-                     "ライブラリのロードに失敗した可能性があります。");
-    delete form;
-    return -1;
-  }
-  std::vector<std::string> lines = ParamLines(Params);
-  lines.push_back("FormStyle=" + std::to_string(Mode == 1 ? 2 : 0));
-  module->SetParams(lines);
-  // The form belongs to the application and frees itself when it closes.
-  return module->Execute(Mode == 1);
-}
 
 void SetValidateDataFile(TValidateDataFile validate) { Validator() = std::move(validate); }
 
