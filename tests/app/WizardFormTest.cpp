@@ -124,6 +124,17 @@ TEST_F(WizardFormTest, WalksThePagesAndWritesTheFileOfTheExport) {
   ASSERT_EQ(Page(), "page4");
   Shot("page4");
 
+  // [参照] proposes nothing while the named file does not exist, and takes the choice.
+  ui_.fileAnswers = {(out_.Path() / "chosen.xml").string()};
+  uitest::Click(f.BitBtn4a);
+  ASSERT_EQ(ui_.fileDialogs.size(), 1u);
+  EXPECT_EQ(ui_.fileDialogs[0].caption, "中間ﾌｧｲﾙの指定");
+  EXPECT_EQ(ui_.fileDialogs[0].initialDir, inst_->DocumentsDir().string());
+  EXPECT_EQ(ui_.fileDialogs[0].fileName, "");
+  EXPECT_EQ(ui_.fileDialogs[0].defaultExt, "xml");
+  EXPECT_TRUE(ui_.fileDialogs[0].save);
+  EXPECT_EQ(f.Edit4a->Text(), (out_.Path() / "chosen.xml").string());
+
   // The file on page 4: refused without a name and directly in the root.
   struct Refusal {
     const char* text;
