@@ -83,6 +83,7 @@ class AppTestBase : public ::testing::Test {
       uitest::Type("11");
       box.txtPassword->SetFocus();
       uitest::Type("tanto");
+      Screenshot(box, "app_logon.png");
       uitest::Click(box.OKBtn);
     }});
   }
