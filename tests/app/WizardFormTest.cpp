@@ -341,6 +341,24 @@ TEST_F(WizardFormTest, TheCallerGetsItsResultAlsoWhenTheSettingsCannotBeSaved) {
   EXPECT_EQ(got.back(), (CallerMessage{CallerRequest::Post, kCallerMsg, 7, 1}));
 }
 
+TEST_F(WizardFormTest, WithoutAppInfoTheProgramEndsAndTheCallerGetsTwo) {
+  CallerListener caller(kCallerId);
+  const std::filesystem::path appInfo = inst_->ProgramDir() / "AppInfo.ini";
+  const std::filesystem::path aside = inst_->ProgramDir() / "AppInfo.ini.aside";
+  std::filesystem::rename(appInfo, aside);
+  form_ = forms::CreateForm<TForm1>(nullptr, std::vector<std::string>{"4711,1025,7,a.xml"});
+  std::filesystem::rename(aside, appInfo);
+  EXPECT_TRUE(form_->Halted());
+  EXPECT_EQ(TakeMessages(), std::vector<std::string>{"アプリケーションの設定ファイル(AppInfo.ini)が見つかりませんでした。\n"
+                                                     "アプリケーションを強制終了します。"});
+  form_->Free();
+  form_ = nullptr;
+  EXPECT_EQ(Drain(caller), (std::vector<CallerMessage>{{CallerRequest::Disable, 0, 0, 0},
+                                                       {CallerRequest::Foreground, 0, 0, 0},
+                                                       {CallerRequest::Enable, 0, 0, 0},
+                                                       {CallerRequest::Post, kCallerMsg, 7, 2}}));
+}
+
 TEST_F(WizardFormTest, AWrongArgumentEndsTheProgramAndPostsNothing) {
   CallerListener caller(kCallerId);
   const std::string wrong = "不正な引数が渡されました。\n\nアプリケーションを強制終了します。";
