@@ -178,6 +178,29 @@ TEST_F(WizardFormTest, WalksThePagesAndWritesTheFileOfTheExport) {
   EXPECT_EQ(written, ReferenceExport(start, end));
 }
 
+TEST_F(WizardFormTest, AFailedExportIsReportedAndEndsWithTwo) {
+  TForm1& f = Start();
+  Next();
+  ChooseData();
+  Next();
+  Next();
+  // Among the data sets: the export refuses to write there.
+  const std::string target = (inst_->SysDir() / "syouhizei.xml").string();
+  f.Edit4a->SetText(target);
+  Next();
+  ASSERT_EQ(Page(), "page5");
+  Next();  // [完了]
+  ASSERT_EQ(ui_.messages.size(), 2u);
+  EXPECT_EQ(ui_.messages[0].kind, uis::MsgKind::Error);
+  EXPECT_EQ(ui_.messages[1].kind, uis::MsgKind::Error);
+  const std::vector<std::string> shown = TakeMessages();
+  EXPECT_EQ(shown[0].rfind("出力先に会計データのフォルダは指定できません。", 0), 0u) << shown[0];
+  EXPECT_EQ(shown[1], "中間ファイルの作成に失敗しました。\n");
+  EXPECT_EQ(f.ResultCode, 2);
+  EXPECT_FALSE(f.isVisible());
+  EXPECT_FALSE(std::filesystem::exists(target));
+}
+
 TEST_F(WizardFormTest, TheSummaryOfTheFixtureCompany) {
   TForm1& f = Start();
   Next();
