@@ -1,11 +1,15 @@
 # One static library per source folder; every .cpp below the folder belongs to it.
 #   LAYERS  the folders under src/ whose headers the library may include (its own is added)
 #   QT      the library may include Qt
+#   EXCLUDE sources below the folder that belong to an executable, not to the library
 # The build checks both before it compiles the library (cmake/CheckLayers.cmake), so a
 # dependency pointing upwards, or Qt in a headless layer, fails the build.
 function(rendo_library name dir)
-  cmake_parse_arguments(ARG "QT" "" "DEPS;LAYERS" ${ARGN})
+  cmake_parse_arguments(ARG "QT" "" "DEPS;LAYERS;EXCLUDE" ${ARGN})
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+  foreach(excluded IN LISTS ARG_EXCLUDE)
+    list(REMOVE_ITEM srcs ${CMAKE_SOURCE_DIR}/${excluded})
+  endforeach()
   file(GLOB_RECURSE checked CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp ${CMAKE_SOURCE_DIR}/${dir}/*.h)
   get_filename_component(layer ${dir} NAME)
   set(allowed ${layer} ${ARG_LAYERS})

@@ -100,15 +100,3 @@ int Nearest(double value) {
   return static_cast<int>(r);
 }
 
-int MulDiv(int a, int b, int c) {
-  if (c == 0) return -1;
-  std::int64_t num = static_cast<std::int64_t>(a) * b;
-  std::int64_t den = c;
-  if (den < 0) num = -num, den = -den;
-  // Halves away from zero.
-  std::int64_t q = num / den, rem = num % den;
-  if (rem < 0) rem = -rem;
-  if (rem * 2 >= den) q += num < 0 ? -1 : 1;
-  if (q > std::numeric_limits<int>::max() || q < std::numeric_limits<int>::min()) return -1;
-  return static_cast<int>(q);
-}

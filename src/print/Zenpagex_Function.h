@@ -41,5 +41,5 @@ std::string TrimBlanks(std::string_view text);
 // The engine's rounding of real numbers: to the nearest integer, halves to the even neighbour.
 int Nearest(double value);
 // a × b ÷ c in 64 bits, rounded to the nearest integer with halves away from zero; -1 when c
-// is 0 or the result does not fit (the platform's MulDiv).
+// is 0 or the result does not fit (the platform's MulDiv; defined once, in ui/SDILayout.cpp).
 int MulDiv(int a, int b, int c);

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
 #include <string>
 
 #include "data/uAccFunction2.h"
@@ -34,11 +35,15 @@ using namespace forms;
 
 int MulDiv(int number, int numerator, int denominator) {
   if (denominator == 0) return -1;
-  const long long p = static_cast<long long>(number) * numerator;
-  const long long q = denominator;
-  const bool negative = (p < 0) != (q < 0);
-  const long long r = (std::llabs(p) + std::llabs(q) / 2) / std::llabs(q);
-  return static_cast<int>(negative ? -r : r);
+  std::int64_t num = static_cast<std::int64_t>(number) * numerator;
+  std::int64_t den = denominator;
+  if (den < 0) num = -num, den = -den;
+  // Halves away from zero.
+  std::int64_t q = num / den, rem = num % den;
+  if (rem < 0) rem = -rem;
+  if (rem * 2 >= den) q += num < 0 ? -1 : 1;
+  if (q > std::numeric_limits<int>::max() || q < std::numeric_limits<int>::min()) return -1;
+  return static_cast<int>(q);
 }
 
 TFontScale ComputeFontScale(int screenDpi, int baseFontSize, int envFontSize) {

@@ -30,7 +30,8 @@ struct TLayoutRec {
   std::unique_ptr<TColumnLayoutRec> Columns;  // grids only
 };
 
-// number × numerator / denominator rounded half away from zero; -1 for a zero denominator.
+// number × numerator / denominator in 64 bits, rounded half away from zero; -1 for a zero
+// denominator or a result that does not fit. The report engine uses the same one.
 int MulDiv(int number, int numerator, int denominator);
 
 // How a form follows the operator's font: with the screen's pixels per inch and the point

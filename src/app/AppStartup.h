@@ -1,0 +1,18 @@
+#pragma once
+// What the program sets up on its QApplication before the main block runs, and takes down
+// afterwards: the form layer, the Qt user-interface services for the headless layers, the
+// window services of the data layer and the report engine's printer.
+#include <memory>
+
+class QtUiServices;
+
+class StartupEnvironment {
+ public:
+  StartupEnvironment();
+  ~StartupEnvironment();
+  StartupEnvironment(const StartupEnvironment&) = delete;
+  StartupEnvironment& operator=(const StartupEnvironment&) = delete;
+
+ private:
+  std::unique_ptr<QtUiServices> ui_;
+};
