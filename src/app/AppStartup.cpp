@@ -1,12 +1,17 @@
 #include "app/AppStartup.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QWidget>
 
+#include "data/DataModule.h"
 #include "data/uAccFunction2Win.h"
 #include "platform/UiServices.h"
 #include "print/Zenpagex_Pages.h"
 #include "print/Zenpagex_Vdb.h"
+#include "selection/z5ComDataSentaku.h"
 #include "ui/QtUiServices.h"
 #include "ui/forms/Application.h"
 
@@ -22,6 +27,12 @@ QWidget* TopLevelOf(WindowHandle handle) {
 }  // namespace
 
 StartupEnvironment::StartupEnvironment() {
+  // The database engine's restore service stops to ask on standard input when it meets a cut
+  // backup file; started from a terminal, the program would wait there unseen.
+  if (const int devNull = open("/dev/null", O_RDONLY); devNull >= 0) {
+    dup2(devNull, STDIN_FILENO);
+    close(devNull);
+  }
   forms::Application().Initialize();
   ui_ = std::make_unique<QtUiServices>();
   uis::SetUi(ui_.get());
@@ -50,10 +61,12 @@ StartupEnvironment::StartupEnvironment() {
       },
   });
   EngineStartup([] { return std::make_unique<TVDBPrint>(); });
+  InstallDataListRefreshHook();
 }
 
 StartupEnvironment::~StartupEnvironment() {
   EngineShutdown();
+  DataListRefreshHook = nullptr;
   SetWindowHooks({});
   uis::SetUi(nullptr);
   forms::Application().FreeForms();

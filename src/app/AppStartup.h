@@ -1,7 +1,8 @@
 #pragma once
 // What the program sets up on its QApplication before the main block runs, and takes down
 // afterwards: the form layer, the Qt user-interface services for the headless layers, the
-// window services of the data layer and the report engine's printer.
+// window services of the data layer, the report engine's printer and the data list's refresh
+// of a closed data set's row.
 #include <memory>
 
 class QtUiServices;
