@@ -21,6 +21,7 @@
 #include "platform/UiServices.h"
 #include "platform/ini/IniFile.h"
 #include "selection/AppIniCreate.h"
+#include "selection/z5ComDataSentaku.h"
 #include "selection/Logon.h"
 #include "ui/forms/Application.h"
 

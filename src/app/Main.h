@@ -24,6 +24,7 @@ class TxPlButton;
 class TxAnimeProgressDialog;
 class TValueListEditor;
 class TSyohizeiDataExport;
+class TDataSentakuListCtl;
 namespace forms {
 class TButton;
 class TEdit;
@@ -95,6 +96,8 @@ class TForm1 : public forms::TForm {
   bool DataConnected = false;
   bool LoggedOn = false;
   std::string PrevDataDir;
+  // The data-list control of the share exchange; made on first use.
+  std::unique_ptr<TDataSentakuListCtl> ListCtl;
   // FormCreate ended the program: the main block frees the form and ends.
   bool Halted() const { return halted_; }
 
@@ -123,6 +126,9 @@ class TForm1 : public forms::TForm {
   bool SelectData(int32_t SyoriType, int32_t Ask);
   int32_t ReceiveSharedData();
   int32_t SendBackSharedData();
+  TDataSentakuListCtl& DataListCtl();
+  // The progress dialog of a connection or share exchange: no cancel button, over the form.
+  void ShowExchangeProgress(const std::string& caption, const std::string& info);
   // The period rule: a start on a closing-adjustment cell moves back by one cell.
   void ApplyPeriodRule();
   // The output file as it will be written: a name without a folder lies in DocumentsDir.

@@ -15,9 +15,12 @@
 #include "data/uAccFunction2Date.h"
 #include "data/uAccRecord.h"
 #include "data/uAccRecordHooks.h"
+#include "data/z5AppInfo.h"
 #include "export/sy26.h"
 #include "export/sy26Export.h"
+#include "platform/Paths.h"
 #include "platform/UiServices.h"
+#include "selection/z5ComDataSentaku.h"
 #include "ui/forms/Application.h"
 #include "ui/forms/Button.h"
 #include "ui/forms/CheckBox.h"
@@ -29,6 +32,7 @@
 #include "ui/xAnimeProgressDialog.h"
 #include "ui/xKikanPanel16.h"
 #include "ui/xPlButton.h"
+#include "ui/z5MessageDlg2.h"
 
 namespace {
 
@@ -437,6 +441,9 @@ bool TForm1::SelectData(int32_t SyoriType, int32_t Ask) {
   PrevDataDir = SystemDef.DataDir;
   bool result = false;
   bool first = true;
+  auto confirm = [](const std::string& text) {
+    return uis::ShowMessage(uis::MsgKind::Confirmation, text, {}, uis::Buttons::OkCancel, uis::mrOk) == uis::mrOk;
+  };
   // Cancel in a confirmation: nothing stays selected.
   auto giveUp = [&] {
     SystemDef.DataDir.clear();
@@ -455,20 +462,23 @@ bool TForm1::SelectData(int32_t SyoriType, int32_t Ask) {
     if (!result && !first) SystemDef.DataDir = PrevDataDir;
     first = false;
     if (SystemDef.DataDir.find_first_not_of(" \t") == std::string::npos) return result;
-    if (ProgramKind == 0 && ReceiveSharedData() != 1) {
-      SystemDef.DataDir = PrevDataDir;
-      continue;
+    if (ProgramKind == 0) {
+      std::string sharePath;
+      int32_t netDrive = 0, shareLock = 0;
+      if (!DataListCtl().ConvLocalPathToSharePath(SystemDef.DataDir, sharePath, netDrive, shareLock)) {
+        if (!confirm("共有データパスの変換に失敗しました。\rデータ選択画面を開き、選択しなおしますか？\r"))
+          return giveUp();
+        SystemDef.DataDir = PrevDataDir;
+        continue;
+      }
+      if (ReceiveSharedData() != 1) {
+        SystemDef.DataDir = PrevDataDir;
+        continue;
+      }
     }
 
-    xAnimeProgressDialog1->SetCaption("接続中");
-    xAnimeProgressDialog1->SetInfoLabel("会計データに接続中です…");
-    xAnimeProgressDialog1->SetAviFile(SystemDef.ExeDir + "/progress.avi");
-    xAnimeProgressDialog1->SetCancelBtnShow(false);
-    xAnimeProgressDialog1->Show(this);
+    ShowExchangeProgress("接続中", "会計データに接続中です…");
     const std::string folder = SystemDef.DataDir;
-    auto confirm = [&](const std::string& text) {
-      return uis::ShowMessage(uis::MsgKind::Confirmation, text, {}, uis::Buttons::OkCancel, uis::mrOk) == uis::mrOk;
-    };
     bool failed = false;
     bool cancelled = false;
     DataConnected = DM && DM->fnAccDatConnected(SystemDef.HostName, folder, true);
@@ -504,8 +514,110 @@ bool TForm1::SelectData(int32_t SyoriType, int32_t Ask) {
   }
 }
 
-// Exchange with the share server comes with the data list's share services; a data set kept
-// on this computer needs none.
-int32_t TForm1::ReceiveSharedData() { return 1; }
+TDataSentakuListCtl& TForm1::DataListCtl() {
+  if (!ListCtl) {
+    ListCtl = std::make_unique<TDataSentakuListCtl>();
+    ListCtl->ConnectKind = ConnectMode;
+  }
+  return *ListCtl;
+}
 
-int32_t TForm1::SendBackSharedData() { return 1; }
+namespace {
+
+void Warn(const std::string& text) { uis::ShowMessage(uis::MsgKind::Warning, text, {}, uis::Buttons::Ok, uis::mrOk); }
+
+// The framework's information box with a text and a detail line.
+void Inform(const std::string& text, const std::string& detail) {
+  TMessage2InfoRec info;
+  InitMessage2Info(2, info);
+  info.Lines[0].Text = text;
+  info.Lines[1].Text = detail;
+  ShowMessage2(info);
+}
+
+}  // namespace
+
+// A data set kept on the share server is taken to this computer before it is opened, when the
+// operator's settings ask for the automatic exchange.
+int32_t TForm1::ReceiveSharedData() {
+  if (ProgramKind != 0 || ConnectMode != 0) return 1;
+  TDataSentakuListCtl& ctl = DataListCtl();
+  std::string sharePath;
+  int32_t netDrive = 0, shareLock = 0;
+  if (!ctl.ConvLocalPathToSharePath(SystemDef.DataDir, sharePath, netDrive, shareLock)) {
+    Warn("共有データパスの変換に失敗しました。データ選択画面を開きます。");
+    return 0;
+  }
+  if (netDrive != 1 || shareLock != 0) return 1;
+  if (SystemDef.R4Bit1 == 0) {
+    Warn("このデータは共有取得が行われていません。データ選択画面を開きます。");
+    return 0;
+  }
+  ShowExchangeProgress("共有データ受信中", "共有データから受信中…");
+  TDataSentakuRec row;
+  int32_t got = 0;
+  try {
+    ctl.GetDataListRecordFromPath(SystemDef.DataDir, row);
+    got = ctl.CheckKyoyuDataGet(row, 1);
+  } catch (const std::exception& e) {
+    xAnimeProgressDialog1->SetAnimeActive(false);
+    Warn(e.what());
+    xAnimeProgressDialog1->Close();
+    return 0;
+  }
+  xAnimeProgressDialog1->Close();
+  std::error_code ec;
+  if (got == 1 && std::filesystem::exists(ResolvePath(SystemDef.DataDir + "/" + fw::AccDbFile), ec)) return 1;
+  if (got != 0 && got != 1) return got;
+  // The folder keeps its case: file names are case-sensitive here.
+  PrevDataDir = row.DataFolder;
+  Inform("共有サーバーが起動していない、接続が切断されている または 共有サーバー上のデータ領域が削除された可能性があります。",
+         "共有データパス: " + sharePath);
+  return 0;
+}
+
+// A data set taken from the share server goes back to it when it is closed; not while a check
+// found it or one of its members damaged.
+int32_t TForm1::SendBackSharedData() {
+  if (ProgramKind != 0 || ConnectMode != 0 || SystemDef.DataDir.empty()) return 1;
+  if (SystemDef.DataCheckFailed == 1) return 0;
+  if (SystemDef.R4Bit1 == 0) return 1;
+  TDataSentakuListCtl& ctl = DataListCtl();
+  std::string sharePath;
+  int32_t netDrive = 0, shareLock = 0;
+  if (!ctl.ConvLocalPathToSharePath(SystemDef.DataDir, sharePath, netDrive, shareLock)) {
+    Warn("共有データパスの変換に失敗しました。共有データの自動保管は行えませんでした。");
+    return 0;
+  }
+  if (netDrive != 1 || shareLock != 1) return 1;
+  ShowExchangeProgress("共有データ送信中", "共有データへ送信中…");
+  int32_t stored = 0;
+  try {
+    TDataSentakuRec row;
+    ctl.GetDataListRecordFromPath(SystemDef.DataDir, row);
+    bool sound = DM && DM->CallDataCheckHook(SystemDef.HostName, row.DataFolder, 1, 0) != 0;
+    for (const TDataListRec& child : row.Children)
+      if (sound) sound = DM->CallDataCheckHook(SystemDef.HostName, child.DataFolder, 1, 0) != 0;
+    if (!sound) {
+      xAnimeProgressDialog1->SetAnimeActive(false);
+      Inform("合算・分散データに破損したデータが存在するため、共有データの自動保管を中止します。",
+             "データのバックアップを行っている場合は、適正な方法で破損前の状態へ戻して下さい。");
+    } else {
+      stored = ctl.CheckKyoyuDataPut(row, 1);
+    }
+  } catch (const std::exception& e) {
+    xAnimeProgressDialog1->SetAnimeActive(false);
+    Warn(e.what());
+    stored = 0;
+  }
+  xAnimeProgressDialog1->Close();
+  return stored;
+}
+
+void TForm1::ShowExchangeProgress(const std::string& caption, const std::string& info) {
+  xAnimeProgressDialog1->SetCaption(caption);
+  xAnimeProgressDialog1->SetInfoLabel(info);
+  xAnimeProgressDialog1->SetAviFile(SystemDef.ExeDir + "/progress.avi");
+  xAnimeProgressDialog1->SetCancelBtnShow(false);
+  xAnimeProgressDialog1->Show(this);
+}

@@ -16,6 +16,7 @@
 #include "app/xWizard.h"
 #include "export/sy26.h"
 #include "export/sy26Export.h"
+#include "fixtures/FixtureDb.h"
 #include "platform/CallerChannel.h"
 #include "platform/NamedLock.h"
 #include "platform/ini/IniFile.h"
@@ -346,6 +347,39 @@ TEST_F(WizardFormTest, AnOlderDataSetIsRefusedAndLeftClosed) {
   EXPECT_EQ(TIniFile(old.IniFile().string()).ReadInteger("DATASTS", "STATUS", -1), 1) << "closed, not in use";
   Next();
   EXPECT_EQ(Page(), "page2");
+}
+
+// A data set kept on the share server is taken to this computer when it is chosen (the
+// operator's automatic exchange on) and stored back on the share when the program ends.
+TEST_F(WizardFormTest, SharedDataIsTakenWhenChosenAndStoredBackAtTheEnd) {
+  fixtures::CompanySpec spec = fixtures::CompanySpec::Corporation();
+  spec.entText = "共有商事";
+  const fixtures::Company& shared = inst_->AddCompany(spec);
+  const std::filesystem::path area = inst_->ShareCompany(shared, "sv0001");
+  const std::string rec = std::to_string(shared.DataNo());
+  auto lock = [&] { return fixtures::DbSession(inst_->SystemDbFile()).Scalar("SELECT KYOYULOCK FROM DATALIST WHERE REC=" + rec); };
+  auto shareStatus = [](const std::filesystem::path& folder) {
+    return TIniFile((folder / "qvacc.ini").string()).ReadInteger("DATASTS", "SHARE_STATUS", -1);
+  };
+  ASSERT_FALSE(std::filesystem::exists(shared.Folder() / "qvacc.fdb"));
+  SelectFolder(shared.Folder().string());
+  TForm1& f = Start();
+  SystemDef.R4Bit1 = 1;
+  Next();
+  ChooseData();
+  EXPECT_TRUE(TakeMessages().empty());
+  EXPECT_TRUE(std::filesystem::is_regular_file(shared.Folder() / "qvacc.fdb"));
+  EXPECT_EQ(lock(), 1);
+  EXPECT_EQ(shareStatus(area), 2);
+  EXPECT_EQ(f.listDataInfo->Values("会社名"), AccInf.SHOUGOU);
+
+  f.close();
+  uitest::Pump();
+  form_->Free();
+  form_ = nullptr;
+  EXPECT_EQ(lock(), 0) << "stored back and released";
+  EXPECT_NE(shareStatus(area), 2);
+  EXPECT_TRUE(TakeMessages().empty());
 }
 
 TEST_F(WizardFormTest, TheCallerGetsItsResultAlsoWhenTheSettingsCannotBeSaved) {
