@@ -3,10 +3,21 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 
+#include <filesystem>
+#include <memory>
+
 #include "data/DataModule.h"
+#include "data/DbErrorReport.h"
+#include "data/uAccClassesBackup.h"
+#include "data/uAccClassesLists.h"
+#include "data/uAccFunction2Win.h"
 #include "data/uAccRecord.h"
 #include "data/z5AppInfo.h"
+#include "platform/DateTime.h"
+#include "platform/Paths.h"
+#include "platform/UiServices.h"
 #include "ui/forms/Keys.h"
+#include "ui/z5MessageDlg.h"
 
 using namespace forms;
 
@@ -120,6 +131,7 @@ TDbUpdateBox::TDbUpdateBox(QWidget* owner) : TForm(owner) {
   btnOk->SetName("btnOk");
   btnOk->SetBounds(280, 480, 75, 26);
   btnOk->CaptionA().SetCaption("OK");
+  btnOk->OnClick = [this](QObject* sender) { btnOkClick(sender); };
   btnCancel = new TxPlButton(pnlClient);
   btnCancel->SetName("btnCancel");
   btnCancel->SetBounds(380, 480, 75, 26);
@@ -256,4 +268,232 @@ void TDbUpdateBox::CMShowingChanged() {
     repaint();
     QGuiApplication::restoreOverrideCursor();
   }
+}
+
+std::string TDbUpdateBox::DbFilePath() const {
+  return UpdateMode == 0 ? IncludeTrailingPathDelimiter(SystemDef.SysDir) + fw::SysDbFile
+                         : IncludeTrailingPathDelimiter(SystemDef.DataDir) + fw::AccDbFile;
+}
+
+void TDbUpdateBox::GetLoginUserText(std::string& text) {
+  text.clear();
+  if (UpdateMode != 0 || !DM) return;
+  try {
+    if (DM->fnAccDefConnected("", false)) {
+      TLoginUserListOnDef list;
+      list.Execute(SystemDef.GroupId, SystemDef.LogonId, false);
+      for (const TLoginUserListRec& r : list.Rows) {
+        char line[64];
+        std::snprintf(line, sizeof line, "[ %.4d ]:  ", r.OPERATORCODE);
+        text += line + r.OPNAME + "\r";
+      }
+    }
+  } catch (const std::exception&) {
+    // The list only explains a refusal; without it the refusal stands.
+  }
+  if (DM->IBDatabaseDEF.Connected()) DM->IBDatabaseDEF.Close();
+}
+
+bool TDbUpdateBox::DatabaseInUse() {
+  if (UpdateMode == 0) {
+    if (DM->IBDatabaseDEF.Connected()) DM->IBDatabaseDEF.Close();
+    if (!DM->AccDatInConnection(0, SystemDef.HostName, SystemDef.SysDir, true)) return false;
+    TMessageInfoRec info;
+    InitMessageInfo(info);
+    info.Kind = 1;
+    info.Position = poScreenCenter;
+    info.Caption = "情報";
+    info.Message = "現在、他のオペレータがシステムを利用中です。\r"
+                   "データベースの更新を行うには、システムを終了するようにご連絡して下さい。";
+    std::string users;
+    GetLoginUserText(users);
+    info.Lines = {"利用中のオペレータ (異常終了時のオペレータ含む)", ""};
+    size_t start = 0;
+    while (start < users.size()) {
+      const size_t cr = users.find('\r', start);
+      info.Lines.push_back(users.substr(start, cr == std::string::npos ? std::string::npos : cr - start));
+      if (cr == std::string::npos) break;
+      start = cr + 1;
+    }
+    ShowMessageBox(info);
+    return true;
+  }
+  if (DM->IBDatabaseDAT.Connected()) DM->AccDatDisconnect(SystemDef.DataDir, false, false);
+  if (!DM->AccDatInConnection(1, SystemDef.HostName, SystemDef.DataDir, true)) return false;
+  uis::ShowMessage(uis::MsgKind::Information,
+                   "現在、他のオペレータが会計データを利用中です。\r"
+                   "データベースの更新を行うには、会計データの利用を停止するようにご連絡して下さい。");
+  return true;
+}
+
+void TDbUpdateBox::Reconnect() {
+  if (!DM) return;
+  if (UpdateMode == 0) {
+    if (!DM->IBDatabaseDEF.Connected()) DM->fnAccDefConnected(SystemDef.HostName, true);
+    return;
+  }
+  if (!DM->IBDatabaseDAT.Connected()) DM->fnAccDatConnected(SystemDef.HostName, SystemDef.DataDir, false);
+  // Closing with the mark and the refresh gives the data list the new version.
+  if (DM->IBDatabaseDAT.Connected()) DM->AccDatDisconnect(SystemDef.DataDir, true, true);
+  DM->fnAccDatConnected(SystemDef.HostName, SystemDef.DataDir, false);
+  if (DM->IBDatabaseDAT.Connected()) DM->fnGetAccInfo();
+}
+
+void TDbUpdateBox::btnOkClick(QObject*) {
+  if (OkTag == 1) return;
+  OkTag = 1;
+  SetModalResult(4);
+  try {
+    if (DM && !DatabaseInUse()) {
+      try {
+        ExecuteUpdate();
+      } catch (...) {
+        if (!BackupKept) DM->FDel(BackupFile, ConnectMode != 0 ? 1 : 0);
+        throw;
+      }
+      if (!BackupFile.empty() && !BackupKept && DM->FExist(BackupFile, ConnectMode != 0 ? 1 : 0))
+        DM->FDel(BackupFile, ConnectMode != 0 ? 1 : 0);
+      if (UpdateDone) {
+        SetModalResult(1);
+      } else {
+        uis::ShowMessage(uis::MsgKind::Error,
+                         UpdateMode == 0 ? "システムデータの更新に失敗しました。" : "会計データの更新に失敗しました。");
+      }
+    }
+  } catch (const std::exception& e) {
+    ReportFailure(e, "TDbUpdateBox.btnOkClick",
+                  UpdateMode == 0 ? "システムデータの更新に失敗しました。" : "会計データの更新に失敗しました。", false);
+  }
+  try {
+    Reconnect();
+  } catch (const std::exception& e) {
+    ReportFailure(e, "TDbUpdateBox.btnOkClick", "", false);
+  }
+  OkTag = 0;
+}
+
+bool TDbUpdateBox::RunBackupThread(int32_t operation, const std::string& caption, const std::string& info) {
+  uis::Ui().ProgressShow(caption, info);
+  bool ok = false;
+  {
+    auto thread = std::make_unique<TBackupRestoreThread>(true);
+    thread->Mode = operation;
+    thread->Remote = ConnectMode == 1 || ConnectMode == 2 ? 1 : 0;
+    thread->Confirm = 0;
+    thread->Host = SystemDef.HostName;
+    thread->DbFile = DbFilePath();
+    thread->BackupFile = BackupFile;
+    thread->ActivateIndexes = 1;
+    thread->Resume();
+    while (!thread->IsTerminated()) WaitWithMessages(300);
+    ok = thread->Succeeded != 0;
+  }
+  // Every attachment of the program to the file is closed before isql works on it.
+  if (UpdateMode == 0 && DM->IBDatabaseDEF.Connected()) DM->IBDatabaseDEF.Close();
+  uis::Ui().ProgressClose();
+  raise();
+  activateWindow();
+  return ok;
+}
+
+int32_t TDbUpdateBox::RunStep(const TDbUpdateListRec& step) {
+  // A step without a script builder has nothing to run.
+  if (!step.RunProc) return kStepFileMissing;
+  int32_t result;
+  try {
+    result = step.RunProc();
+  } catch (const std::exception&) {
+    return kStepException;
+  }
+  if (result != kStepOk) return result;
+  // isql goes on after a failed statement: the version the database reached tells whether the
+  // step took effect as a whole.
+  TIBDatabase db;
+  db.DatabaseName = TDM::DatabaseName(ConnectMode, SystemDef.HostName,
+                                      UpdateMode == 0 ? SystemDef.SysDir : SystemDef.DataDir,
+                                      UpdateMode == 0 ? fw::SysDbFile : fw::AccDbFile);
+  db.Params = TDM::ConnectParams();
+  TDbVersion reached;
+  try {
+    db.Open();
+  } catch (const std::exception& e) {
+    ReportFailure(e, "TDbUpdateBox.SetDbVersion", "データベースバージョンの取得に失敗しました。", false);
+    return kStepIsqlError;
+  }
+  const TDbVersionRead read = ReadDbVersion(db, UpdateMode, reached);
+  db.Close();
+  return read == TDbVersionRead::Read && reached == step.Version() ? kStepOk : kStepIsqlError;
+}
+
+void TDbUpdateBox::MarkRow(int row, int32_t result) {
+  QTreeWidgetItem* item = ListView1->topLevelItem(row);
+  if (!item) return;
+  const char* text = result == kStepOk ? "完了" : result == kStepFileMissing ? "ﾌｧｲﾙ不足" : "失敗";
+  item->setText(2, QString::fromUtf8(text));
+  QPixmap mark(12, 12);
+  mark.fill(result == kStepOk ? QColor(0, 160, 0) : QColor(220, 0, 0));
+  item->setIcon(2, QIcon(mark));
+}
+
+int32_t TDbUpdateBox::ExecuteUpdate() {
+  int32_t result = -1;
+  BackupFile = IncludeTrailingPathDelimiter(SystemDef.TempDir) + "dataup.fbk";
+  BackupKept = false;
+  UpdateDone = false;
+  if (!NeedUpdate || FirstIndex < 0) return -1;
+
+  if (BackupCount > 0) {
+    if (UpdateMode == 0 && !DM->IBDatabaseDEF.Connected()) DM->fnAccDefConnected(SystemDef.HostName, true);
+    const bool ok = RunBackupThread(0, "データ更新の準備中", "準備中、しばらくお待ちください…");
+    const std::string before = IncludeTrailingPathDelimiter(SystemDef.DocDir) + "更新前データ";
+    const uint8_t where = ConnectMode != 0 ? 1 : 0;
+    if (!SystemDef.DocDir.empty() && DM->DExist(before, where)) DM->RmDir(before, where);
+    if (!ok) {
+      FirstIndex = LastIndex = -1;
+      return -1;
+    }
+  }
+  if (UpdateMode == 1 && DM->IBDatabaseDAT.Connected()) DM->AccDatDisconnect(SystemDef.DataDir, false, false);
+  if (UpdateMode == 0 && DM->IBDatabaseDEF.Connected()) DM->IBDatabaseDEF.Close();
+
+  int32_t last = kStepOk;
+  ProgressBar1->setRange(0, LastIndex - FirstIndex + 1);
+  ProgressBar1->setValue(0);
+  pnlProgress->SetVisible(true);
+  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+  for (int32_t i = FirstIndex; i <= LastIndex; ++i) {
+    last = RunStep((*CurrentList)[static_cast<size_t>(i)]);
+    MarkRow(i - FirstIndex, last);
+    if (last != kStepOk) break;
+    ProgressBar1->setValue(ProgressBar1->value() + 1);
+  }
+  WaitWithMessages(300);
+  pnlProgress->SetVisible(false);
+  QGuiApplication::restoreOverrideCursor();
+
+  if (last != kStepOk && BackupCount > 0) {
+    if (!RunBackupThread(1, "更新前データの復元中", "復元中、しばらくお待ちください…")) {
+      // The restore went to a file of its own and left the database as the failed step did;
+      // the backup is now the only copy of the data before the run.
+      BackupKept = true;
+      // Under a name of its own, so that the next run's backup does not overwrite it.
+      const std::string kept = ChangeFileExt(BackupFile, "") + "-" + FormatDateTime("yyyymmddhhnnss", Now()) + ".fbk";
+      std::error_code ec;
+      std::filesystem::rename(BackupFile, kept, ec);
+      if (!ec) BackupFile = kept;
+      uis::ShowMessage(uis::MsgKind::Error, "更新前データの復元に失敗しました。\r更新前データのバックアップを次の場所に残しました。",
+                       BackupFile);
+      FirstIndex = LastIndex = -1;
+      return -1;
+    }
+  }
+  FirstIndex = LastIndex = -1;
+  if (last == kStepOk) {
+    DbVersion = LatestVersion;
+    result = 1;
+  } else {
+    result = 0;
+  }
+  UpdateDone = result == 1;
+  return result;
 }

@@ -7,7 +7,10 @@
 //   if (box->NeedUpdate) ...
 //
 // The step lists and the version check are headless (z5DbUpdateList.h); this form puts them
-// on the screen. Esc closes it with 2 while no run is in progress.
+// on the screen and runs them: OK refuses while others use the database, backs it up when a
+// pending step asks for it, runs the steps in order and restores the backup after a failed
+// one. The modal result is 1 after a complete run, 4 after a refusal or a failure; Esc closes
+// it with 2 while no run is in progress.
 #include <QProgressBar>
 #include <QTreeWidget>
 #include <cstdint>
@@ -54,6 +57,9 @@ class TDbUpdateBox : public forms::TForm {
   int32_t LastIndex = 0;
   int32_t BackupCount = 0;
   std::string BackupFile;
+  // The backup could not be restored after a failed step: it is kept (and the user told where)
+  // as the only copy of the database before the run.
+  bool BackupKept = false;
   // The run guard: 1 while a click on OK is being handled.
   int OkTag = 0;
   // How the last version read went (Read also for a version text).
@@ -69,14 +75,33 @@ class TDbUpdateBox : public forms::TForm {
 
   void FormCreate(QObject* Sender);
 
+  // Runs the pending steps: 1 every one applied; 0 a step failed and the database is back at
+  // its version before the run (restored, or no backup was needed); -1 nothing pending, the
+  // backup failed, or the restore failed.
+  int32_t ExecuteUpdate();
+  // Mode 0: one line "[ %.4d ]:  %s" (operator code, name) per other logon of the own group,
+  // each ended by CR; empty in mode 1.
+  void GetLoginUserText(std::string& text);
+  // The database file of the mode.
+  std::string DbFilePath() const;
+
   // Handlers, also driven by the keys and clicks of the form.
   void cboxAgreeClick(QObject* sender);
   void ListView1SelectItem();
   void btnCancelClick(QObject* sender);
+  void btnOkClick(QObject* sender);
 
  protected:
   void CMShowingChanged() override;
 
  private:
   void FormKeyUp(int& key, forms::TShiftState shift);
+  // Backs up (operation 0) or restores (1) the database on the backup/restore thread, waiting
+  // for it with messages; true on success.
+  bool RunBackupThread(int32_t operation, const std::string& caption, const std::string& info);
+  // Runs one step and checks that the database reached its version.
+  int32_t RunStep(const TDbUpdateListRec& step);
+  void MarkRow(int row, int32_t result);
+  bool DatabaseInUse();
+  void Reconnect();
 };

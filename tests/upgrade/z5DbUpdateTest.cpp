@@ -4,6 +4,8 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -13,8 +15,10 @@
 #include "fixtures/Installation.h"
 #include "support/DataModuleTestBase.h"
 #include "support/ScriptedUi.h"
+#include "support/TempDir.h"
 #include "ui/UiTestSupport.h"
 #include "upgrade/z5DbUpdate.h"
+#include "upgrade/z5DbUpdateScript.h"
 
 using namespace forms;
 
@@ -171,6 +175,131 @@ TEST_F(UpgradeDialogDb, AnEmptyVersionTextReadsTheConnectedDatabase) {
   EXPECT_FALSE(box->NeedUpdate);
   EXPECT_EQ(box->FirstIndex, -1);
   EXPECT_TRUE(ui.Shown("データベースバージョンの取得に失敗しました。"));
+}
+
+// Runs of three pending company steps (9.0.4, 9.0.5, 10.0.0) whose builders are stand-ins:
+// each one's script records its number in MARK, unless the case has it fail.
+TEST_F(UpgradeDialogDb, RunsThePendingStepsAndRestoresAfterAFailure) {
+  SystemDef.TempDir = inst_->AppTempDir().string();
+  {
+    fixtures::DbSession s(company_->DbFile());
+    s.Exec("CREATE TABLE MARK (N INTEGER)");
+    s.Commit();
+  }
+  enum Fault { None, IsqlError, Missing, Throws, VersionKept };
+  struct Case {
+    const char* what;
+    Fault fault;             // of the second step, 9.0.5
+    int modalResult;
+    const char* statuses;    // of the three rows
+    const char* version;     // of the database afterwards
+    int marks;               // rows in MARK afterwards
+  } cases[] = {
+      {"every step applied", None, 1, "完了 完了 完了", "10.0.0", 3},
+      {"isql reports an error", IsqlError, 4, "完了 失敗 ", "9.0.3", 0},
+      {"an update file is missing", Missing, 4, "完了 ﾌｧｲﾙ不足 ", "9.0.3", 0},
+      {"the step raises", Throws, 4, "完了 失敗 ", "9.0.3", 0},
+      {"the script leaves the version", VersionKept, 4, "完了 失敗 ", "9.0.3", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ui.messages.clear();
+    {
+      fixtures::DbSession s(company_->DbFile());
+      s.Exec("DELETE FROM MARK");
+      s.Exec("UPDATE ACCVERSION SET MAJOR=9,MINOR1=0,MINOR2=3 WHERE REC=1");
+      s.Commit();
+    }
+    ASSERT_TRUE(DM->fnAccDatConnected("", company_->Folder().string(), false));
+    box->PrepareUpdate(1, "");
+    ASSERT_EQ(box->ListView1->topLevelItemCount(), 3);
+    for (int i = 47; i <= 49; ++i) {
+      TDbUpdateListRec& step = box->UserList[static_cast<size_t>(i)];
+      const TDbVersion v = step.Version();
+      const int n = i - 46;
+      const Fault fault = i == 48 ? c.fault : None;
+      step.RunProc = [v, n, fault]() -> int32_t {
+        switch (fault) {
+          case Missing: return kStepFileMissing;
+          case Throws: throw std::runtime_error("stand-in failure");
+          case VersionKept: return kStepOk;
+          case IsqlError:
+            return RunUpdateStatements(TUpdateDb::Company, v, {"INSERT INTO MARK VALUES (" + std::to_string(n) + ");",
+                                                              "INSERT INTO NO_SUCH_TABLE VALUES (1);"});
+          case None: break;
+        }
+        return RunUpdateStatements(TUpdateDb::Company, v, {"INSERT INTO MARK VALUES (" + std::to_string(n) + ");"});
+      };
+    }
+    std::string statuses;
+    QImage shot;
+    uitest::ModalScript script({[&](TForm&) {
+                                  uitest::Click(box->cboxAgree);
+                                  uitest::Click(box->btnOk);
+                                },
+                                [&](TForm&) {}});
+    EXPECT_EQ(box->ShowModal(), c.modalResult);
+    EXPECT_FALSE(script.WatchdogFired());
+    for (int r = 0; r < 3; ++r) statuses += RowText(*box, r, 2) + (r < 2 ? " " : "");
+    EXPECT_EQ(statuses, c.statuses);
+    EXPECT_EQ(box->UpdateDone, c.modalResult == 1);
+    EXPECT_EQ(box->FirstIndex, -1);
+    if (c.modalResult == 1) {
+      EXPECT_TRUE(ui.messages.empty());
+      EXPECT_EQ(box->DbVersion.Text(), "10.0.0");
+      box->grab().toImage().save(QStringLiteral("upgrade_dialog_run.png"));
+    } else {
+      EXPECT_TRUE(ui.Shown("会計データの更新に失敗しました。"));
+    }
+    // The dialog has connected the company again, and the backup is gone.
+    EXPECT_TRUE(DM->IBDatabaseDAT.Connected());
+    EXPECT_FALSE(std::filesystem::exists(inst_->AppTempDir() / "dataup.fbk"));
+    DM->AccDatDisconnect(company_->Folder().string(), false, false);
+    fixtures::DbSession s(company_->DbFile());
+    EXPECT_EQ(s.Scalar("SELECT COUNT(*) FROM MARK"), c.marks);
+    EXPECT_EQ(s.Scalar("SELECT MAJOR*10000+MINOR1*100+MINOR2 FROM ACCVERSION WHERE REC=1"),
+              c.version == std::string("10.0.0") ? 100000 : 90003);
+  }
+  // Nothing pending: nothing runs.
+  box->PrepareUpdate(1, "10.0.0");
+  EXPECT_EQ(box->ExecuteUpdate(), -1);
+}
+
+// A backup that cannot be restored is the only copy of the data before the run: it stays, and
+// the user is told where; the database is left whole, as the failed step left it.
+TEST_F(UpgradeDialogDb, ABackupThatCannotBeRestoredIsKept) {
+  SystemDef.TempDir = inst_->AppTempDir().string();
+  {
+    fixtures::DbSession s(company_->DbFile());
+    s.Exec("UPDATE ACCVERSION SET MAJOR=9,MINOR1=0,MINOR2=5 WHERE REC=1");
+    s.Commit();
+  }
+  ASSERT_TRUE(DM->fnAccDatConnected("", company_->Folder().string(), false));
+  box->PrepareUpdate(1, "");
+  ASSERT_EQ(box->ListView1->topLevelItemCount(), 1);
+  box->UserList.back().RunProc = [this]() -> int32_t {
+    std::ofstream(box->BackupFile, std::ios::binary | std::ios::trunc) << "not a backup";
+    return kStepIsqlError;
+  };
+  uitest::ModalScript script({[&](TForm&) {
+                                uitest::Click(box->cboxAgree);
+                                uitest::Click(box->btnOk);
+                              },
+                              [&](TForm&) {}});
+  EXPECT_EQ(box->ShowModal(), 4);
+  EXPECT_FALSE(script.WatchdogFired());
+  EXPECT_TRUE(box->BackupKept);
+  // Kept under a name of its own that the next run does not overwrite.
+  EXPECT_EQ(std::filesystem::path(box->BackupFile).parent_path(), inst_->AppTempDir());
+  EXPECT_EQ(box->BackupFile.rfind((inst_->AppTempDir() / "dataup-").string(), 0), 0u);
+  EXPECT_EQ(TempDir::Read(box->BackupFile), "not a backup");
+  EXPECT_FALSE(std::filesystem::exists(inst_->AppTempDir() / "dataup.fbk"));
+  EXPECT_TRUE(ui.Shown("更新前データの復元に失敗しました。"));
+  EXPECT_TRUE(ui.Shown(box->BackupFile));
+  EXPECT_TRUE(DM->IBDatabaseDAT.Connected());
+  DM->AccDatDisconnect(company_->Folder().string(), false, false);
+  fixtures::DbSession s(company_->DbFile());
+  EXPECT_EQ(s.Scalar("SELECT MAJOR*10000+MINOR1*100+MINOR2 FROM ACCVERSION WHERE REC=1"), 90005);
 }
 
 }  // namespace
