@@ -18,6 +18,7 @@
 #include "platform/UiServices.h"
 #include "ui/forms/Keys.h"
 #include "ui/z5MessageDlg.h"
+#include "upgrade/z5SystemDbUpdate.h"
 
 using namespace forms;
 
@@ -155,6 +156,7 @@ void TDbUpdateBox::FormCreate(QObject*) {
   TDbUpdateLists lists = MakeDbUpdateLists(AppInfo.AppTitle, OemKind);
   SystemList = std::move(lists.SystemList);
   UserList = std::move(lists.UserList);
+  InstallSystemDbUpdateBuilders(SystemList);
   CurrentList = &SystemList;
 }
 
