@@ -4,7 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "data/DataModule.h"
 #include "data/uAccRecord.h"
+#include "platform/db/IBSQL.h"
+#include "upgrade/z5MenuListOldHistory.h"
 #include "platform/AsciiCase.h"
 #include "platform/Encoding.h"
 #include "platform/Paths.h"
@@ -273,6 +276,149 @@ int32_t ExecSystemDbUpdate500() {
   return Run({5, 0, 0}, s);
 }
 
+int32_t ExecSystemDbUpdate700() {
+  // The office details are rewritten before the script, outside of it.
+  if (DM && DM->fnAccDefConnected(SystemDef.HostName, true)) {
+    try {
+      sysupdate::ConvertSystemIniAddress();
+    } catch (...) {
+      DM->IBDatabaseDEF.Close();
+      throw;
+    }
+    DM->IBDatabaseDEF.Close();
+  }
+  return RunUpdateFiles(TUpdateDb::System, {7, 0, 0}, {"sysup01.sql"});
+}
+
+int32_t ExecSystemDbUpdate704() { return RunUpdateFiles(TUpdateDb::System, {7, 0, 4}, {"sysup01.sql"}); }
+
+int32_t ExecSystemDbUpdate800() { return RunUpdateFiles(TUpdateDb::System, {8, 0, 0}, {"sysup01.sql"}); }
+
+int32_t ExecSystemDbUpdate802() {
+  const int32_t result = RunUpdateFiles(TUpdateDb::System, {8, 0, 2}, {"sysup01.sql"});
+  return result == kStepOk ? sysupdate::RunPostStep(sysupdate::ConvertJobControl2) : result;
+}
+
+int32_t ExecSystemDbUpdate904() {
+  const int32_t result = Run({9, 0, 4}, {});
+  return result == kStepOk ? sysupdate::RunPostStep(sysupdate::ConvertDicAutoSettings) : result;
+}
+
+namespace sysupdate {
+
+void ConvertSystemIniAddress() {
+  TSystemIniRec rec;
+  rec.REC = 10;
+  if (!DM->GetSysIni(rec) || rec.RESERVE1 != 1) return;
+  std::string name, address, tel;
+  TDM::GetNameValue(rec.SSTR, "NAME", name);
+  TDM::GetNameValue(rec.SSTR, "JYUSHO", address);
+  TDM::GetNameValue(rec.SSTR, "TEL", tel);
+  // A value read from CR LF lines must not keep the CR.
+  for (std::string* v : {&name, &address, &tel}) {
+    while (!v->empty() && (v->back() == '\r' || v->back() == '\n')) v->pop_back();
+  }
+  rec.RESERVE1 = 1;
+  rec.RESERVE3 = 1;
+  rec.RESERVE4 = 0;
+  rec.RESERVE5 = 0;
+  rec.SSTR = "NAME=" + name + "\rJYUSHO=" + address + "\rTEL=" + tel + "\r";
+  if (!DM->SetSysIni(rec)) throw std::runtime_error("SYSTEMINI row 10 was not written");
+}
+
+void ConvertJobControl2() {
+  TIBSQL reader, writer;
+  for (TIBSQL* q : {&reader, &writer}) {
+    q->SetDatabase(&DM->IBDatabaseDEF);
+    q->SetTransaction(&DM->IBTransactionDEF);
+  }
+  reader.ParamCheck = false;
+  reader.SQL = "SELECT LEVELNO,PAGENO,MENUNO FROM JOBCONTROL\nORDER BY LEVELNO,PAGENO,MENUNO";
+  writer.SQL = "INSERT INTO JOBCONTROL2(LEVELNO,PROC_ID,PROC_OPTION)\nVALUES(:LEVELNO,:PROC_ID,:PROC_OPTION)";
+  reader.ExecQuery();
+  while (!reader.Eof()) {
+    const int32_t level = reader.FieldByName("LEVELNO").AsInteger();
+    std::string program, option;
+    FindOldMenuProgram(level, reader.FieldByName("PAGENO").AsInteger(), reader.FieldByName("MENUNO").AsInteger(),
+                       program, option, OemKind);
+    if (!program.empty()) {
+      writer.ParamByName("LEVELNO").SetInteger(level);
+      writer.ParamByName("PROC_ID").SetString(program);
+      writer.ParamByName("PROC_OPTION").SetString(option);
+      writer.ExecQuery();
+    }
+    reader.Next();
+  }
+  reader.Close();
+}
+
+TDicSide DicSettings(int32_t autoKind, int32_t inputKind) {
+  TDicSide d;
+  d.Dictionary = autoKind == 1 ? 1 : 0;
+  d.Association = autoKind == 2 ? 1 : 0;
+  d.Automatic = autoKind == 1 || autoKind == 2 ? 1 : 0;
+  d.NoInput = inputKind > 0 ? 1 : 0;
+  if (d.Dictionary != 1 && d.Association != 1) d.Dictionary = 1;
+  return d;
+}
+
+void ConvertDicAutoSettings() {
+  struct Row {
+    int32_t code, tek, tor;
+  };
+  std::vector<Row> rows;
+  {
+    TIBSQL q;
+    q.SetDatabase(&DM->IBDatabaseDEF);
+    q.SetTransaction(&DM->IBTransactionDEF);
+    q.SQL = "SELECT OPCODE,DICTEKAUTO,DICTORAUTO FROM SYSDEF\nORDER BY OPCODE";
+    q.ExecQuery();
+    while (!q.Eof()) {
+      rows.push_back({q.FieldByName("OPCODE").AsInteger(), q.FieldByName("DICTEKAUTO").AsInteger(),
+                      q.FieldByName("DICTORAUTO").AsInteger()});
+      q.Next();
+    }
+    q.Close();
+  }
+  const char* const kTek[] = {"摘要＿辞書開く区分", "摘要＿連想開く区分", "摘要＿自動開く区分", "摘要＿入力なし区分"};
+  const char* const kTor[] = {"取引先＿辞書開く区分", "取引先＿連想開く区分", "取引先＿自動開く区分", "取引先＿入力なし区分"};
+  for (const Row& r : rows) {
+    TAccValue tekInput, torInput;
+    DM->funcGetSysReg("摘要項目の入力区分", "整数", tekInput, r.code, "0");
+    DM->funcGetSysReg("取引先項目の入力区分", "整数", torInput, r.code, "0");
+    const TDicSide tek = DicSettings(r.tek, tekInput.AsInteger());
+    const TDicSide tor = DicSettings(r.tor, torInput.AsInteger());
+    for (int side = 0; side < 2; ++side) {
+      const TDicSide& d = side == 0 ? tek : tor;
+      const char* const* names = side == 0 ? kTek : kTor;
+      const int32_t values[] = {d.Dictionary, d.Association, d.Automatic, d.NoInput};
+      for (int i = 0; i < 4; ++i) DM->funcPutSysReg(names[i], "整数", r.code, TAccValue(values[i]));
+    }
+  }
+}
+
+int32_t RunPostStep(void (*conversion)()) {
+  int32_t result = kStepOk;
+  if (!DM || !DM->fnAccDefConnected(SystemDef.HostName, true)) return kStepException;
+  TIBTransaction& tr = DM->IBTransactionDEF;
+  try {
+    if (!tr.Active()) tr.StartTransaction();
+    conversion();
+    tr.Commit();
+  } catch (const std::exception&) {
+    // Half-converted data is not kept: the step fails as a whole.
+    try {
+      if (tr.Active()) tr.Rollback();
+    } catch (...) {
+    }
+    result = kStepException;
+  }
+  DM->IBDatabaseDEF.Close();
+  return result;
+}
+
+}  // namespace sysupdate
+
 void InstallSystemDbUpdateBuilders(TArrayDbUpdateListRec& list) {
   const struct {
     TDbVersion version;
@@ -281,7 +427,8 @@ void InstallSystemDbUpdateBuilders(TArrayDbUpdateListRec& list) {
       {{0, 3, 1}, ExecSystemDbUpdate031}, {{0, 3, 2}, ExecSystemDbUpdate032}, {{0, 3, 3}, ExecSystemDbUpdate033},
       {{1, 0, 1}, ExecSystemDbUpdate101}, {{3, 0, 0}, ExecSystemDbUpdate300}, {{3, 0, 5}, ExecSystemDbUpdate305},
       {{3, 0, 7}, ExecSystemDbUpdate307}, {{4, 0, 0}, ExecSystemDbUpdate400}, {{4, 0, 2}, ExecSystemDbUpdate402},
-      {{5, 0, 0}, ExecSystemDbUpdate500},
+      {{5, 0, 0}, ExecSystemDbUpdate500}, {{7, 0, 0}, ExecSystemDbUpdate700}, {{7, 0, 4}, ExecSystemDbUpdate704},
+      {{8, 0, 0}, ExecSystemDbUpdate800}, {{8, 0, 2}, ExecSystemDbUpdate802}, {{9, 0, 4}, ExecSystemDbUpdate904},
   };
   for (TDbUpdateListRec& r : list) {
     for (const auto& b : builders) {
