@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "data/DataModule.h"
+#include "data/uAccClassesCodeTaikei.h"
 #include "data/uAccRecord.h"
 #include "platform/db/IBSQL.h"
 #include "upgrade/z5MenuListOldHistory.h"
@@ -199,7 +200,31 @@ int32_t ExecSystemDbUpdate402() {
   return Run({4, 0, 2}, s);
 }
 
+namespace {
+
+// The OEM editions load their code systems into the rows 1 to 10 from the step's folder.
+void ImportCodeTaikeiFiles() {
+  static const char* const kFiles[] = {"販売業.txt", "製造業.txt", "建設業.txt", "運送業.txt", "病院.txt", "その他.txt",
+                                       "", "個人　一般.txt", "個人　不動産.txt", "個人　医業.txt"};
+  if (!DM || !DM->fnAccDefConnected(SystemDef.HostName, true)) return;
+  try {
+    TCodeTaikeiIO io;
+    for (int slot = 1; slot <= 10; ++slot) {
+      const char* file = kFiles[slot - 1];
+      if (!*file) continue;
+      if (!io.ImportFile(IncludeTrailingPathDelimiter(UpdateFileFolder({5, 0, 0})) + file, slot)) break;
+    }
+  } catch (...) {
+    DM->IBDatabaseDEF.Close();
+    throw;
+  }
+  DM->IBDatabaseDEF.Close();
+}
+
+}  // namespace
+
 int32_t ExecSystemDbUpdate500() {
+  if (OemKind == 1 || OemKind == 2) ImportCodeTaikeiFiles();
   const std::string folder = SystemDef.SysDir;
   Lines s = {
       "CREATE TABLE DATAPLACEMAN (",

@@ -308,6 +308,30 @@ TEST_F(SystemUpgradeRun, FromBeforeTheFirstStepToTheNewest) {
   EXPECT_FALSE(fs::exists(inst_->AppTempDir() / "dataup.fbk"));
 }
 
+// The OEM editions: 4.0.2 writes only its version, 5.0.0 loads the code systems of its folder
+// and sets the trial-balance output setting.
+TEST_F(SystemUpgradeRun, OemEditionsLoadTheirCodeSystems) {
+  OemKind = 1;
+  box->PrepareUpdate(0, "");
+  for (TDbUpdateListRec& step : box->SystemList) {
+    if (step.Version() > TDbVersion{5, 0, 0}) step.RunProc = [] { return kStepFileMissing; };
+  }
+  {
+    fixtures::DbSession s(inst_->SystemDbFile());
+    s.Exec("INSERT INTO SYSREG (OPCODE, SCODE, STYPE, STEXT) VALUES (100000010, '試算表集計出力区分', '整数', '0')");
+    s.Commit();
+  }
+  box->BackupCount = 0;  // keep what the steps did
+  EXPECT_EQ(Run(), 4);
+  DM->IBDatabaseDEF.Close();
+  EXPECT_EQ(Scalar("SELECT MAX(MAJOR*10000+MINOR1*100+MINOR2) FROM VERSION"), 50000);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME='DATALIST' AND "
+                   "RDB$FIELD_NAME='DATA_STATUS'"), 0);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM USERCODE WHERE RECNO<=10 AND INIDAT1 IS NOT NULL AND DATATYPE>0"), 9);
+  EXPECT_EQ(Scalar("SELECT DATATYPE*10+CODETYPE FROM USERCODE WHERE RECNO=9"), 22);
+  EXPECT_EQ(Scalar("SELECT CAST(STEXT AS INTEGER) FROM SYSREG WHERE SCODE='試算表集計出力区分'"), 1);
+}
+
 TEST_F(SystemUpgradeRun, ABrokenUpdateFileLeavesTheDatabaseAsItWas) {
   std::ofstream(inst_->Root() / "sql" / "800" / "sysup01.sql", std::ios::trunc)
       << "ALTER TABLE NO_SUCH_TABLE ADD X INTEGER;\r\nCOMMIT;\r\n";
