@@ -265,6 +265,52 @@ TEST_F(UpgradeDialogDb, RunsThePendingStepsAndRestoresAfterAFailure) {
   EXPECT_EQ(box->ExecuteUpdate(), -1);
 }
 
+// Another attachment to the company database refuses the run; the operators logged on to the
+// system are listed for a system run only.
+TEST_F(UpgradeDialogDb, ARunIsRefusedWhileOthersUseTheData) {
+  SystemDef.TempDir = inst_->AppTempDir().string();
+  {
+    fixtures::DbSession s(company_->DbFile());
+    s.Exec("UPDATE ACCVERSION SET MAJOR=9,MINOR1=0,MINOR2=5 WHERE REC=1");
+    s.Commit();
+  }
+  ASSERT_TRUE(DM->fnAccDatConnected("", company_->Folder().string(), false));
+  box->PrepareUpdate(1, "");
+  ASSERT_TRUE(box->NeedUpdate);
+  bool ran = false;
+  box->UserList.back().RunProc = [&ran]() -> int32_t {
+    ran = true;
+    return kStepOk;
+  };
+  {
+    fixtures::DbSession other(company_->DbFile());
+    uitest::ModalScript script({[&](TForm&) {
+                                  uitest::Click(box->cboxAgree);
+                                  uitest::Click(box->btnOk);
+                                },
+                                [&](TForm&) {}});
+    EXPECT_EQ(box->ShowModal(), 4);
+    EXPECT_FALSE(script.WatchdogFired());
+  }
+  EXPECT_FALSE(ran);
+  EXPECT_TRUE(ui.Shown("現在、他のオペレータが会計データを利用中です。"));
+  EXPECT_TRUE(DM->IBDatabaseDAT.Connected());
+
+  std::string text = "x";
+  box->GetLoginUserText(text);
+  EXPECT_EQ(text, "");
+  {
+    fixtures::DbSession s(inst_->SystemDbFile());
+    s.Exec("INSERT INTO LOGONUSERLIST (GROUPID, OPCODE, OPERATORCODE, PCNAME) VALUES (10000, 100000010, 10, 'PC02')");
+    s.Commit();
+  }
+  SystemDef.LogonId = fixtures::Installation::LogonId(11);
+  box->PrepareUpdate(0, "0.0.0");
+  box->GetLoginUserText(text);
+  EXPECT_EQ(text, "[ 0010 ]:  管理者\r");
+  EXPECT_FALSE(DM->IBDatabaseDEF.Connected());
+}
+
 // A backup that cannot be restored is the only copy of the data before the run: it stays, and
 // the user is told where; the database is left whole, as the failed step left it.
 TEST_F(UpgradeDialogDb, ABackupThatCannotBeRestoredIsKept) {
