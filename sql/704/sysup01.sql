@@ -1,0 +1,2 @@
+/* Nothing of the system database changes with this step. */
+COMMIT;
