@@ -44,6 +44,14 @@ CREATE TABLE LEVELNAME (
   CONSTRAINT PK_LEVELNAME PRIMARY KEY (LEVELNO)
 );
 
+/* The programs each job level may start (filled from the old menu tables by the upgrade). */
+CREATE TABLE JOBCONTROL2 (
+  LEVELNO       INTEGER NOT NULL,
+  PROC_ID       VARCHAR(40) CHARACTER SET ASCII NOT NULL,
+  PROC_OPTION   VARCHAR(100) CHARACTER SET ASCII DEFAULT ''
+);
+CREATE INDEX JOBCONTROL2_LEVEL ON JOBCONTROL2 (LEVELNO);
+
 /* Operators logged on right now: one row per logon (OPCODE is the logon id). */
 CREATE TABLE LOGONUSERLIST (
   GROUPID       INTEGER,
