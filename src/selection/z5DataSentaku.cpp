@@ -397,6 +397,7 @@ void TDataSentakuBox::FormCreate(QObject* Sender) {
   };
   PerfectGrid1->OnCellClick = [this](QObject*, int col, int row) {
     if (row == TPerfectGrid::kHeadingRow) SortByColumn(col);
+    else if (col == kColLockPic && ConnectMode != 0) LockCellClick(row);
   };
   PerfectGrid1->OnDblClick = [this](QObject*) {
     if (PerfectGrid1->Row() != TPerfectGrid::kNoRow) F12Click(KeyButtons[kF12]);
@@ -414,7 +415,8 @@ void TDataSentakuBox::FormCreate(QObject* Sender) {
   KeyButtons[kF12]->OnClick = [this](QObject* s) { F12Click(s); };
   btnKyoyuDataUp->OnClick = [this](QObject* s) { btnKyoyuDataUpClick(s); };
   btnKyoyuDataDown->OnClick = [this](QObject* s) { btnKyoyuDataDownClick(s); };
-  for (TxPlButton* b : {btnDataMan, btnDataInfo, btnListUpdate})
+  btnListUpdate->OnClick = [this](QObject* s) { btnListUpdateClick(s); };
+  for (TxPlButton* b : {btnDataMan, btnDataInfo})
     b->OnClick = [this](QObject* s) { NotYetClick(s); };
   btnSearch->OnClick = [this](QObject* s) { btnSearchClick(s); };
   btnSearchCancel->OnClick = [this](QObject* s) { btnSearchCancelClick(s); };
@@ -547,7 +549,8 @@ void TDataSentakuBox::Reload() {
     ActiveJoken = CallerJoken;
   }
   btnSearchCancel->SetEnabled(ActiveJoken.JYOKENUSE == 1);
-  SortCol = ActiveJoken.SORTCOL;
+  // 0 is "not set": the list's own order by number, which a click on "No" then sorts up.
+  SortCol = ActiveJoken.SORTCOL == 0 ? -1 : ActiveJoken.SORTCOL;
   SortDesc = ActiveJoken.SORTTYPE != 0;
   if (LoadList() > 0) {
     FillGrid(-1);
@@ -777,6 +780,165 @@ void TDataSentakuBox::MarkDamaged(int row) {
   GetRowRecord(row).DATA_STATUS = 1;
   PerfectGrid1->SetCellText(kColStatus, row, "1");
   PerfectGrid1->SetRowBackColor(row, kDamagedBack);
+}
+
+void TDataSentakuBox::EmptyRow(TDataListRec& rec) {
+  TDataListRec empty;
+  empty.REC = rec.REC;
+  empty.ROWNO = rec.ROWNO;
+  empty.NETDRIVE = rec.NETDRIVE;
+  empty.PASNAME = rec.PASNAME;
+  empty.DataFolder = rec.DataFolder;
+  empty.GROUPID = SystemDef.GroupId;
+  empty.NENDO = 1;
+  if (rec.NETDRIVE == 1) {
+    empty.ENTTEXT = kFreeAreaName;
+    empty.DispName = kFreeAreaName;
+    empty.KYOYULOCK = 1;
+  }
+  rec = empty;
+}
+
+void TDataSentakuBox::RefreshRows(int row) {
+  TPerfectGrid* g = PerfectGrid1;
+  if (row < 0) {
+    if (ConnectMode == 1 || ConnectMode == 2) {
+      uis::Ui().ProgressText("データリストの更新中…");
+      try {
+        ListCtl->RenumberDataListRecord();
+        const int current = g->Row();
+        const int top = g->TopRow();
+        const TDataListRec rec = current != TPerfectGrid::kNoRow ? GetRowRecord(current) : TDataListRec{};
+        LoadList();
+        FillGrid(-1);
+        g->SetTopRow(top);
+        for (int r = 0; r < g->Rows(); ++r)
+          if (g->CellText(kColNo, r) == std::to_string(rec.REC)) {
+            g->SetCurCell(0, r);
+            break;
+          }
+      } catch (const std::exception& e) {
+        ReportFailure(e, "TDataSentakuBox.DataListRefresh", "データリストの更新に失敗しました。");
+      }
+    }
+    for (int r = 0; r < g->Rows(); ++r) {
+      uis::Ui().ProgressText("データリスト（" + std::to_string(r + 1) + "行目）の更新中…");
+      RefreshRows(r);
+      uis::Ui().ProcessPendingEvents();
+    }
+    return;
+  }
+  if (row >= g->Rows()) return;
+  TDataListRec& rec = GetRowRecord(row);
+  if (rec.DATA_STATUS == 1) {
+    MarkDamaged(row);
+    return;
+  }
+  const int gassan = std::stoi("0" + g->CellText(kColGassan, row));
+  if (!IsParentKind(gassan) && gassan != kChildKind) return;
+  const std::string folder = GetRowDataFolder(row);
+  const std::string file = WithoutTrailingSlash(folder) + "/" + DataFileName();
+  const bool named = !g->CellText(kColName, row).empty();
+  const bool exists = ConnectMode == 0 ? fs::exists(file) : (DM && DM->FExist(file, ConnectMode));
+  if (exists) {
+    TDataInfomationRec info;
+    DataInfo.ReadDataInfo(folder, info);
+    bool read = true;
+    if (ConnectMode == 0) {
+      read = DataInfo.GetDataInfoOfFolder(folder, info) == 1;
+      if (read) {
+        DataInfo.WriteIniValue(folder, "DATASTS", false, static_cast<int64_t>(info.UPDATE_LOCK), "UPDATE_LOCK");
+        DataInfo.WriteIniFile(folder, "DATAINFO", info);
+      }
+    }
+    if (read) {
+      ListCtl->SetFromDataInfo(info, rec);
+      if (IsParentKind(gassan)) rec.GASSAN = info.GASSANKBN;
+      ListCtl->UpdateDataListRecord(rec, 1, true);
+    } else if (SystemDef.DataCheckFailed == 1) {
+      rec.DATA_STATUS = 1;
+    }
+  } else {
+    std::error_code ec;
+    if (ConnectMode == 0 && rec.NETDRIVE == 0) fs::remove(TDataInfomation::IniFileName(folder), ec);
+    if (named && IsParentKind(gassan)) {
+      auto& parent = static_cast<TDataSentakuRec&>(rec);
+      EmptyRow(rec);
+      parent.ChildCount = 0;
+      parent.Children.clear();
+      ListCtl->UpdateDataListRecord(rec, 1, true);
+    }
+  }
+  FillRow(row, rec);
+}
+
+void TDataSentakuBox::LockCellClick(int row) {
+  if (row < 0 || row >= PerfectGrid1->Rows()) return;
+  const std::string folder = GetRowDataFolder(row);
+  const uint8_t s = CheckDataStatus(folder, false, false);
+  if (s == 0) return;
+  auto holderLines = [&](int32_t opCode, const std::string& name) {
+    return std::vector<std::string>{"【データフォルダ】", "　" + folder, "", "【オペレータ】", "　" + std::to_string(opCode),
+                                    "", "【オペレータ名】", "　" + name};
+  };
+  TMessageInfoRec info;
+  InitMessageInfo(info);
+  info.Kind = 1;
+  if (s > 3) {
+    std::string name;
+    DataStatusName(s, name);
+    info.Caption = "選択データの状態";
+    info.Message = "このデータは" + name + "のため処理が行えません。";
+    info.Lines = holderLines(OperatorCodeOf(DataInfoRec.OPCODE, SystemDef.GroupId), DataInfoRec.OPERATOR);
+    ShowMessageBox(info);
+    return;
+  }
+  int32_t value = std::stoi("0" + PerfectGrid1->CellText(kColLock, row));
+  if (value != 0) {
+    if (DataInfoRec.STATUS == 3 && DataInfoRec.OPCODE != SystemDef.LogonId) {
+      info.Caption = "ロックデータの状態";
+      info.Message = "このデータは違うオペレータによりロックされているため解除は行えません。";
+      info.Lines = holderLines(OperatorCodeOf(DataInfoRec.OPCODE, SystemDef.GroupId), DataInfoRec.OPERATOR);
+      ShowMessageBox(info);
+      return;
+    }
+    SetDataStatus(folder, 1);
+    value = 0;
+  } else {
+    SetDataStatus(folder, 3);
+    value = OperatorCodeOf(SystemDef.LogonId, SystemDef.GroupId);
+  }
+  TDataListRec& rec = GetRowRecord(row);
+  rec.DATALOCK = value;
+  PerfectGrid1->SetCellText(kColLock, row, std::to_string(value));
+  if (TrimZenkaku(rec.PASNAME).empty()) {
+    uis::ShowMessage(uis::MsgKind::Error, kBadFolder);
+    return;
+  }
+  ListCtl->UpdateDataListRecord(rec, 1, true);
+}
+
+void TDataSentakuBox::btnListUpdateClick(QObject*) {
+  if (!PerfectGrid1->Enabled()) {
+    TMessage2InfoRec info;
+    InitMessage2Info(2, info);
+    info.Lines[0].Text = "データリストが応答状態ではないので処理は行えません。";
+    ShowMessage2(info);
+    return;
+  }
+  if (uis::ShowMessage(uis::MsgKind::Confirmation, "データリストの更新をおこないます。\rよろしいですか？", {},
+                       uis::Buttons::YesNo, uis::mrYes) == uis::mrYes) {
+    uis::Ui().ProgressShow("更新中", "データリストの更新中…");
+    try {
+      RefreshRows(-1);
+    } catch (...) {
+      uis::Ui().ProgressClose();
+      throw;
+    }
+    uis::Ui().ProgressClose();
+  }
+  PerfectGrid1->SetFocus();
+  UpdateFunctionKeys();
 }
 
 // ---------------------------------------------------------------------------------------

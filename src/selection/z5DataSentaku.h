@@ -157,6 +157,13 @@ class TDataSentakuBox : public TBSDI, public ISyoriKidou {
   int32_t GetDisplayIndex(int row);
   bool CheckUpdateNeeded(int row, bool recheck);
   void MarkDamaged(int row);
+  // Re-reads rows from their folders: -1 all (behind the progress dialog, cancellable), else
+  // one grid row.
+  void RefreshRows(int row);
+  void EmptyRow(TDataListRec& rec);
+  // Server modes: a click on the lock cell locks the row's data set for this operator or
+  // releases this operator's lock.
+  void LockCellClick(int row);
 
   // ---- choice ----
   void F12Click(QObject* Sender);
@@ -174,6 +181,7 @@ class TDataSentakuBox : public TBSDI, public ISyoriKidou {
   void cboxKyoyuDataAutoClick(QObject* Sender);
   void btnKyoyuDataDownClick(QObject* Sender);
   void btnKyoyuDataUpClick(QObject* Sender);
+  void btnListUpdateClick(QObject* Sender);
   // Shared get and put of the current row's data set; automatic 1 asks nothing. The data-list
   // control's result: 1 done.
   int32_t KyoyuDataGet(int32_t automatic);

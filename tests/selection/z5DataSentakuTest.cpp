@@ -2,9 +2,12 @@
 // types and row states; the display filter; and the dialog run by its program id over a
 // fixture installation with companies at versions 9.5, 10.0 and 10.1 (one of them in use),
 // driven off-screen by keys. Picture: selection_datasentaku.png.
+#include <QElapsedTimer>
+#include <QHeaderView>
 #include <QImage>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -21,6 +24,7 @@
 #include "ui/z5MessageDlg.h"
 
 using namespace forms;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -202,6 +206,7 @@ class DataSentaku : public DataListTestBase {
     add(2, "B001", "十版工業", 10, 0);
     add(3, "C001", "最新物産", 10, 1);
     add(4, "D001", "使用中建設", 10, 1);
+    add(5, "E001", "消去予定", 11, 0);
   }
 
   void SetUp() override {
@@ -302,6 +307,94 @@ TEST_F(DataSentaku, DataInUseIsRefusedAndNothingIsWritten) {
   EXPECT_EQ(result, 2);
   EXPECT_EQ(SystemDef.DataDir, "");
   EXPECT_EQ(SystemDef.DataPasName, "");
+}
+
+TEST_F(DataSentaku, RefreshEmptiesARowWhoseDataWasDeleted) {
+  const std::string db = Folder(5) + "/qvacc.fdb";
+  ASSERT_TRUE(fs::exists(db));
+  fs::rename(db, db + ".away");
+  ui_.messageAnswers.push_back(uis::mrYes);
+  std::vector<std::string> before;
+  std::string nameAfter, periodAfter;
+  uitest::ModalScript script({[&](TForm& f) {
+                                auto& box = dynamic_cast<TDataSentakuBox&>(f);
+                                before = Codes(*box.PerfectGrid1);
+                                uitest::Click(box.btnListUpdate);
+                              },
+                              [&](TForm& f) {
+                                auto& box = dynamic_cast<TDataSentakuBox&>(f);
+                                nameAfter = box.PerfectGrid1->CellText(kColName, 0);
+                                periodAfter = box.PerfectGrid1->CellText(kColKikan, 0);
+                                uitest::Key(Qt::Key_Escape);
+                              }});
+  RunSyoriModule("VqDataSenkaku", 1, "SyoriType=3\rJyokenSet=1\rDataVerMajor=11");
+  fs::rename(db + ".away", db);
+  EXPECT_FALSE(script.WatchdogFired());
+  EXPECT_EQ(before, std::vector<std::string>{"E001"});
+  EXPECT_EQ(nameAfter, "");
+  EXPECT_EQ(periodAfter, "～");
+  EXPECT_FALSE(fs::exists(TDataInfomation::IniFileName(Folder(5))));
+  EXPECT_EQ(SysScalar("SELECT CHAR_LENGTH(COALESCE(ENTTEXT,'')) FROM DATALIST WHERE REC=5"), 0);
+}
+
+TEST_F(DataSentaku, TypedCodeFindsTheRowAndHeadingsSort) {
+  std::vector<int> intervals;
+  std::string echo, found;
+  std::vector<std::string> byNoUp, byNoDown;
+  uitest::ModalScript script({[&](TForm& f) {
+                                auto& box = dynamic_cast<TDataSentakuBox&>(f);
+                                for (Qt::Key k : {Qt::Key_C, Qt::Key_0, Qt::Key_0}) {
+                                  uitest::Key(k);
+                                  intervals.push_back(box.IncSerchTimer->Interval());
+                                }
+                                echo = box.txtIncSerch->isVisible() ? box.txtIncSerch->Text() : "(hidden)";
+                                QElapsedTimer t;
+                                t.start();
+                                while (box.IncSerchTimer->Enabled() && t.elapsed() < 5000) uitest::Pump();
+                                found = box.PerfectGrid1->CellText(kColCode, box.PerfectGrid1->Row());
+                                QHeaderView* h = box.PerfectGrid1->horizontalHeader();
+                                const QPoint no(h->sectionViewportPosition(0) + 10, h->height() / 2);
+                                uitest::Click(h->viewport(), no);
+                                byNoUp = Codes(*box.PerfectGrid1);
+                                uitest::Click(h->viewport(), no);
+                                byNoDown = Codes(*box.PerfectGrid1);
+                                box.PerfectGrid1->SetFocus();
+                                uitest::Key(Qt::Key_Escape);
+                              }});
+  RunSyoriModule("VqDataSenkaku", 1, kWizardParams);
+  EXPECT_FALSE(script.WatchdogFired());
+  EXPECT_EQ(intervals, (std::vector<int>{500, 1000, 1000}));
+  EXPECT_EQ(echo, "C00");
+  EXPECT_EQ(found, "C001");
+  EXPECT_EQ(byNoUp, (std::vector<std::string>{"B001", "C001", "D001"}));
+  EXPECT_EQ(byNoDown, (std::vector<std::string>{"D001", "C001", "B001"}));
+  // The order is kept for the operator: "No" descending.
+  EXPECT_EQ(SysScalar("SELECT SORTTYPE FROM KENSAKUJYOKEN WHERE LISTTYPE=0"), 1);
+}
+
+TEST_F(DataSentaku, EmptyAreaChoiceGivesThePathLines) {
+  SystemDef.DataDir = Folder(2);
+  SystemDef.ModuleResultText = "old";
+  // The dialog opens on the selected data (No 2).
+  uitest::ModalScript script({[&](TForm&) {
+                                uitest::Key(Qt::Key_Return);  // No 2: the selected data
+                              },
+                              [&](TForm&) {
+                                uitest::Key(Qt::Key_Down);
+                                uitest::Key(Qt::Key_Return);  // No 3: data
+                              },
+                              [&](TForm&) {
+                                for (int i = 0; i < 3; ++i) uitest::Key(Qt::Key_Down);
+                                uitest::Key(Qt::Key_Return);  // No 6: empty
+                              }});
+  const int result = RunSyoriModule("VqDataSenkaku", 1, "SyoriType=2");
+  EXPECT_FALSE(script.WatchdogFired());
+  ASSERT_EQ(ui_.messages.size(), 2u);
+  EXPECT_EQ(ui_.MessageText(0), "このデータは現在選択中のデータです。\n他の場所を選んで下さい。");
+  EXPECT_EQ(ui_.MessageText(1), "選択したパスには既にデータが存在します。\n他の場所を選んで下さい。");
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(SystemDef.ModuleResultText, "PATH1=" + Folder(6) + "\rPATH2=" + Folder(6));
+  EXPECT_EQ(SystemDef.DataDir, Folder(2));
 }
 
 TEST_F(DataSentaku, ParametersOutOfRangeAndVersionModes) {
