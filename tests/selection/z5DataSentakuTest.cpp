@@ -397,6 +397,42 @@ TEST_F(DataSentaku, EmptyAreaChoiceGivesThePathLines) {
   EXPECT_EQ(SystemDef.DataDir, Folder(2));
 }
 
+TEST_F(DataSentaku, SearchConditionsFilterTheListAndAreStored) {
+  std::vector<std::string> filtered;
+  int all = 0, allAgain = 0;
+  bool cancelOn = false, cancelOff = true;
+  uitest::ModalScript script({[&](TForm& f) {
+                                auto& box = dynamic_cast<TDataSentakuBox&>(f);
+                                all = box.PerfectGrid1->Rows();
+                                uitest::ModalScript dialog({[&](TForm& k) {
+                                  auto& kensaku = dynamic_cast<TDataListKensakuBox&>(k);
+                                  uitest::ShowActive(k);
+                                  kensaku.txtCode->SetFocus();
+                                  uitest::Type("c0");
+                                  uitest::Click(kensaku.btnOK);
+                                }});
+                                uitest::Click(box.btnSearch);
+                                filtered = Codes(*box.PerfectGrid1);
+                                cancelOn = box.btnSearchCancel->isEnabled();
+                                uitest::Click(box.btnSearchCancel);
+                                allAgain = box.PerfectGrid1->Rows();
+                                cancelOff = box.btnSearchCancel->isEnabled();
+                                uitest::ShowActive(f);
+                                box.PerfectGrid1->SetFocus();
+                                uitest::Key(Qt::Key_Escape);
+                              }});
+  const int result = RunSyoriModule("VqDataSenkaku", 1, "SyoriType=0");
+  EXPECT_FALSE(script.WatchdogFired());
+  EXPECT_EQ(result, 2);
+  EXPECT_EQ(all, 120);
+  EXPECT_EQ(filtered, std::vector<std::string>{"C001"});
+  EXPECT_TRUE(cancelOn);
+  EXPECT_EQ(allAgain, 120);
+  EXPECT_FALSE(cancelOff);
+  fixtures::DbSession s(inst_->SystemDbFile());
+  EXPECT_EQ(s.Scalar("SELECT COUNT(*) FROM KENSAKUJYOKEN WHERE LISTTYPE=0 AND DATACODE='c0' AND JYOKENUSE=0"), 1);
+}
+
 TEST_F(DataSentaku, ParametersOutOfRangeAndVersionModes) {
   auto* box = CreateForm<TDataSentakuBox>(nullptr);
   EXPECT_THROW(box->SetParams({"SyoriType=7"}), std::runtime_error);
