@@ -433,6 +433,16 @@ TEST_F(DataSentaku, SearchConditionsFilterTheListAndAreStored) {
   EXPECT_EQ(s.Scalar("SELECT COUNT(*) FROM KENSAKUJYOKEN WHERE LISTTYPE=0 AND DATACODE='c0' AND JYOKENUSE=0"), 1);
 }
 
+TEST_F(DataSentaku, WizardCancelAfterTheChosenDataWasDeleted) {
+  // Esc when the data chosen before has gone: told so, and the folder stays.
+  SystemDef.DataDir = Folder(6);
+  uitest::ModalScript wizard({[&](TForm&) { uitest::Key(Qt::Key_Escape); }});
+  EXPECT_EQ(RunSyoriModule("VqDataSenkaku", 1, kWizardParams), 2);
+  ASSERT_EQ(ui_.messages.size(), 1u);
+  EXPECT_EQ(ui_.MessageText(0), "前回、選択したデータは削除されています。\n");
+  EXPECT_EQ(SystemDef.DataDir, Folder(6));
+}
+
 TEST_F(DataSentaku, ParametersOutOfRangeAndVersionModes) {
   auto* box = CreateForm<TDataSentakuBox>(nullptr);
   EXPECT_THROW(box->SetParams({"SyoriType=7"}), std::runtime_error);
