@@ -5,10 +5,12 @@
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QImage>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +24,7 @@
 #include "ui/PerfectGrid.h"
 #include "ui/UiTestSupport.h"
 #include "ui/z5MessageDlg.h"
+#include "ui/z5MessageDlg2.h"
 
 using namespace forms;
 namespace fs = std::filesystem;
@@ -431,6 +434,47 @@ TEST_F(DataSentaku, SearchConditionsFilterTheListAndAreStored) {
   EXPECT_FALSE(cancelOff);
   fixtures::DbSession s(inst_->SystemDbFile());
   EXPECT_EQ(s.Scalar("SELECT COUNT(*) FROM KENSAKUJYOKEN WHERE LISTTYPE=0 AND DATACODE='c0' AND JYOKENUSE=0"), 1);
+}
+
+TEST_F(DataSentaku, StartTypeCloseBoxAsksBeforeQuitting) {
+  // Type 1, the close box: the quit question; Cancel keeps the dialog open, then Esc goes
+  // back to the data chosen before.
+  SystemDef.DataDir = Folder(2);
+  SystemDef.DataPasName = Folder(2);
+  SystemDef.ProgramTitle = "連動";
+  std::string question;
+  bool openAfterCancel = false;
+  // The question comes once the dialog's loop has seen the close.
+  std::optional<uitest::ModalScript> ask;
+  bool answered = false;
+  std::function<void()> escWhenBack;
+  uitest::ModalScript script({[&](TForm& f) {
+    ask.emplace(std::vector<std::function<void(TForm&)>>{[&](TForm& m) {
+      auto& box = dynamic_cast<TMessageBox2&>(m);
+      question = box.Caption();
+      box.Buttons[1]->Click();
+      answered = true;
+    }});
+    // Esc only once the question has gone.
+    escWhenBack = [&, form = &f] {
+      if (!answered || form->ModalResult() != mrNone) {
+        QTimer::singleShot(20, form, escWhenBack);
+        return;
+      }
+      openAfterCancel = form->isVisible();
+      uitest::ShowActive(*form);
+      dynamic_cast<TDataSentakuBox&>(*form).PerfectGrid1->SetFocus();
+      uitest::Key(Qt::Key_Escape);
+    };
+    QTimer::singleShot(20, &f, escWhenBack);
+    f.close();
+  }});
+  EXPECT_EQ(RunSyoriModule("VqDataSenkaku", 1, "SyoriType=1"), 2);
+  EXPECT_FALSE(script.WatchdogFired());
+  EXPECT_EQ(question, "確認");
+  EXPECT_TRUE(openAfterCancel);
+  EXPECT_EQ(SystemDef.DataDir, Folder(2));
+  EXPECT_EQ(SystemDef.DataPasName, "");
 }
 
 TEST_F(DataSentaku, WizardCancelAfterTheChosenDataWasDeleted) {
