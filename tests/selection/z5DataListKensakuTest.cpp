@@ -1,6 +1,7 @@
 // Search conditions: the sort-column numbering between list and table, the kind combo's
 // mapping, and a stored record read back (with the first reading inserting the defaults),
-// the dialog editing a record as a user would.
+// the dialog editing a record as a user would. Picture: selection_datalistkensaku.png.
+#include <QImage>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -55,16 +56,19 @@ TEST_F(DataListKensakuDb, StoredConditionReadsBack) {
   // The user edits the conditions in the dialog.
   box->KensakuRec = rec;
   box->Setup(1);
+  QImage shot;
   uitest::ModalScript script({[&](TForm&) {
     box->txtCode->SetFocus();
     uitest::Type("ab");
     box->cmbDataKbn->SetItemIndex(6);
     box->txtListName->SetText("サンプル");
     box->cboxYukou->SetChecked(true);
+    shot = box->grab().toImage();
     uitest::Click(box->btnOK);
   }});
   ASSERT_EQ(box->ShowModal(), mrOk);
   EXPECT_FALSE(script.WatchdogFired());
+  EXPECT_TRUE(shot.save(QStringLiteral("selection_datalistkensaku.png")));
   TDataKensakuRec edited = box->KensakuRec;
   edited.SORTCOL = 1;  // sorted by コード
   edited.SORTTYPE = 1;
