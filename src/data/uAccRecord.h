@@ -53,6 +53,8 @@ struct TSystemDef {
   std::string ViewerDir;
   std::string SysDir;
   std::string DataDir;
+  std::string DataPasName;       // registered path (PASNAME) of the selected data
+  std::string ModuleResultText;  // result lines of a module run ("PATH1=..." CR "PATH2=...")
   std::string HostName;
   uint8_t GoGlobal = 0;
   uint8_t GroupLogon = 0;

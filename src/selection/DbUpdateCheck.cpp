@@ -1,0 +1,3 @@
+#include "selection/DbUpdateCheck.h"
+
+TDbUpdateCheckFactory DbUpdateCheckFactory;

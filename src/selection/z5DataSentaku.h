@@ -1,0 +1,209 @@
+#pragma once
+// The data-selection dialog "データ選択": the operator's data list as a grid (one row per data
+// area, the members of combined data below their parent), filtered by the search conditions,
+// sorted by a heading, searched by typing a code. Enter, a double click or F12 chooses the
+// current row; what a choice means depends on the processing type:
+//
+//   type 0, 1, 3, 5  a data set to work on: its folder and registered path go to SystemDef
+//   type 2, 4        an empty area for new data: "PATH1=<folder>\rPATH2=<path>" goes to
+//                    SystemDef.ModuleResultText, the selected folder stays
+//
+// It is the module "VqDataSenkaku" of the module registry:
+//
+//   RegisterDataSentakuBox();                                       // at start-up
+//   RunSyoriModule("VqDataSenkaku", 1, "SyoriType=3\rJyokenSet=1\rDataVerMajor=10");
+//
+// Results: 1 chosen, 2 cancelled, 3 quit confirmed (type 1), -1 not started.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/uAccClasses.h"
+#include "selection/DbUpdateCheck.h"
+#include "selection/z5ComDataSentaku.h"
+#include "selection/z5DataListKensaku.h"
+#include "selection/z5Kidou.h"
+#include "ui/SDI.h"
+#include "ui/forms/Label.h"
+#include "ui/forms/Memo.h"
+#include "ui/forms/Panel.h"
+#include "ui/forms/Timer.h"
+#include "ui/xCheckBox.h"
+#include "ui/xComboBox.h"
+#include "ui/xEdit.h"
+#include "ui/xPlButton.h"
+
+class TPerfectGrid;
+class TFileOperationBox;
+
+// Grid columns.
+enum : int {
+  kColNo = 0, kColCode = 1, kColName = 2, kColNendo = 3, kColKikan = 4, kColFolder = 5, kColVer = 6,
+  kColLockPic = 7, kColSharePic = 8, kColLock = 9, kColShare = 10, kColVerNo = 11, kColUpdate = 12,
+  kColGassan = 13, kColIndex = 14, kColChild = 15, kColStatus = 16, kColCount = 17,
+};
+
+// Key bar: ESC, F1 .. F8, F12.
+inline constexpr int kKeyCount = 10;
+using TDataSentakuCaptions = std::array<std::string, kKeyCount>;
+// The full captions in bar order (F4 of the local list).
+const TDataSentakuCaptions& DataSentakuFullCaptions();
+
+// What decides the key bar: the dialog's kinds, the grid and the current row.
+struct TDataSentakuKeyInput {
+  uint8_t ConnectMode = 0;
+  uint8_t SyoriType = 0;
+  uint8_t ProgramKind = 0;
+  bool GridActive = true;    // the grid is the active control
+  bool GridEnabled = true;   // false while a data place is being chosen
+  bool HasRow = true;        // the grid has a current row
+  bool CopyPending = false;
+  bool AutoChecked = false;  // the automatic shared-data check box is ticked
+  bool AutoVisible = true;   // ... and shown
+  TDataListRec Row;          // the current row's record
+  uint8_t ParentGassan = 0;  // the kind of its parent entry
+  bool ShareUpEnabled = false;    // the shared buttons as they are now
+  bool ShareDownEnabled = false;
+};
+struct TDataSentakuKeyOutput {
+  TDataSentakuCaptions Captions;
+  int32_t KeyState = 0;  // 0 no row, 1 a row, 2 a paste pending
+  bool ShareUpEnabled = false;
+  bool ShareDownEnabled = false;
+  bool SearchEnabled = true;  // 検索 and 検索解除 may be used
+};
+TDataSentakuKeyOutput DataSentakuKeys(const TDataSentakuKeyInput& in);
+
+// Does a row pass the active search conditions of the data-selection list?
+bool DataSentakuRowPasses(const TDataKensakuRec& cond, const TDataListRec& row);
+
+class TDataSentakuBox : public TBSDI, public ISyoriKidou {
+ public:
+  explicit TDataSentakuBox(QWidget* owner);
+  ~TDataSentakuBox() override;
+
+  // ---- controls ----
+  forms::TPanel* pnlClient;
+  forms::TPanel* pnlDataMan;
+  forms::TLabel* Label1;
+  TxComboBox* cmbDataMan;
+  TxPlButton* btnDataMan;
+  TxCheckBox* cboxKyoyuDataAuto;
+  TxPlButton* btnKyoyuDataUp;
+  TxPlButton* btnKyoyuDataDown;
+  TxPlButton* btnSearchCancel;
+  TxPlButton* btnSearch;
+  TxPlButton* btnDataInfo;
+  TxPlButton* btnListUpdate;
+  TPerfectGrid* PerfectGrid1;
+  TxEdit* txtIncSerch;
+  forms::TPanel* pnlBottom;
+  forms::TPanel* PanelHint;
+  forms::TMemo* HintArea;
+  std::array<TxPlButton*, kKeyCount> KeyButtons{};  // ESC, F1 .. F8, F12
+  forms::TTimer* IncSerchTimer;
+
+  // ---- state ----
+  std::vector<std::string> ParamLines;
+  uint8_t SyoriType = 0;
+  uint8_t Prepared = 0;
+  int32_t KeyState = 0;
+  bool CopyPending = false;
+  std::string CopySourceFolder;
+  std::string WorkFolder;  // the chosen row's data folder
+  std::string WorkPath;    // its registered path
+  std::string StartFolder;
+  bool CancelledByEsc = false;
+  TDataKensakuRec CallerJoken, EditJoken, ActiveJoken;
+  int32_t SortCol = -1;
+  bool SortDesc = false;
+  int32_t DataPlaceNo = 0;
+  std::string DataPlacePath;
+  int32_t BackupMode = 0;  // type 5: 0 backup, 1 restore
+  std::string BackupFolder;
+  TDataSentakuRecArray Rows;
+  TDataSentakuRecDispArray DispRows;
+  int32_t GridRowCounter = 0;
+  std::string SearchText;
+
+  TDataListKensakuBox* KensakuBox = nullptr;  // owned
+  std::unique_ptr<TDataSentakuListCtl> ListCtl;
+  TDataInfomation DataInfo;
+  TDataInfomationRec DataInfoRec;  // the last status check's folder
+  std::unique_ptr<IDbUpdateCheck> DbUpdateBox;
+  TFileOperationBox* FileOperationBox = nullptr;  // created on first use
+
+  // ---- ISyoriKidou ----
+  int32_t Execute(bool Modal) override;
+  void SetParams(const std::vector<std::string>& Params) override;
+
+  // ---- list (display and choice) ----
+  void Reload();
+  int32_t LoadList();
+  void BuildDispList();
+  void FillGrid(int32_t index);  // -1 all
+  void FillRow(int gridRow, const TDataListRec& rec);
+  void LocateSelected();
+  void SortByColumn(int col);
+  void IncSerchTimerTimer(QObject* Sender);
+
+  // ---- rows ----
+  TDataListRec& GetRowRecord(int row);
+  std::string GetRowDataFolder(int row);
+  int GetParentRow(int row);
+  int32_t SharedDataKind(int mode, int index);
+  int32_t GetDisplayIndex(int row);
+  bool CheckUpdateNeeded(int row, bool recheck);
+  void MarkDamaged(int row);
+  // Re-reads rows from their folders: -1 all (behind the progress dialog, cancellable), else
+  // one grid row.
+  void RefreshRows(int row);
+  void EmptyRow(TDataListRec& rec);
+  // Server modes: a click on the lock cell locks the row's data set for this operator or
+  // releases this operator's lock.
+  void LockCellClick(int row);
+
+  // ---- choice ----
+  void F12Click(QObject* Sender);
+  int32_t CheckDataFolder(const std::string& folder);
+  uint8_t CheckDataStatus(const std::string& folder, bool warnIfEmpty, bool showRefusal);
+  void SetDataStatus(const std::string& folder, uint8_t status);
+
+  // ---- keys and buttons ----
+  void UpdateFunctionKeys() override;
+  void LoadHints();
+  void EscClick(QObject* Sender);
+  void NotYetClick(QObject* Sender);
+  void btnSearchClick(QObject* Sender);
+  void btnSearchCancelClick(QObject* Sender);
+  void cboxKyoyuDataAutoClick(QObject* Sender);
+  void btnKyoyuDataDownClick(QObject* Sender);
+  void btnKyoyuDataUpClick(QObject* Sender);
+  void btnListUpdateClick(QObject* Sender);
+  // Shared get and put of the current row's data set; automatic 1 asks nothing. The data-list
+  // control's result: 1 done.
+  int32_t KyoyuDataGet(int32_t automatic);
+  int32_t KyoyuDataPut(int32_t automatic);
+
+  // ---- handlers ----
+  void FormCreate(QObject* Sender) override;
+  void FormDestroy(QObject* Sender) override;
+  void FormClose(QObject* Sender, forms::TCloseAction& Action) override;
+  void FormCloseQuery(QObject* Sender, bool& CanClose);
+  void FormKeyUp(QObject* Sender, int& Key, forms::TShiftState Shift) override;
+
+ protected:
+  void CMShowingChanged() override;
+
+ private:
+  void GridKeyDown(int& key, forms::TShiftState shift);
+  void ClearChoice();
+  void WriteSelected();
+  bool RowIsEmpty(const TDataListRec& r) const { return r.ENTTEXT.empty(); }
+  bool settingCheck_ = false;
+};
+
+// Registers the dialog under "VqDataSenkaku" (once; later calls do nothing).
+void RegisterDataSentakuBox();
