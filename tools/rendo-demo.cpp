@@ -9,13 +9,11 @@
 //                                first page has been painted, and closes the window (the
 //                                start-up benchmark runs this)
 //
-// Environment: the RENDO_* folders of the demo installation, and RENDO_DEMO_DATA, the data
-// folder the data selection chooses.
+// Environment: the RENDO_* folders of the demo installation.
 //
 // The simulated user logs on as the installation's administrator (operator 10, password
-// "admin"). Until the data-selection dialog is part of the program, the demo registers a
-// stand-in under its program id that leaves the demo company's folder in the connection
-// state, as the dialog does after the user's choice.
+// "admin"). In the data selection the demo company is the only data set of this version: the
+// list opens on it and Enter chooses it.
 #include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
@@ -38,27 +36,13 @@
 #include "data/uAccRecord.h"
 #include "export/sy26.h"
 #include "selection/Logon.h"
-#include "selection/z5Kidou.h"
+#include "selection/z5DataSentaku.h"
 #include "ui/forms/Application.h"
 #include "ui/forms/Button.h"
 #include "ui/forms/Edit.h"
 #include "ui/xPlButton.h"
 
 namespace {
-
-// The choice of the data-selection dialog: the demo company's folder.
-class DemoDataSelection : public forms::TForm, public ISyoriKidou {
- public:
-  explicit DemoDataSelection(QWidget* owner) : forms::TForm(owner) {}
-  void SetParams(const std::vector<std::string>&) override {}
-  int32_t Execute(bool) override {
-    const char* folder = std::getenv("RENDO_DEMO_DATA");
-    Release();
-    if (folder == nullptr || *folder == '\0') return 2;
-    SystemDef.DataDir = folder;
-    return 1;
-  }
-};
 
 void Click(QWidget* widget) {
   const QPointF local(widget->rect().center());
@@ -143,7 +127,7 @@ int main(int argc, char** argv) {
   int qtArgc = 1;
   QApplication app(qtArgc, argv);
   StartupEnvironment environment;
-  RegisterSyoriClass<DemoDataSelection>("VqDataSenkaku");
+  RegisterDataSentakuBox();
 
   std::string written;
   if (firstPaint) {

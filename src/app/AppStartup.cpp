@@ -11,9 +11,11 @@
 #include "platform/UiServices.h"
 #include "print/Zenpagex_Pages.h"
 #include "print/Zenpagex_Vdb.h"
+#include "selection/DbUpdateCheck.h"
 #include "selection/z5ComDataSentaku.h"
 #include "ui/QtUiServices.h"
 #include "ui/forms/Application.h"
+#include "upgrade/z5DbUpdate.h"
 
 namespace {
 
@@ -23,6 +25,23 @@ QWidget* TopLevelOf(WindowHandle handle) {
   }
   return nullptr;
 }
+
+// The data selection's question "does this version need an upgrade?" answered by the upgrade
+// dialog's step lists; one hidden dialog per data-selection dialog, as the selection expects.
+class UpgradeCheck final : public IDbUpdateCheck {
+ public:
+  UpgradeCheck() : box_(forms::CreateForm<TDbUpdateBox>(nullptr)) {}
+  ~UpgradeCheck() override { box_->Free(); }
+  UpgradeCheck(const UpgradeCheck&) = delete;
+  UpgradeCheck& operator=(const UpgradeCheck&) = delete;
+  void PrepareUpdate(int Mode, const std::string& VersionText) override {
+    box_->PrepareUpdate(static_cast<uint8_t>(Mode), VersionText);
+  }
+  bool UpdatePending() const override { return box_->NeedUpdate; }
+
+ private:
+  TDbUpdateBox* box_;
+};
 
 }  // namespace
 
@@ -62,10 +81,12 @@ StartupEnvironment::StartupEnvironment() {
   });
   EngineStartup([] { return std::make_unique<TVDBPrint>(); });
   InstallDataListRefreshHook();
+  DbUpdateCheckFactory = [] { return std::make_unique<UpgradeCheck>(); };
 }
 
 StartupEnvironment::~StartupEnvironment() {
   EngineShutdown();
+  DbUpdateCheckFactory = nullptr;
   DataListRefreshHook = nullptr;
   SetWindowHooks({});
   uis::SetUi(nullptr);
