@@ -1,5 +1,7 @@
 #include "selection/z5DataSentaku.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QString>
 
 #include <algorithm>
@@ -26,6 +28,57 @@ using namespace forms;
 namespace fs = std::filesystem;
 
 namespace {
+
+// The pictures of the lock and share columns, drawn here: icon 0 is no picture, icon 1 a
+// padlock (a data lock is held), icon 2 a server box (shared data stored on the share server).
+const forms::TPicture& NoPicture() {
+  static const forms::TPicture none;
+  return none;
+}
+
+const forms::TPicture& LockPicture() {
+  static const forms::TPicture picture = [] {
+    QImage image(16, 16, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0x60, 0x60, 0x60), 2));
+    p.drawArc(QRectF(4.5, 1.5, 7, 9), 0, 180 * 16);
+    p.drawLine(QPointF(4.5, 6), QPointF(4.5, 8));
+    p.drawLine(QPointF(11.5, 6), QPointF(11.5, 8));
+    p.setPen(QColor(0x80, 0x60, 0x00));
+    p.setBrush(QColor(0xE0, 0xB0, 0x20));
+    p.drawRect(QRectF(2.5, 7.5, 11, 7));
+    p.setBrush(QColor(0x40, 0x30, 0x00));
+    p.drawEllipse(QRectF(7, 9.5, 2, 2));
+    p.end();
+    forms::TPicture pic;
+    pic.Assign(image, forms::TGraphicKind::Icon);
+    return pic;
+  }();
+  return picture;
+}
+
+const forms::TPicture& SharePicture() {
+  static const forms::TPicture picture = [] {
+    QImage image(16, 16, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setPen(QColor(0x30, 0x40, 0x70));
+    for (int i = 0; i < 3; ++i) {
+      p.setBrush(QColor(0x90, 0xA8, 0xD8));
+      p.drawRect(QRect(3, 1 + i * 5, 10, 4));
+      p.setPen(QColor(0x20, 0xA0, 0x20));
+      p.drawPoint(11, 3 + i * 5);
+      p.setPen(QColor(0x30, 0x40, 0x70));
+    }
+    p.end();
+    forms::TPicture pic;
+    pic.Assign(image, forms::TGraphicKind::Icon);
+    return pic;
+  }();
+  return picture;
+}
 
 constexpr const char* kTypeOutOfRange = "処理タイプに範囲外の値が設定されました。";
 constexpr const char* kBadFolder = "データフォルダパスが不正です。\r処理を中止します。";
@@ -609,9 +662,8 @@ void TDataSentakuBox::FillGrid(int32_t index) {
   TDataSentakuRec& rec = Rows[r];
   if (!IsParentKind(rec.GASSAN)) return;
   const int parentRow = GridRowCounter;
-  auto shareState = [g](int row, const TDataListRec& x) {
-    if (x.NETDRIVE != 1) return;
-    g->SetCellText(kColShare, row, x.KYOYULOCK == 0 ? "0" : "1");
+  auto shareState = [this](int row, const TDataListRec& x) {
+    if (x.NETDRIVE == 1) SetShareCell(row, x.KYOYULOCK != 0);
   };
   g->SetCellText(kColIndex, parentRow, std::to_string(r));
   g->SetCellText(kColChild, parentRow, "0");
@@ -632,6 +684,16 @@ void TDataSentakuBox::FillGrid(int32_t index) {
   ++GridRowCounter;
 }
 
+void TDataSentakuBox::SetShareCell(int row, bool taken) {
+  PerfectGrid1->SetCellText(kColShare, row, taken ? "1" : "0");
+  PerfectGrid1->SetCellPicture(kColSharePic, row, taken ? NoPicture() : SharePicture());
+}
+
+void TDataSentakuBox::SetLockCell(int row, int32_t lock) {
+  PerfectGrid1->SetCellText(kColLock, row, std::to_string(lock));
+  PerfectGrid1->SetCellPicture(kColLockPic, row, lock != 0 ? LockPicture() : NoPicture());
+}
+
 void TDataSentakuBox::FillRow(int row, const TDataListRec& rec) {
   TPerfectGrid* g = PerfectGrid1;
   const bool area = rec.ENTTEXT.empty() || IsAreaName(rec.ENTTEXT);
@@ -642,8 +704,9 @@ void TDataSentakuBox::FillRow(int row, const TDataListRec& rec) {
   g->SetCellText(kColKikan, row, area ? std::string("～") : rec.KikanText);
   g->SetCellText(kColFolder, row, ShortenRoot(rec.PASNAME, SystemDef.AppDataDir));
   g->SetCellText(kColVer, row, rec.VER_TEXT);
-  g->SetCellText(kColLock, row, std::to_string(rec.DATALOCK));
+  SetLockCell(row, rec.DATALOCK);
   g->SetCellText(kColShare, row, "");
+  g->SetCellPicture(kColSharePic, row, NoPicture());
   g->SetCellText(kColVerNo, row,
                  std::to_string(rec.VER_MAJOR) + "." + std::to_string(rec.VER_MINOR1) + "." + std::to_string(rec.VER_MINOR2));
   g->SetCellText(kColUpdate, row, std::to_string(rec.UPDATE_LOCK));
@@ -910,7 +973,7 @@ void TDataSentakuBox::LockCellClick(int row) {
   }
   TDataListRec& rec = GetRowRecord(row);
   rec.DATALOCK = value;
-  PerfectGrid1->SetCellText(kColLock, row, std::to_string(value));
+  SetLockCell(row, value);
   if (TrimZenkaku(rec.PASNAME).empty()) {
     uis::ShowMessage(uis::MsgKind::Error, kBadFolder);
     return;
@@ -1284,7 +1347,7 @@ int32_t TDataSentakuBox::KyoyuDataGet(int32_t automatic) {
   }
   if (result == 1) {
     for (int r = parentRow; r < PerfectGrid1->Rows() && PerfectGrid1->CellText(kColIndex, r) == index; ++r)
-      PerfectGrid1->SetCellText(kColShare, r, "1");
+      SetShareCell(r, true);
     PerfectGrid1->SetCurCell(0, row);
   } else {
     DataInfo.SetShareStatus(LocalDataFolder(parent), 1);
@@ -1350,7 +1413,7 @@ int32_t TDataSentakuBox::KyoyuDataPut(int32_t automatic) {
   }
   if (result == 1)
     for (int r = parentRow; r < PerfectGrid1->Rows() && PerfectGrid1->CellText(kColIndex, r) == index; ++r)
-      PerfectGrid1->SetCellText(kColShare, r, "0");
+      SetShareCell(r, false);
   uis::Ui().ProgressClose();
   return result;
 }

@@ -145,6 +145,10 @@ class TDataSentakuBox : public TBSDI, public ISyoriKidou {
   void BuildDispList();
   void FillGrid(int32_t index);  // -1 all
   void FillRow(int gridRow, const TDataListRec& rec);
+  // The share column's value (1 taken to a computer, 0 stored on the server) and picture.
+  void SetShareCell(int row, bool taken);
+  // The lock column's value (the holder's operator code, 0 none) and picture.
+  void SetLockCell(int row, int32_t lock);
   void LocateSelected();
   void SortByColumn(int col);
   void IncSerchTimerTimer(QObject* Sender);

@@ -246,13 +246,19 @@ class DataSentaku : public DataListTestBase {
 
 TEST_F(DataSentaku, WizardRunListsVersion10AndEnterChoosesTheRow) {
   // An update-forbidden row whose data is already current can still be chosen.
-  Sys({"UPDATE DATALIST SET UPDATE_LOCK=1 WHERE REC=3"});
+  // B001 is kept on the share server.
+  Sys({"UPDATE DATALIST SET UPDATE_LOCK=1 WHERE REC=3",
+       "UPDATE DATALIST SET NETDRIVE=1, KYOYULOCK=0, PASNAME='" + (inst_->ShareRoot() / "sv0002").string() +
+           "' WHERE REC=2"});
   std::vector<std::string> shown;
+  std::vector<bool> sharePictures;
   std::string f12, f2, hint;
   QImage shot;
   uitest::ModalScript script({[&](TForm& f) {
                                 auto& box = dynamic_cast<TDataSentakuBox&>(f);
                                 shown = Codes(*box.PerfectGrid1);
+                                for (int r = 0; r < box.PerfectGrid1->Rows(); ++r)
+                                  sharePictures.push_back(!box.PerfectGrid1->CellPicture(kColSharePic, r).Empty());
                                 uitest::Key(Qt::Key_Down);
                                 f12 = box.KeyButtons[9]->CaptionA().Caption();
                                 f2 = box.KeyButtons[2]->CaptionA().Caption();
@@ -261,10 +267,12 @@ TEST_F(DataSentaku, WizardRunListsVersion10AndEnterChoosesTheRow) {
                               },
                               [&](TForm&) { uitest::Key(Qt::Key_Return); }});
   const int result = RunSyoriModule("VqDataSenkaku", 1, kWizardParams);
-  Sys({"UPDATE DATALIST SET UPDATE_LOCK=0 WHERE REC=3"});
+  Sys({"UPDATE DATALIST SET UPDATE_LOCK=0 WHERE REC=3",
+       "UPDATE DATALIST SET NETDRIVE=0, PASNAME='" + Folder(2) + "' WHERE REC=2"});
   EXPECT_FALSE(script.WatchdogFired());
   EXPECT_TRUE(shot.save(QStringLiteral("selection_datasentaku.png")));
   EXPECT_EQ(shown, (std::vector<std::string>{"B001", "C001", "D001"}));
+  EXPECT_EQ(sharePictures, (std::vector<bool>{true, false, false})) << "the server picture on data kept on the share";
   EXPECT_EQ(f12, "F12:選択");
   EXPECT_EQ(f2, "F2:");
   EXPECT_NE(hint.find("空白行は選択できません。"), std::string::npos);
