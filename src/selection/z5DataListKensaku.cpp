@@ -14,13 +14,6 @@ namespace {
 
 constexpr const char* kSelectFailed = "検索条件レコードの参照に失敗しました。";
 constexpr const char* kUpdateFailed = "検索条件レコードの更新に失敗しました。";
-constexpr const char* kInitFailed = "%s画面の初期化に失敗しました。\r処理を終了します。";
-
-std::string FormatCaption(const char* pattern, const std::string& caption) {
-  std::string text = pattern;
-  text.replace(text.find("%s"), 2, caption);
-  return text;
-}
 
 }  // namespace
 
@@ -178,7 +171,7 @@ void TDataListKensakuBox::FormClose(QObject* Sender, TCloseAction& Action) {
 void TDataListKensakuBox::CMShowingChanged() {
   TBSDI::CMShowingChanged();
   if (!FCreatedOK) {
-    uis::ShowMessage(uis::MsgKind::Error, FormatCaption(kInitFailed, Caption()));
+    ReportInitFailed();
     Close();
     return;
   }

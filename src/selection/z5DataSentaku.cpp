@@ -552,7 +552,7 @@ int32_t TDataSentakuBox::Execute(bool Modal) {
     return -1;
   }
   if (!FCreatedOK) {
-    uis::ShowMessage(uis::MsgKind::Error, Caption() + "画面の初期化に失敗しました。\r処理を終了します。");
+    ReportInitFailed();
     return -1;
   }
   SetFormPosition(0, 0, 0, 0, 3);
@@ -569,7 +569,7 @@ int32_t TDataSentakuBox::Execute(bool Modal) {
 void TDataSentakuBox::CMShowingChanged() {
   TBSDI::CMShowingChanged();
   if (!FCreatedOK) {
-    uis::ShowMessage(uis::MsgKind::Error, Caption() + "画面の初期化に失敗しました。\r処理を終了します。");
+    ReportInitFailed();
     Close();
     return;
   }

@@ -104,7 +104,7 @@ void TFileOperationBox::FormClose(QObject* Sender, TCloseAction& Action) {
 void TFileOperationBox::CMShowingChanged() {
   TBSDI::CMShowingChanged();
   if (!FCreatedOK) {
-    uis::ShowMessage(uis::MsgKind::Error, Caption() + "画面の初期化に失敗しました。\r処理を終了します。");
+    ReportInitFailed();
     Close();
     return;
   }

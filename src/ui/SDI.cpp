@@ -15,6 +15,7 @@
 #include "data/uAccRecord.h"
 #include "data/uAccRecordHooks.h"
 #include "platform/DateTime.h"
+#include "platform/UiServices.h"
 #include "platform/db/IBError.h"
 #include "platform/db/TransactionScope.h"
 #include "ui/PerfectGrid.h"
@@ -433,4 +434,8 @@ void ShowLongHint(TControl* control, TMemo* target) {
   }
   const auto bar = hint.find('|');
   target->SetText(bar == std::string::npos ? hint : hint.substr(bar + 1));
+}
+
+void TBSDI::ReportInitFailed() {
+  uis::ShowMessage(uis::MsgKind::Error, Caption() + "画面の初期化に失敗しました。\r処理を終了します。");
 }

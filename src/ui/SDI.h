@@ -148,6 +148,10 @@ class TBSDI : public forms::TForm {
   // Clicks the key's button when it is there, visible, enabled and offered.
   bool PressKey(int vk);
 
+  // A dialog whose creation did not complete says so: "<caption>画面の初期化に失敗しました。"
+  // and "処理を終了します。" as an error box.
+  void ReportInitFailed();
+
  protected:
   void CMShowingChanged() override;
   void CMFocusChanged(forms::TControl* control) override;
