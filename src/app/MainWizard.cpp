@@ -535,6 +535,22 @@ void Inform(const std::string& text, const std::string& detail) {
   ShowMessage2(info);
 }
 
+// Where the selected data set lives: its share path, whether it is shared data (NETDRIVE 1)
+// and whether it is taken to a computer (KYOYULOCK 1).
+struct TShareState {
+  std::string path;
+  int32_t netDrive = 0;
+  int32_t lock = 0;
+};
+
+// The share state of SystemDef.DataDir; false, after a warning box with `failure`, when the
+// folder cannot be converted.
+bool ShareStateOf(TDataSentakuListCtl& ctl, TShareState& share, const char* failure) {
+  if (ctl.ConvLocalPathToSharePath(SystemDef.DataDir, share.path, share.netDrive, share.lock)) return true;
+  Warn(failure);
+  return false;
+}
+
 }  // namespace
 
 // A data set kept on the share server is taken to this computer before it is opened, when the
@@ -542,13 +558,10 @@ void Inform(const std::string& text, const std::string& detail) {
 int32_t TForm1::ReceiveSharedData() {
   if (ProgramKind != 0 || ConnectMode != 0) return 1;
   TDataSentakuListCtl& ctl = DataListCtl();
-  std::string sharePath;
-  int32_t netDrive = 0, shareLock = 0;
-  if (!ctl.ConvLocalPathToSharePath(SystemDef.DataDir, sharePath, netDrive, shareLock)) {
-    Warn("共有データパスの変換に失敗しました。データ選択画面を開きます。");
-    return 0;
-  }
-  if (netDrive != 1 || shareLock != 0) return 1;
+  TShareState share;
+  if (!ShareStateOf(ctl, share, "共有データパスの変換に失敗しました。データ選択画面を開きます。")) return 0;
+  const std::string& sharePath = share.path;
+  if (share.netDrive != 1 || share.lock != 0) return 1;
   if (SystemDef.R4Bit1 == 0) {
     Warn("このデータは共有取得が行われていません。データ選択画面を開きます。");
     return 0;
@@ -583,13 +596,9 @@ int32_t TForm1::SendBackSharedData() {
   if (SystemDef.DataCheckFailed == 1) return 0;
   if (SystemDef.R4Bit1 == 0) return 1;
   TDataSentakuListCtl& ctl = DataListCtl();
-  std::string sharePath;
-  int32_t netDrive = 0, shareLock = 0;
-  if (!ctl.ConvLocalPathToSharePath(SystemDef.DataDir, sharePath, netDrive, shareLock)) {
-    Warn("共有データパスの変換に失敗しました。共有データの自動保管は行えませんでした。");
-    return 0;
-  }
-  if (netDrive != 1 || shareLock != 1) return 1;
+  TShareState share;
+  if (!ShareStateOf(ctl, share, "共有データパスの変換に失敗しました。共有データの自動保管は行えませんでした。")) return 0;
+  if (share.netDrive != 1 || share.lock != 1) return 1;
   ShowExchangeProgress("共有データ送信中", "共有データへ送信中…");
   int32_t stored = 0;
   try {
