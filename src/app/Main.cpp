@@ -181,7 +181,7 @@ bool TForm1::InitApplication() {
   } catch (const std::exception&) {
     // The user is told below, in InitErrorText's words.
   }
-  if (!result) uis::ShowMessage(uis::MsgKind::Error, InitErrorText, {}, uis::Buttons::Ok, uis::mrOk);
+  if (!result) uis::ShowMessage(uis::MsgKind::Error, InitErrorText, {}, uis::Buttons::Yes, uis::mrYes);
   return result;
 }
 

@@ -10,7 +10,7 @@
 namespace uis {
 
 enum class MsgKind { Warning, Error, Information, Confirmation };
-enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel, AbortRetryIgnore };
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel, AbortRetryIgnore, Yes };
 
 // Modal results, numbered as the framework's dialogs return them.
 enum ModalResult : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7 };

@@ -49,15 +49,17 @@ TMsgDlgButtons ButtonSet(uis::Buttons buttons) {
     case uis::Buttons::YesNoCancel: return {mbYes, mbNo, mbCancel};
     case uis::Buttons::RetryCancel: return {mbRetry, mbCancel};
     case uis::Buttons::AbortRetryIgnore: return {mbAbort, mbRetry, mbIgnore};
+    case uis::Buttons::Yes: return {mbYes};
   }
   return {mbOK};
 }
 
-// The answer of Esc and the close box: Cancel where there is one, OK for a lone OK, none
-// (the box stays) where the user must choose.
+// The answer of Esc and the close box: Cancel where there is one, the lone button of a box
+// with one, none (the box stays) where the user must choose.
 int EscapeResult(uis::Buttons buttons) {
   switch (buttons) {
     case uis::Buttons::Ok: return mrOk;
+    case uis::Buttons::Yes: return mrYes;
     case uis::Buttons::OkCancel:
     case uis::Buttons::YesNoCancel:
     case uis::Buttons::RetryCancel: return mrCancel;

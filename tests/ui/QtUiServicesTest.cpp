@@ -68,6 +68,7 @@ TEST_F(QtUiServicesTest, EscAndTheCloseBoxAnswerAsTheButtonSetAllows) {
       {uis::MsgKind::Warning, uis::Buttons::OkCancel, "警告", mrCancel},
       {uis::MsgKind::Error, uis::Buttons::Ok, "エラー", mrOk},
       {uis::MsgKind::Information, uis::Buttons::RetryCancel, "情報", mrCancel},
+      {uis::MsgKind::Error, uis::Buttons::Yes, "エラー", mrYes},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.caption);
