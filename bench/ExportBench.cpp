@@ -55,7 +55,7 @@ Setup& CompanyWithLines(int64_t lines) {
   Setup& s = setups[lines];
   if (!s.inst) {
     s.inst = std::make_unique<fixtures::Installation>();
-    s.company = &s.inst->AddCompany(fixtures::CompanySpec::Corporation());
+    s.company = &s.inst->AddCompany(fixtures::CompanyPlan::Corporation());
     s.company->GenerateJournal({.seed = 11, .entries = lines / 2, .deletedPerMille = 0, .correctedPerMille = 0});
   }
   return s;

@@ -12,7 +12,7 @@ void BM_BuildCompanyWithJournal(benchmark::State& state) {
   int64_t written = 0;
   for (auto _ : state) {
     fixtures::Installation inst;
-    fixtures::Company& co = inst.AddCompany(fixtures::CompanySpec::Corporation());
+    fixtures::Company& co = inst.AddCompany(fixtures::CompanyPlan::Corporation());
     written = co.GenerateJournal({.seed = 1, .entries = lines / 2}).rows;
   }
   state.counters["lines"] = static_cast<double>(written);

@@ -66,7 +66,7 @@ void BM_StartToFirstPaint(benchmark::State& state) {
   static std::unique_ptr<fixtures::Installation> inst;
   if (!inst) {
     inst = std::make_unique<fixtures::Installation>();
-    inst->AddCompany(fixtures::CompanySpec::Corporation());
+    inst->AddCompany(fixtures::CompanyPlan::Corporation());
   }
   fixtures::InstallationEnv env(*inst);
   const std::filesystem::path program = Program();

@@ -45,7 +45,7 @@ class AppTestBase : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     inst_ = new fixtures::Installation();
-    company_ = &inst_->AddCompany(fixtures::CompanySpec::Corporation());
+    company_ = &inst_->AddCompany(fixtures::CompanyPlan::Corporation());
     company_->GenerateJournal({.seed = 11, .entries = 300});
     RegisterSyoriClass<StandInDataSelection>("VqDataSenkaku");
   }

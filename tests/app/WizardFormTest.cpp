@@ -326,11 +326,11 @@ TEST_F(WizardFormTest, AMissingApplicationIniIsWrittenAndTheStartGoesOn) {
 }
 
 TEST_F(WizardFormTest, AnOlderDataSetIsRefusedAndLeftClosed) {
-  fixtures::CompanySpec spec = fixtures::CompanySpec::Corporation();
-  spec.verMajor = 9;
-  spec.verMinor1 = 100;
-  spec.verMinor2 = 0;
-  const fixtures::Company& old = inst_->AddCompany(spec);
+  fixtures::CompanyPlan plan = fixtures::CompanyPlan::Corporation();
+  plan.verMajor = 9;
+  plan.verMinor1 = 100;
+  plan.verMinor2 = 0;
+  const fixtures::Company& old = inst_->AddCompany(plan);
   SelectFolder(old.Folder().string());
   TForm1& f = Start();
   Next();
@@ -352,9 +352,9 @@ TEST_F(WizardFormTest, AnOlderDataSetIsRefusedAndLeftClosed) {
 // A data set kept on the share server is taken to this computer when it is chosen (the
 // operator's automatic exchange on) and stored back on the share when the program ends.
 TEST_F(WizardFormTest, SharedDataIsTakenWhenChosenAndStoredBackAtTheEnd) {
-  fixtures::CompanySpec spec = fixtures::CompanySpec::Corporation();
-  spec.entText = "共有商事";
-  const fixtures::Company& shared = inst_->AddCompany(spec);
+  fixtures::CompanyPlan plan = fixtures::CompanyPlan::Corporation();
+  plan.entText = "共有商事";
+  const fixtures::Company& shared = inst_->AddCompany(plan);
   const std::filesystem::path area = inst_->ShareCompany(shared, "sv0001");
   const std::string rec = std::to_string(shared.DataNo());
   auto lock = [&] { return fixtures::DbSession(inst_->SystemDbFile()).Scalar("SELECT KYOYULOCK FROM DATALIST WHERE REC=" + rec); };

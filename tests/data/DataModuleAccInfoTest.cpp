@@ -21,7 +21,7 @@
 namespace {
 
 using fixtures::Company;
-using fixtures::CompanySpec;
+using fixtures::CompanyPlan;
 
 std::string D(TDateTime d) { return FormatDateTime("yyyy/mm/dd", d); }
 
@@ -35,7 +35,7 @@ class AccInfo : public DataModuleTestBase {
     CreateDataModule();
   }
 
-  static Company& Add(CompanySpec setup) { return inst_->AddCompany(std::move(setup)); }
+  static Company& Add(CompanyPlan setup) { return inst_->AddCompany(std::move(setup)); }
 
   // Statements run on the company database in one committed transaction.
   static void Exec(const Company& co, std::initializer_list<std::string> statements) {
@@ -77,7 +77,7 @@ class AccInfo : public DataModuleTestBase {
 }  // namespace
 
 TEST_F(AccInfo, CorporationPeriodsYearTablesAndStandardAccounts) {
-  CompanySpec setup = CompanySpec::Corporation();
+  CompanyPlan setup = CompanyPlan::Corporation();
   setup.kishu = EncodeDate(2013, 4, 1);
   setup.kimatu = EncodeDate(2014, 3, 31);
   setup.taxDefUH = 1;
@@ -139,7 +139,7 @@ TEST_F(AccInfo, CorporationPeriodsYearTablesAndStandardAccounts) {
 TEST_F(AccInfo, LookupsKeepTheCallersCursorOnTheSharedCompanyQuery) {
   // A caller walks rows on the module's company query and looks up, for each row, what the
   // load looks up: the lookups must not close or replace the cursor it stands on.
-  Company& co = Add(CompanySpec::Corporation());
+  Company& co = Add(CompanyPlan::Corporation());
   Exec(co, {"INSERT INTO TUSIN_ID (REC, HOLDER, PASWORD) VALUES (1, 'H1', 'P1')",
             "INSERT INTO ACCTOTALNAME (REC, KGROUP, PLUSNAME) VALUES (1, '5880', '販売費計')"});
   const int64_t accounts = Scalar(co.DbFile(), "SELECT COUNT(*) FROM ACCDEF2");
@@ -172,7 +172,7 @@ TEST_F(AccInfo, LookupsKeepTheCallersCursorOnTheSharedCompanyQuery) {
 }
 
 TEST_F(AccInfo, ALoadInsideTheCallersTransactionLeavesItRunning) {
-  Company& co = Add(CompanySpec::Corporation());
+  Company& co = Add(CompanyPlan::Corporation());
   Open(DM->IBDatabaseDAT, co.DbFile());
   DM->IBTransactionDAT.StartTransaction();
   TIBSQL pending;
@@ -190,7 +190,7 @@ TEST_F(AccInfo, ALoadInsideTheCallersTransactionLeavesItRunning) {
 }
 
 TEST_F(AccInfo, InputStartAndRecordedPreviousYears) {
-  CompanySpec setup = CompanySpec::Corporation();
+  CompanyPlan setup = CompanyPlan::Corporation();
   setup.kishu = EncodeDate(2013, 4, 1);
   setup.kimatu = EncodeDate(2014, 3, 31);
   Company& co = Add(setup);
@@ -214,7 +214,7 @@ TEST_F(AccInfo, IndividualsOfEachCodeType) {
   AccInf.TegataKCode = {"kept", "kept", "kept"};  // a previous corporation's notes accounts
   const char* const names[] = {"一般", "不動産", "クリニック", "農業"};
   for (int codeType = 1; codeType <= 4; ++codeType) {
-    Company& co = Add(CompanySpec::Individual(codeType));
+    Company& co = Add(CompanyPlan::Individual(codeType));
     ASSERT_TRUE(Load(co)) << codeType;
     const TACCINF& a = AccInf;
     EXPECT_EQ(a.DataTypeName, "個人");
@@ -230,7 +230,7 @@ TEST_F(AccInfo, IndividualsOfEachCodeType) {
 }
 
 TEST_F(AccInfo, MedicalCorporationThenCorporationSwitchTheDataKindTables) {
-  Company& medical = Add(CompanySpec::Medical());
+  Company& medical = Add(CompanyPlan::Medical());
   ASSERT_TRUE(Load(medical));
   EXPECT_EQ(AccInf.DataTypeName, "医療法人");
   EXPECT_EQ(AccInf.IsMedical, 1);
@@ -240,7 +240,7 @@ TEST_F(AccInfo, MedicalCorporationThenCorporationSwitchTheDataKindTables) {
   EXPECT_EQ(AccGroupCodes[72] + " " + AccGroupCodes[84] + " " + AccGroupCodes[88], "6950 9280 3450");
   EXPECT_EQ(SikinguriTable.size(), 38u);
 
-  ASSERT_TRUE(Load(Add(CompanySpec::Corporation())));
+  ASSERT_TRUE(Load(Add(CompanyPlan::Corporation())));
   EXPECT_EQ(AccInf.IsMedical, 0);
   EXPECT_EQ(AccInf.SysKCode[kSysKyuryo], "");
   EXPECT_EQ(AccGroupCodes[72] + " " + AccGroupCodes[84] + " " + AccGroupCodes[88], "6200 8400 ****");
@@ -248,7 +248,7 @@ TEST_F(AccInfo, MedicalCorporationThenCorporationSwitchTheDataKindTables) {
 }
 
 TEST_F(AccInfo, OlderDataWithoutOptionalColumnsKeepsOrDefaultsThoseFields) {
-  CompanySpec setup = CompanySpec::Corporation();
+  CompanyPlan setup = CompanyPlan::Corporation();
   setup.dropOptionalColumns = true;
   setup.verMajor = 6;
   setup.verMinor1 = 0;
@@ -279,7 +279,7 @@ TEST_F(AccInfo, OlderDataWithoutOptionalColumnsKeepsOrDefaultsThoseFields) {
 }
 
 TEST_F(AccInfo, DataPasswordFromVersion7IsUnscrambled) {
-  CompanySpec setup = CompanySpec::Corporation();
+  CompanyPlan setup = CompanyPlan::Corporation();
   setup.verMajor = 7;
   setup.verMinor1 = 0;
   Company& co = Add(setup);
@@ -300,7 +300,7 @@ TEST_F(AccInfo, DataPasswordFromVersion7IsUnscrambled) {
 }
 
 TEST_F(AccInfo, PersonalNumberSettingsReadThroughTheTransform) {
-  Company& co = Add(CompanySpec::Corporation());
+  Company& co = Add(CompanyPlan::Corporation());
   const std::string storedKey = ProtectStoreText("12345678");
   PutReg(co, "基本設定", "＃USE", "整数", "1");
   PutReg(co, "基本設定", "＃KEY", "文字", storedKey);
@@ -315,7 +315,7 @@ TEST_F(AccInfo, PersonalNumberSettingsReadThroughTheTransform) {
 }
 
 TEST_F(AccInfo, RefusedDataOrCodeTypesAndAMissingRowFailTheLoad) {
-  Company& co = Add(CompanySpec::Corporation());
+  Company& co = Add(CompanyPlan::Corporation());
   const std::string codeTypeText = "このプログラムでは、該当のコードタイプを処理することが出来ません。";
   const std::string dataTypeText = "このプログラムでは、該当のデータタイプを処理することが出来ません。";
   struct {
@@ -387,7 +387,7 @@ TEST(AccInfoNames, XStrValues) {
 }
 
 TEST_F(AccInfo, DataBaseVersionText) {
-  Company& co = Add(CompanySpec::Corporation());
+  Company& co = Add(CompanyPlan::Corporation());
   ASSERT_TRUE(Load(co));
   std::string v;
   DM->fnGetDataBaseVer(v);
@@ -400,7 +400,7 @@ TEST_F(AccInfo, DataBaseVersionText) {
 }
 
 TEST_F(AccInfo, OperatorsFacility) {
-  Company& corp = Add(CompanySpec::Corporation());
+  Company& corp = Add(CompanyPlan::Corporation());
   ASSERT_TRUE(Load(corp));
   std::string name;
   EXPECT_TRUE(DM->fnGetExistsOpeDefSisetu());
@@ -417,7 +417,7 @@ TEST_F(AccInfo, OperatorsFacility) {
   EXPECT_TRUE(DM->fnGetExistsOpeDefSisetu());
 
   // An administrator works in the first facility of a medical corporation.
-  Company& medical = Add(CompanySpec::Medical());
+  Company& medical = Add(CompanyPlan::Medical());
   Exec(medical, {"UPDATE SISETUMST SET XSTR = 'COLOR=255' WHERE SCODE = '01'"});
   ASSERT_TRUE(Load(medical));
   DM->GetOpeDefSisetu(name);

@@ -29,7 +29,7 @@ inline std::string Bytes(size_t n, unsigned seed) {
   return s;
 }
 
-class DataModuleTest : public OneCompanyTestBase<fixtures::CompanySpec::Corporation> {
+class DataModuleTest : public OneCompanyTestBase<fixtures::CompanyPlan::Corporation> {
  protected:
   void SetUp() override {
     OneCompanyTestBase::SetUp();

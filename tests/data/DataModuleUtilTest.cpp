@@ -19,7 +19,7 @@
 #include "support/ScriptedUi.h"
 
 using fixtures::Company;
-using fixtures::CompanySpec;
+using fixtures::CompanyPlan;
 
 TEST(DataModuleUtil, SplitDataPath) {
   struct {
@@ -104,8 +104,8 @@ class DataModuleDb : public DataModuleTestBase {
 }  // namespace
 
 TEST_F(DataModuleDb, TableAndFieldExistence) {
-  Company& full = inst_->AddCompany(CompanySpec::Corporation());
-  CompanySpec older = CompanySpec::Corporation();
+  Company& full = inst_->AddCompany(CompanyPlan::Corporation());
+  CompanyPlan older = CompanyPlan::Corporation();
   older.dropOptionalColumns = true;
   Company& old = inst_->AddCompany(older);
 
@@ -133,7 +133,7 @@ TEST_F(DataModuleDb, TableAndFieldExistence) {
 }
 
 TEST_F(DataModuleDb, LinkedJournalEntries) {
-  Company& co = inst_->AddCompany(CompanySpec::Corporation());
+  Company& co = inst_->AddCompany(CompanyPlan::Corporation());
   // A linked entry (LINKKUB 9) of 100 against 900; the steps below vary it.
   const auto linked = [](TDateTime date, int64_t yen) {
     fixtures::Entry e;
@@ -182,7 +182,7 @@ TEST_F(DataModuleDb, LinkedJournalEntries) {
 }
 
 TEST_F(DataModuleDb, DataPathToRecByModes) {
-  Company& co = inst_->AddCompany(CompanySpec::Corporation());
+  Company& co = inst_->AddCompany(CompanyPlan::Corporation());
   int32_t dataNo = -1, childNo = -1;
   ConnectMode = 0;
   DM->DataPathToRec("D:\\X\\DATA\\ab", dataNo, childNo);

@@ -19,12 +19,12 @@
 namespace {
 
 using fixtures::Company;
-using fixtures::CompanySpec;
+using fixtures::CompanyPlan;
 using fixtures::DbSession;
 using fixtures::Entry;
 using fixtures::Installation;
 using fixtures::InstallationEnv;
-using fixtures::JournalSpec;
+using fixtures::JournalPlan;
 using fixtures::JournalTotals;
 using fixtures::JournalWriter;
 
@@ -32,9 +32,9 @@ Currency Yen(int64_t y) { return Currency::FromYen(y); }
 
 TEST(FixturesTest, InstallationHasEveryFileWhereTheProgramLooks) {
   Installation inst;
-  Company& corp = inst.AddCompany(CompanySpec::Corporation());
-  Company& indiv = inst.AddCompany(CompanySpec::Individual(2));
-  Company& med = inst.AddCompany(CompanySpec::Medical());
+  Company& corp = inst.AddCompany(CompanyPlan::Corporation());
+  Company& indiv = inst.AddCompany(CompanyPlan::Individual(2));
+  Company& med = inst.AddCompany(CompanyPlan::Medical());
   InstallationEnv env(inst);
 
   // AppInfo.ini beside the program gives back the defaults, folders included.
@@ -137,7 +137,7 @@ bool SameSums(const std::map<JournalTotals::Key, JournalTotals::Sums>& a,
 
 TEST(FixturesTest, GeneratedJournalHoldsBothRowsOfEveryEntryAndReportsItsSums) {
   Installation inst;
-  for (CompanySpec options : {CompanySpec::Corporation(), CompanySpec::Individual(1), CompanySpec::Medical()}) {
+  for (CompanyPlan options : {CompanyPlan::Corporation(), CompanyPlan::Individual(1), CompanyPlan::Medical()}) {
     Company& co = inst.AddCompany(options);
     SCOPED_TRACE(co.Setup().name);
     const JournalTotals t = co.GenerateJournal({.seed = 42, .entries = 600, .deletedPerMille = 30, .correctedPerMille = 30});
@@ -183,9 +183,9 @@ TEST(FixturesTest, GeneratedJournalHoldsBothRowsOfEveryEntryAndReportsItsSums) {
 
 TEST(FixturesTest, SameSeedGivesTheSameJournal) {
   Installation inst;
-  Company& a = inst.AddCompany(CompanySpec::Corporation());
-  Company& b = inst.AddCompany(CompanySpec::Corporation());
-  Company& c = inst.AddCompany(CompanySpec::Corporation());
+  Company& a = inst.AddCompany(CompanyPlan::Corporation());
+  Company& b = inst.AddCompany(CompanyPlan::Corporation());
+  Company& c = inst.AddCompany(CompanyPlan::Corporation());
   a.GenerateJournal({.seed = 9, .entries = 300});
   b.GenerateJournal({.seed = 9, .entries = 300});
   c.GenerateJournal({.seed = 10, .entries = 300});
@@ -206,8 +206,8 @@ TEST(FixturesTest, SameSeedGivesTheSameJournal) {
 // kept at the old rate; data of version 6.0 knows no 8% at all.
 TEST(FixturesTest, RatesFollowTheDateAndTheDataVersion) {
   Installation inst;
-  Company& current = inst.AddCompany(CompanySpec::Individual());
-  CompanySpec oldOptions = CompanySpec::Individual();
+  Company& current = inst.AddCompany(CompanyPlan::Individual());
+  CompanyPlan oldOptions = CompanyPlan::Individual();
   oldOptions.verMajor = 6;
   oldOptions.verMinor1 = 0;
   Company& old = inst.AddCompany(oldOptions);
@@ -232,7 +232,7 @@ TEST(FixturesTest, RatesFollowTheDateAndTheDataVersion) {
 // Hand-made entries get the columns the product computes (its worked examples).
 TEST(FixturesTest, HandMadeEntriesCarryTheProductsTaxColumns) {
   Installation inst;
-  Company& co = inst.AddCompany(CompanySpec::Corporation());
+  Company& co = inst.AddCompany(CompanyPlan::Corporation());
   struct Case {
     const char* what;
     Entry entry;
@@ -296,7 +296,7 @@ TEST(FixturesTest, OlderFormsAndProducts) {
   options.productKey = "ZIVODARORER09";
   options.dropMyNumberAdm = true;
   Installation inst(options);
-  CompanySpec older = CompanySpec::Corporation();
+  CompanyPlan older = CompanyPlan::Corporation();
   older.verMajor = 6;
   older.verMinor1 = 1;
   older.dropOptionalColumns = true;

@@ -108,7 +108,7 @@ TEST_F(OperatorLists, LoggedOnUsersLeaveOutTheCallersOwnLogon) {
 }
 
 TEST_F(FacilityList, RightsBusinessKindsAndCompanyWideRow) {
-  fixtures::Company& med = inst_->AddCompany(fixtures::CompanySpec::Medical());
+  fixtures::Company& med = inst_->AddCompany(fixtures::CompanyPlan::Medical());
   {
     fixtures::DbSession s(med.DbFile());
     s.Exec("DELETE FROM OPLICENSE WHERE OPCODE = " + std::to_string(Installation::LogonId(11)) + " AND SCODE = '02'");
@@ -152,7 +152,7 @@ TEST_F(FacilityList, RightsBusinessKindsAndCompanyWideRow) {
   EXPECT_FALSE(DM->IBTransactionDAT.Active());
 
   // Without facility accounting both listings give the one company-wide row.
-  fixtures::Company& corp = inst_->AddCompany(fixtures::CompanySpec::Corporation());
+  fixtures::Company& corp = inst_->AddCompany(fixtures::CompanyPlan::Corporation());
   Load(corp);
   TSitenList c;
   c.Kinds = TSitenList::skFacilities;

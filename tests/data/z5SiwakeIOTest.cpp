@@ -20,7 +20,7 @@ class JournalBase : public DataModuleTestBase {
  protected:
   static void SetUpTestSuite() {
     DataModuleTestBase::SetUpTestSuite();
-    company_ = &inst_->AddCompany(fixtures::CompanySpec::Corporation());
+    company_ = &inst_->AddCompany(fixtures::CompanyPlan::Corporation());
     // Two banks as sub-accounts of the ordinary deposit account in the branch's combinations.
     fixtures::DbSession s(company_->DbFile());
     const std::string bank = company_->AccountOf("110").kcode;
@@ -258,7 +258,7 @@ TEST_F(JournalWrite, DataVersionSixZeroInsertsWithoutBranchNumber) {
   ASSERT_GT(Put(current), 0);
   EXPECT_GT(current.SITREC, 0) << "6.1 and later number the entries of a branch";
 
-  fixtures::CompanySpec old = fixtures::CompanySpec::Corporation();
+  fixtures::CompanyPlan old = fixtures::CompanyPlan::Corporation();
   old.verMajor = 6;
   old.verMinor1 = 0;
   fixtures::Company& co = inst_->AddCompany(old);

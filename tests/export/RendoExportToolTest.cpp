@@ -20,7 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using fixtures::Company;
-using fixtures::CompanySpec;
+using fixtures::CompanyPlan;
 
 struct ToolRun {
   int status = -1;
@@ -41,15 +41,15 @@ class RendoExportToolTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     inst_ = new fixtures::Installation();
-    good_ = &inst_->AddCompany(CompanySpec::Corporation());
+    good_ = &inst_->AddCompany(CompanyPlan::Corporation());
 
-    CompanySpec shortSpec = CompanySpec::Corporation();
-    shortSpec.kimatu = EncodeDate(2016, 12, 31);  // nine months: the year ends before slot 15
-    shortYear_ = &inst_->AddCompany(shortSpec);
+    CompanyPlan shortPlan = CompanyPlan::Corporation();
+    shortPlan.kimatu = EncodeDate(2016, 12, 31);  // nine months: the year ends before slot 15
+    shortYear_ = &inst_->AddCompany(shortPlan);
 
-    brokenSettings_ = &inst_->AddCompany(CompanySpec::Corporation());
-    noRefundTable_ = &inst_->AddCompany(CompanySpec::Corporation());
-    badName_ = &inst_->AddCompany(CompanySpec::Corporation());
+    brokenSettings_ = &inst_->AddCompany(CompanyPlan::Corporation());
+    noRefundTable_ = &inst_->AddCompany(CompanyPlan::Corporation());
+    badName_ = &inst_->AddCompany(CompanyPlan::Corporation());
     const struct {
       Company* company;
       const char* sql;

@@ -21,7 +21,7 @@ class SharedAccess : public ExportTestBase {
  protected:
   static void SetUpTestSuite() {
     DataModuleTestBase::SetUpTestSuite();
-    company_ = &inst_->AddCompany(fixtures::CompanySpec::Medical());
+    company_ = &inst_->AddCompany(fixtures::CompanyPlan::Medical());
     company_->GenerateJournal({.seed = 3, .entries = 300});
   }
   static void TearDownTestSuite() {

@@ -19,7 +19,7 @@
 namespace {
 
 using fixtures::Company;
-using fixtures::CompanySpec;
+using fixtures::CompanyPlan;
 using fixtures::Entry;
 using fixtures::JournalWriter;
 
@@ -48,9 +48,9 @@ class Sy26ExportTest : public ExportTestBase {
   static void SetUpTestSuite() {
     DataModuleTestBase::SetUpTestSuite();
 
-    CompanySpec corpSpec = CompanySpec::Corporation();
-    corpSpec.name = "株式会社サンプル＆商事&Co.";
-    corp_ = &inst_->AddCompany(corpSpec);
+    CompanyPlan corpPlan = CompanyPlan::Corporation();
+    corpPlan.name = "株式会社サンプル＆商事&Co.";
+    corp_ = &inst_->AddCompany(corpPlan);
     {
       JournalWriter w(*corp_);
       const auto d = EncodeDate;
@@ -67,7 +67,7 @@ class Sy26ExportTest : public ExportTestBase {
       w.Finish();
     }
 
-    indiv_ = &inst_->AddCompany(CompanySpec::Individual(1));
+    indiv_ = &inst_->AddCompany(CompanyPlan::Individual(1));
     {
       JournalWriter w(*indiv_);
       const auto d = EncodeDate;
@@ -84,11 +84,11 @@ class Sy26ExportTest : public ExportTestBase {
       w.Finish();
     }
 
-    CompanySpec emptySpec = CompanySpec::Corporation();
-    emptySpec.taxSettingsRow = false;
-    empty_ = &inst_->AddCompany(emptySpec);
+    CompanyPlan emptyPlan = CompanyPlan::Corporation();
+    emptyPlan.taxSettingsRow = false;
+    empty_ = &inst_->AddCompany(emptyPlan);
 
-    oneSale_ = &inst_->AddCompany(CompanySpec::Corporation());
+    oneSale_ = &inst_->AddCompany(CompanyPlan::Corporation());
     {
       JournalWriter w(*oneSale_);
       w.AddEntry({.date = EncodeDate(2016, 4, 1), .debit = "100", .credit = "400", .amount = Yen(1080),
@@ -97,7 +97,7 @@ class Sy26ExportTest : public ExportTestBase {
     }
 
     // Non-taxable returns above the non-taxable sales, and a 5% sale next to the 8% ones.
-    mixed_ = &inst_->AddCompany(CompanySpec::Corporation());
+    mixed_ = &inst_->AddCompany(CompanyPlan::Corporation());
     {
       JournalWriter w(*mixed_);
       w.AddEntry({.date = EncodeDate(2016, 5, 1), .debit = "110", .credit = "420", .amount = Yen(100000),
@@ -110,9 +110,9 @@ class Sy26ExportTest : public ExportTestBase {
       w.Finish();
     }
 
-    medical_ = &inst_->AddCompany(CompanySpec::Medical());
+    medical_ = &inst_->AddCompany(CompanyPlan::Medical());
 
-    broken_ = &inst_->AddCompany(CompanySpec::Corporation());
+    broken_ = &inst_->AddCompany(CompanyPlan::Corporation());
     {
       fixtures::DbSession s(broken_->DbFile());
       s.Exec("DROP TABLE TAX_KAZEIHOUSIKI");
@@ -120,7 +120,7 @@ class Sy26ExportTest : public ExportTestBase {
     }
 
     // Data of an older form, without the refund detail's purchase statements.
-    noRefundTable_ = &inst_->AddCompany(CompanySpec::Corporation());
+    noRefundTable_ = &inst_->AddCompany(CompanyPlan::Corporation());
     {
       fixtures::DbSession s(noRefundTable_->DbFile());
       s.Exec("DROP TABLE KANPU_SINKOKU_SIIREKIN");
@@ -129,14 +129,14 @@ class Sy26ExportTest : public ExportTestBase {
 
     // A company name holding a byte pair that code page 932 does not define (0x85 0x40),
     // and one holding a real question mark.
-    badName_ = &inst_->AddCompany(CompanySpec::Corporation());
+    badName_ = &inst_->AddCompany(CompanyPlan::Corporation());
     {
       fixtures::DbSession s(badName_->DbFile());
       s.Exec("UPDATE ACCDEF1 SET SHOUGOU = CAST(x'41854042' AS VARCHAR(40) CHARACTER SET SJIS_0208)");
       s.Commit();
     }
     // (Its settings row is also rewritten by the settings test.)
-    CompanySpec questionSpec = CompanySpec::Corporation();
+    CompanyPlan questionSpec = CompanyPlan::Corporation();
     questionSpec.name = "株式会社?商事";
     questionName_ = &inst_->AddCompany(questionSpec);
   }

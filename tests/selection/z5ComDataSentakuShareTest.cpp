@@ -19,10 +19,10 @@ class DataListShare : public DataListTestBase {
  protected:
   static void SetUpTestSuite() {
     DataListTestBase::SetUpTestSuite();
-    fixtures::CompanySpec spec = fixtures::CompanySpec::Corporation();
-    spec.dataNo = 5;
-    spec.entText = "共有商事";
-    const fs::path area = inst_->ShareCompany(inst_->AddCompany(spec), "sv0001");
+    fixtures::CompanyPlan plan = fixtures::CompanyPlan::Corporation();
+    plan.dataNo = 5;
+    plan.entText = "共有商事";
+    const fs::path area = inst_->ShareCompany(inst_->AddCompany(plan), "sv0001");
     // Kept aside; each test lays out the share afresh from it.
     fs::copy(area, Pristine(), fs::copy_options::recursive);
   }

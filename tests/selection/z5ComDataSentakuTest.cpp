@@ -135,13 +135,13 @@ class DataListLoad : public DataListTestBase {
   static void SetUpTestSuite() {
     DataListTestBase::SetUpTestSuite();
     auto add = [](int no, const char* name, int year, const char* code) {
-      fixtures::CompanySpec spec = fixtures::CompanySpec::Corporation();
-      spec.dataNo = no;
-      spec.entText = name;
-      spec.dataCode = code;
-      spec.kishu = EncodeDate(year, 4, 1);
-      spec.kimatu = EncodeDate(year + 1, 3, 31);
-      inst_->AddCompany(spec);
+      fixtures::CompanyPlan plan = fixtures::CompanyPlan::Corporation();
+      plan.dataNo = no;
+      plan.entText = name;
+      plan.dataCode = code;
+      plan.kishu = EncodeDate(year, 4, 1);
+      plan.kimatu = EncodeDate(year + 1, 3, 31);
+      inst_->AddCompany(plan);
     };
     add(3, "Beta", 2016, "C1");
     add(5, "Alpha", 2015, "B1");

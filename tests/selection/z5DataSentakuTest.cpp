@@ -197,13 +197,13 @@ class DataSentaku : public DataListTestBase {
   static void SetUpTestSuite() {
     DataListTestBase::SetUpTestSuite();
     auto add = [](int no, const char* code, const char* name, int major, int minor) {
-      fixtures::CompanySpec spec = fixtures::CompanySpec::Corporation();
-      spec.dataNo = no;
-      spec.dataCode = code;
-      spec.name = name;
-      spec.verMajor = major;
-      spec.verMinor1 = minor;
-      inst_->AddCompany(spec);
+      fixtures::CompanyPlan plan = fixtures::CompanyPlan::Corporation();
+      plan.dataNo = no;
+      plan.dataCode = code;
+      plan.name = name;
+      plan.verMajor = major;
+      plan.verMinor1 = minor;
+      inst_->AddCompany(plan);
     };
     add(1, "A001", "旧版商事", 9, 5);
     add(2, "B001", "十版工業", 10, 0);

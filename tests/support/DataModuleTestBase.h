@@ -69,7 +69,7 @@ class DataModuleTestBase : public ::testing::Test {
 };
 
 // A suite over one company of its own fixture installation, made by `MakeCompany`.
-template <fixtures::CompanySpec (*MakeCompany)()>
+template <fixtures::CompanyPlan (*MakeCompany)()>
 class OneCompanyTestBase : public DataModuleTestBase {
  protected:
   static void SetUpTestSuite() {

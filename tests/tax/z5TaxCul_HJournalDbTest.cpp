@@ -21,7 +21,7 @@
 namespace {
 
 using fixtures::Company;
-using fixtures::CompanySpec;
+using fixtures::CompanyPlan;
 using fixtures::Entry;
 using fixtures::JournalWriter;
 
@@ -41,7 +41,7 @@ class AggregationDbTest : public DataModuleTestBase {
     DataModuleTestBase::TearDown();
   }
 
-  static Company& Add(CompanySpec options) { return inst_->AddCompany(std::move(options)); }
+  static Company& Add(CompanyPlan options) { return inst_->AddCompany(std::move(options)); }
 
   static void Exec(const Company& co, std::initializer_list<std::string> statements) {
     fixtures::DbSession s(co.DbFile());
@@ -80,7 +80,7 @@ void ExpectRow(const TKanpuGridRow& row, int64_t col0, int64_t col1, int64_t col
 // 100 現金, 130 売掛金, 160 仮払消費税 (1390), 170 建物 (group 1410), 210 買掛金,
 // 400 売上高 (credit 110), 510 仕入高 (group 5210, debit 511), 640 支払手数料 (group 6150).
 TEST_F(AggregationDbTest, CorporationPassesOverAHandMadeJournal) {
-  Company& co = Add(CompanySpec::Corporation());
+  Company& co = Add(CompanyPlan::Corporation());
   {
     JournalWriter w(co);
     auto entry = [&w](TDateTime date, const char* debit, const char* credit, int64_t yen) -> Entry {
@@ -239,7 +239,7 @@ TEST_F(AggregationDbTest, CorporationPassesOverAHandMadeJournal) {
 
 // An individual's entered statements, and a period without journal lines.
 TEST_F(AggregationDbTest, IndividualStatementsAndAnEmptyPeriod) {
-  Company& co = Add(CompanySpec::Individual(2));
+  Company& co = Add(CompanyPlan::Individual(2));
   Exec(co, {"INSERT INTO KANPU_SINKOKU (REC, ZEIKBN, SIIREKIN_ZEIGAKU, SIIREKIN_OTHERSYOTOKU_NAME, "
             "TOKUSYUJIJYO_NEN, KANPURIYUUOTHERTEXT02) VALUES (1, 1, 4321, '雑所得', 2014, '理由')",
             "INSERT INTO KANPU_SINKOKU_SIIREKIN (REC, ROWNO, KESSANKIN, NOTKAZEISIIREKIN, KAZEISIIREKIN) "
@@ -280,7 +280,7 @@ TEST_F(AggregationDbTest, IndividualStatementsAndAnEmptyPeriod) {
 
 // A failure on the way ends the pass with the database's error and leaves no snapshot open.
 TEST_F(AggregationDbTest, FailureLeavesNoSnapshotOpen) {
-  Company& co = Add(CompanySpec::Corporation());
+  Company& co = Add(CompanyPlan::Corporation());
   Exec(co, {"ALTER TABLE KANPU_SINKOKU DROP SONOTA"});
   Open(co);
   EXPECT_ANY_THROW(Pass(0, D(2016, 4, 1), D(2017, 3, 31)));

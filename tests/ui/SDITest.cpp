@@ -92,7 +92,7 @@ class ScopedDpi {
   ~ScopedDpi() { Screen().SetPixelsPerInch(96); }
 };
 
-class BaseForm : public OneCompanyTestBase<fixtures::CompanySpec::Corporation> {
+class BaseForm : public OneCompanyTestBase<fixtures::CompanyPlan::Corporation> {
  protected:
   void SetUp() override {
     OneCompanyTestBase::SetUp();

@@ -122,7 +122,7 @@ TEST_F(UpgradeDialog, SystemModeNeedsNoConsentAndEscCancels) {
   EXPECT_FALSE(running.WatchdogFired());
 }
 
-class UpgradeDialogDb : public OneCompanyTestBase<fixtures::CompanySpec::Corporation> {
+class UpgradeDialogDb : public OneCompanyTestBase<fixtures::CompanyPlan::Corporation> {
  protected:
   void SetUp() override {
     OneCompanyTestBase::SetUp();
