@@ -132,8 +132,10 @@ ModalScript::ModalScript(std::vector<std::function<void(forms::TForm&)>> steps) 
       QCoreApplication::processEvents(QEventLoop::AllEvents);
     }
     (*next)(0);
-    // The watchdog: 20 s of real time is far beyond any step; it only prevents a hang.
-    QTimer::singleShot(20000, target.data(), [target, fired] {
+    // The watchdog only prevents a hang. A script step may run a whole database job (a backup,
+    // isql scripts, a restore) inside the modal loop, which on a loaded two-core machine can
+    // take far longer than on a quiet one, so it leaves a generous minute.
+    QTimer::singleShot(60000, target.data(), [target, fired] {
       if (auto* f = static_cast<forms::TForm*>(target.data()); f && f->Modal()) {
         *fired = true;
         f->SetModalResult(forms::mrAbort);
