@@ -223,6 +223,8 @@ void TDbUpdateBox::PrepareUpdate(uint8_t mode, const std::string& versionText) {
     auto* row = new QTreeWidgetItem(ListView1);
     row->setText(0, QString::fromStdString(step.Version().Text()));
     row->setText(1, QString::fromStdString(step.Title));
+    // A title longer than its column (kept at its design width) is read whole in the tip.
+    row->setToolTip(1, QString::fromStdString(step.Title));
     row->setText(2, QString());
     BackupCount += step.Backup;
   }
