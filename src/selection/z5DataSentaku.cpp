@@ -465,12 +465,21 @@ void TDataSentakuBox::FormCreate(QObject* Sender) {
     UpdateFunctionKeys();
   };
   for (int k = kF2; k <= kF8; ++k) KeyButtons[k]->OnClick = [this](QObject* s) { NotYetClick(s); };
+  KeyButtons[kF3]->OnClick = [this](QObject* s) {
+    if (KeyButtons[kF3]->CaptionA().Caption() == "F3:新規作成") NewDataCreate();
+    else NotYetClick(s);
+  };
+  KeyButtons[kF4]->OnClick = [this](QObject* s) {
+    if (KeyButtons[kF4]->CaptionA().Caption() == "F4:領域追加") AddDataArea();
+    else NotYetClick(s);
+  };
   KeyButtons[kF12]->OnClick = [this](QObject* s) { F12Click(s); };
   btnKyoyuDataUp->OnClick = [this](QObject* s) { btnKyoyuDataUpClick(s); };
   btnKyoyuDataDown->OnClick = [this](QObject* s) { btnKyoyuDataDownClick(s); };
   btnListUpdate->OnClick = [this](QObject* s) { btnListUpdateClick(s); };
-  for (TxPlButton* b : {btnDataMan, btnDataInfo})
-    b->OnClick = [this](QObject* s) { NotYetClick(s); };
+  btnDataMan->OnClick = [this](QObject* s) { btnDataManClick(s); };
+  btnDataInfo->OnClick = [this](QObject* s) { btnDataInfoClick(s); };
+  cmbDataMan->OnChange = [this](QObject* s) { cmbDataManChange(s); };
   btnSearch->OnClick = [this](QObject* s) { btnSearchClick(s); };
   btnSearchCancel->OnClick = [this](QObject* s) { btnSearchCancelClick(s); };
   cboxKyoyuDataAuto->OnClick = [this](QObject* s) { cboxKyoyuDataAutoClick(s); };
@@ -585,6 +594,7 @@ void TDataSentakuBox::CMShowingChanged() {
 
 void TDataSentakuBox::Reload() {
   LoadHints();
+  FillPlaceCombo();
   EditJoken = TDataKensakuRec{};
   EditJoken.OPCODE = SystemDef.LogonId;
   KensakuBox->SelectRecord(EditJoken);
@@ -1083,11 +1093,8 @@ void TDataSentakuBox::F12Click(QObject*) {
   if (r == 0) {
     std::error_code ec;
     fs::create_directories(WorkFolder, ec);
-    if (uis::ShowMessage(uis::MsgKind::Confirmation, kCreateNew, {}, uis::Buttons::YesNo, uis::mrYes) == uis::mrYes) {
-      // Creating a data set is an operation of its own that this dialog does not offer yet:
-      // nothing was created, so the choice stays open.
-      uis::ShowMessage(uis::MsgKind::Information, kNotYet);
-    }
+    if (uis::ShowMessage(uis::MsgKind::Confirmation, kCreateNew, {}, uis::Buttons::YesNo, uis::mrYes) == uis::mrYes)
+      NewDataCreate();
     ClearChoice();
     return;
   }

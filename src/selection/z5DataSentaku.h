@@ -37,6 +37,8 @@
 
 class TPerfectGrid;
 class TFileOperationBox;
+class TDataPlaceBox;
+class TDataSyosaiInfoBox;
 
 // Grid columns.
 enum : int {
@@ -190,6 +192,22 @@ class TDataSentakuBox : public TBSDI, public ISyoriKidou {
   // control's result: 1 done.
   int32_t KyoyuDataGet(int32_t automatic);
   int32_t KyoyuDataPut(int32_t automatic);
+
+  // ---- new data, data areas, data places, details (z5DataSentakuNew.cpp) ----
+  TDataPlaceBox* DataPlaceBox = nullptr;        // created on first use (server modes)
+  TDataSyosaiInfoBox* SyosaiInfoBox = nullptr;  // created on first use
+  // F3 on an empty row: makes the folder, marks it "新規作成中" and runs the new-data module
+  // "VqKihonWiz" on it; a cancelled run takes the folder away again.
+  void NewDataCreate();
+  // F4 in the server modes: registers an empty row for a new folder below the system data
+  // folder. Always true.
+  bool AddDataArea();
+  // Server modes: the place combo from the named places, the current place selected (place 0
+  // when it is gone).
+  void FillPlaceCombo();
+  void cmbDataManChange(QObject* Sender);
+  void btnDataManClick(QObject* Sender);
+  void btnDataInfoClick(QObject* Sender);
 
   // ---- handlers ----
   void FormCreate(QObject* Sender) override;
