@@ -17,7 +17,9 @@
 #include "fixtures/Installation.h"
 #include "platform/db/IBSQL.h"
 #include "ServerDbTestBase.h"
+#include "data/uAccRecordHooks.h"
 #include "selection/z5DataPlaceMan.h"
+#include "selection/z5DataSentaku.h"
 #include "support/DataModuleTestBase.h"
 #include "support/FirebirdServer.h"
 #include "ui/PerfectGrid.h"
@@ -32,6 +34,12 @@ class DataPlaceServer : public ServerDbTestBase {
  protected:
   void SetUp() override {
     ServerDbTestBase::SetUp();
+    // The operator's colours as a new SYSDEF row has them.
+    SystemDef.ColHeaderColor = DefColHeaderColor;
+    SystemDef.ClientColor = DefClientColor;
+    SystemDef.ClientColor1 = DefClientColor1;
+    SystemDef.ClientColor2 = 0xE1F0FF;
+    SystemDef.ActiveColor = 0x246BFF;
     box_ = CreateForm<TDataPlaceBox>(nullptr);
   }
   void TearDown() override {
@@ -241,6 +249,48 @@ TEST_F(DataPlaceServer, LookUpsListTheNamedPlacesInDisplayOrder) {
   EXPECT_EQ(box_->PerfectGrid1->CellText(kPlaceColRec, current), "4");
   EXPECT_TRUE(shot.save(QStringLiteral("selection_dataplace.png")));
   EXPECT_FALSE(box_->isVisible());  // closing hides it for the next use
+}
+
+// The data-selection dialog of the server modes lists the named places in its combo; choosing
+// one shows that place's list; its 設定 button opens the places dialog.
+TEST_F(DataPlaceServer, TheSelectionDialogSwitchesBetweenPlaces) {
+  box_->Setup(1);
+  Name(3, "東京");
+  MenuHook = NullMenuHook;
+  auto* sel = CreateForm<TDataSentakuBox>(nullptr);
+  sel->SetParams({"SyoriType=0"});
+  sel->Reload();
+  EXPECT_EQ(sel->cmbDataMan->Items(),
+            (std::vector<std::string>{Text("SELECT NAME FROM DATAPLACEMAN WHERE REC=0"), "東京"}));
+  EXPECT_EQ(sel->cmbDataMan->ItemIndex(), 0);
+  EXPECT_EQ(sel->GetRowDataFolder(0), inst_->DataFolder(1).string());
+
+  sel->cmbDataMan->SetItemIndex(1);
+  sel->cmbDataManChange(sel->cmbDataMan);
+  EXPECT_EQ(sel->DataPlaceNo, 3);
+  EXPECT_EQ(sel->DataPlacePath, PlaceFolder(3));
+  EXPECT_EQ(sel->PerfectGrid1->Rows(), AppInfo.DataListCnt);
+  EXPECT_EQ(sel->GetRowDataFolder(0), PlaceFolder(3) + "/0001");
+
+  // The place is freed in the dialog: the combo falls back to place 0 and its list.
+  bool opened = false;
+  uitest::ModalScript script({[&](TForm& f) {
+    auto& places = dynamic_cast<TDataPlaceBox&>(f);
+    opened = true;
+    for (int row = 0; row < places.PerfectGrid1->Rows(); ++row)
+      if (places.PerfectGrid1->CellText(kPlaceColRec, row) == "3") places.PerfectGrid1->SetCurCell(0, row);
+    ui_.messageAnswers = {uis::mrOk};
+    places.F5Click(places.F5);
+    uitest::Click(places.btnOK);
+  }});
+  sel->btnDataManClick(sel->btnDataMan);
+  EXPECT_FALSE(script.WatchdogFired());
+  EXPECT_TRUE(opened);
+  EXPECT_EQ(sel->cmbDataMan->Items().size(), 1u);
+  EXPECT_EQ(sel->DataPlaceNo, 0);
+  EXPECT_EQ(sel->GetRowDataFolder(0), inst_->DataFolder(1).string());
+  sel->Free();
+  MenuHook = nullptr;
 }
 
 }  // namespace

@@ -18,7 +18,10 @@
 #include "fixtures/CompanyBuilder.h"
 #include "fixtures/FixtureDb.h"
 #include "fixtures/Installation.h"
+#include "data/uAccRecordHooks.h"
+#include "selection/z5DataSentaku.h"
 #include "selection/z5DataSyosaiInfo.h"
+#include "ui/PerfectGrid.h"
 #include "support/DataModuleTestBase.h"
 #include "ui/UiTestSupport.h"
 
@@ -268,6 +271,41 @@ TEST_F(DataDetails, AFailedRebuildLeavesTheDatabaseAsItWas) {
     EXPECT_FALSE(fs::exists(inst_->AppTempDir() / "qvacc.fdb"));
     EXPECT_GT(fixtures::DbSession(folder / "qvacc.fdb").Scalar("SELECT COUNT(*) FROM SIWAKE"), 0);
   }
+}
+
+// The data-selection dialog's 情報 button: a new display name and update lock go to the row,
+// the data list and the folder's settings.
+TEST_F(DataDetails, TheSelectionDialogStoresWhatTheDetailsChanged) {
+  MenuHook = NullMenuHook;
+  auto* sel = CreateForm<TDataSentakuBox>(nullptr);
+  sel->SetParams({"SyoriType=0"});
+  sel->Reload();
+  int row = -1;
+  for (int r = 0; r < sel->PerfectGrid1->Rows(); ++r)
+    if (sel->PerfectGrid1->CellText(kColNo, r) == std::to_string(company_->DataNo())) row = r;
+  ASSERT_GE(row, 0);
+  sel->PerfectGrid1->SetCurCell(0, row);
+  std::string shownFolder;
+  uitest::ModalScript script({[&](TForm& f) {
+    auto& details = dynamic_cast<TDataSyosaiInfoBox&>(f);
+    shownFolder = details.DetailFolder;
+    details.txtListName->SetText("表示用の名前");
+    details.cboxDataUpdateLock->SetChecked(true);
+    uitest::Click(details.btnOK);
+  }});
+  sel->btnDataInfoClick(sel->btnDataInfo);
+  EXPECT_FALSE(script.WatchdogFired());
+  EXPECT_TRUE(ui_.messages.empty()) << ui_.MessageText(0);
+  EXPECT_EQ(shownFolder, company_->Folder().string()) << "the folder keeps its case for file access";
+  EXPECT_EQ(sel->PerfectGrid1->CellText(kColName, row), "表示用の名前");
+  EXPECT_EQ(sel->GetRowRecord(row).UPDATE_LOCK, 1);
+  TDataInfomation info;
+  TDataInfomationRec rec;
+  info.ReadDataInfo(company_->Folder().string(), rec);
+  EXPECT_EQ(rec.DATALISTNAME, "表示用の名前");
+  EXPECT_EQ(rec.UPDATE_LOCK, 1);
+  sel->Free();
+  MenuHook = nullptr;
 }
 
 }  // namespace
