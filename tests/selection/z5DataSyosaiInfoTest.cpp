@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -19,6 +20,7 @@
 #include "fixtures/FixtureDb.h"
 #include "fixtures/Installation.h"
 #include "data/uAccRecordHooks.h"
+#include "ServerDbTestBase.h"
 #include "selection/z5DataSentaku.h"
 #include "selection/z5DataSyosaiInfo.h"
 #include "ui/PerfectGrid.h"
@@ -306,6 +308,78 @@ TEST_F(DataDetails, TheSelectionDialogStoresWhatTheDetailsChanged) {
   EXPECT_EQ(rec.UPDATE_LOCK, 1);
   sel->Free();
   MenuHook = nullptr;
+}
+
+// In the client/server modes the rebuild runs through the server's services on the server's
+// files, with the data-list row locked for this operator meanwhile.
+class LockWatchingBox : public TDataSyosaiInfoBox {
+ public:
+  using TDataSyosaiInfoBox::TDataSyosaiInfoBox;
+  std::function<void()> whileRunning;
+
+ protected:
+  bool RunWorker(TBackupRestoreThread& worker) override {
+    if (whileRunning) whileRunning();
+    return TDataSyosaiInfoBox::RunWorker(worker);
+  }
+};
+
+class DataDetailsServer : public ServerDbTestBase {
+ protected:
+  static void SetUpTestSuite() {
+    ServerDbTestBase::SetUpTestSuite();
+    company_ = &inst_->AddCompany(fixtures::CompanyPlan::Corporation());
+    company_->GenerateJournal({.seed = 9, .entries = 30});
+  }
+  static int64_t Journal(const fs::path& db) {
+    TIBDatabase d;
+    d.DatabaseName = server_->Host() + ":" + db.string();
+    d.Params = FirebirdServer::UserParams();
+    d.Open();
+    TIBTransaction tr;
+    tr.SetDefaultDatabase(&d);
+    tr.StartTransaction();
+    TIBSQL q;
+    q.SetDatabase(&d);
+    q.SetTransaction(&tr);
+    q.SQL = "SELECT COUNT(*) FROM SIWAKE";
+    q.ExecQuery();
+    const int64_t n = q.Fields(0).AsInteger();
+    q.Close();
+    tr.Commit();
+    d.Close();
+    return n;
+  }
+  static inline fixtures::Company* company_ = nullptr;
+};
+
+TEST_F(DataDetailsServer, RebuildOnTheServerLocksTheRowMeanwhile) {
+  const fs::path folder = server_->DataDir() / "companies" / "C0001";
+  fs::create_directories(folder);
+  fs::copy_file(company_->DbFile(), folder / "qvacc.fdb", fs::copy_options::overwrite_existing);
+  Exec("UPDATE DATALIST SET PASNAME='" + folder.string() + "', DATALOCK=0 WHERE REC=1");
+  const int64_t journal = Journal(folder / "qvacc.fdb");
+  ASSERT_GT(journal, 0);
+
+  auto* box = CreateForm<LockWatchingBox>(nullptr);
+  TDataListRec row;
+  row.REC = 1;
+  row.SHOUGOU = "会社";
+  box->RowRef = row;
+  box->DetailFolder = folder.string();
+  box->Setup(1);
+  EXPECT_EQ(box->F7->CaptionA().Caption(), "F7:再構築");
+  int64_t lockMeanwhile = -1;
+  box->whileRunning = [&] { lockMeanwhile = Count("SELECT DATALOCK FROM DATALIST WHERE REC=1"); };
+  ui_.messageAnswers = {uis::mrOk};
+  box->F1Click(box->F7);
+  EXPECT_TRUE(box->Rebuilt) << (ui_.messages.empty() ? "" : ui_.MessageText(ui_.messages.size() - 1));
+  EXPECT_EQ(lockMeanwhile, OperatorCodeOf(SystemDef.LogonId, SystemDef.GroupId));
+  EXPECT_EQ(Count("SELECT DATALOCK FROM DATALIST WHERE REC=1"), 0);
+  EXPECT_EQ(Journal(folder / "qvacc.fdb"), journal);
+  EXPECT_FALSE(fs::exists(folder / "qvacc.fd_"));
+  EXPECT_FALSE(fs::exists(folder / "qvacc.fb_"));
+  box->Free();
 }
 
 }  // namespace
