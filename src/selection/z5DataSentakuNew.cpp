@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <stdexcept>
 
 #include "data/DataModule.h"
 #include "data/DbErrorReport.h"
@@ -58,13 +59,19 @@ void TDataSentakuBox::NewDataCreate() {
   const int32_t index = std::stoi("0" + PerfectGrid1->CellText(kColIndex, row));
   const std::string folder = WithoutTrailingSlash(GetRowDataFolder(row));
   if (CheckDataStatus(folder, false, false) != 1) return;
-  DM->MkDir(folder, ConnectMode);
-
   TDataInfomationRec info = DataInfoRec;
   info.STATUS = 9;
   info.OPCODE = SystemDef.LogonId;
   info.OPERATOR = SystemDef.OpName;
-  DataInfo.WriteIniFile(folder, "DATASTS", info);
+  try {
+    // Without its folder and its mark the data set would be created where nobody can see
+    // that it is under way.
+    if (!DM->MkDir(folder, ConnectMode)) throw std::runtime_error(folder);
+    DataInfo.WriteIniFile(folder, "DATASTS", info);
+  } catch (const std::exception& e) {
+    ReportFailure(e, "TDataSentakuBox.NewDataCreate", "データフォルダの作成に失敗しました。");
+    return;
+  }
 
   const bool serverModes = ConnectMode == 1 || ConnectMode == 2;
   int32_t result = -1;

@@ -437,8 +437,15 @@ bool TDataSyosaiInfoBox::RebuildDatabase() {
   }
   // A failed rebuild never leaves a damaged database behind: the database goes back to its
   // safety copy. A working copy is simply dropped, the original was never touched.
-  if (!result && safetyMade && !workingCopy) DM->FCopy(safety, database, mode);
-  if (safetyMade && DM->FExist(safety, workingCopy ? 0 : mode)) DM->FDel(safety, workingCopy ? 0 : mode);
+  bool keepSafety = false;
+  if (!result && safetyMade && !workingCopy) keepSafety = !DM->FCopy(safety, database, mode);
+  if (keepSafety) {
+    // The safety copy is then the only sound copy of the data: it stays where it is.
+    uis::ShowMessage(uis::MsgKind::Warning, "再構築前のデータを元に戻せませんでした。\r再構築前のデータは次の場所に残しています。",
+                     safety);
+  } else if (safetyMade && DM->FExist(safety, workingCopy ? 0 : mode)) {
+    DM->FDel(safety, workingCopy ? 0 : mode);
+  }
   if (DM->FExist(backup, serverModes ? mode : 0)) DM->FDel(backup, serverModes ? mode : 0);
   try {
     LockDataList(false);

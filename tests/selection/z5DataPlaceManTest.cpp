@@ -180,6 +180,19 @@ TEST_F(DataPlaceServer, NamingMakesTheFolderAndRowsDeletingWaitsForTheData) {
   }
 }
 
+TEST_F(DataPlaceServer, AFolderTheServerCannotMakeLeavesTheSlotFree) {
+  box_->Setup(1);
+  // A path outside the folders the server's file routines may act in.
+  Exec("UPDATE DATAPLACEMAN SET PATH='/proc/rendo-place' WHERE REC=8");
+  box_->Setup(1);
+  Name(8, "不可");
+  ASSERT_EQ(ui_.messages.size(), 1u);
+  EXPECT_EQ(ui_.MessageText(0), "データサーバーへフォルダの作成が失敗しました。");
+  EXPECT_EQ(Text("SELECT NAME FROM DATAPLACEMAN WHERE REC=8"), "");
+  EXPECT_EQ(Count("SELECT COUNT(*) FROM DATALIST_EX WHERE DATAPLACEREC=8"), 0);
+  EXPECT_EQ(Keys(), "F2:新規作成|F3:|F5:");
+}
+
 TEST_F(DataPlaceServer, MovesRenumberAndSurviveReopening) {
   box_->Setup(1);
   TPerfectGrid* g = box_->PerfectGrid1;

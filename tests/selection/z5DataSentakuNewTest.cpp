@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "DataListTestBase.h"
@@ -88,6 +89,23 @@ TEST_F(NewData, ACancelledModuleTakesTheFolderAway) {
   EXPECT_FALSE(fs::exists(Folder(8)));
 }
 
+TEST_F(NewData, AFolderThatCannotBeMadeStopsBeforeTheModule) {
+  bool ran = false;
+  RunSyoriModuleProc = [&](const std::string&, int32_t, const std::string&) {
+    ran = true;
+    return 1;
+  };
+  const fs::path blocker = fs::path(SysDir()) / "blocker";
+  std::ofstream(blocker) << "a file where the folder should go";
+  SelectRec(9);
+  const int row = box_->PerfectGrid1->Row();
+  box_->GetRowRecord(row).PASNAME = (blocker / "0009").string();
+  box_->NewDataCreate();
+  EXPECT_FALSE(ran);
+  EXPECT_TRUE(ui_.Shown("データフォルダの作成に失敗しました。")) << (ui_.messages.empty() ? "" : ui_.MessageText(0));
+  fs::remove(blocker);
+}
+
 // New data areas belong to the server modes: the list is the server's.
 class NewDataArea : public ServerDbTestBase {
  protected:
@@ -136,8 +154,9 @@ TEST_F(NewDataArea, RefusesTakenNamesAndRegistersAGoodOne) {
     if (*c.message) {
       ASSERT_EQ(ui_.messages.size(), 1u);
       EXPECT_NE(ui_.MessageText(0).find(c.message), std::string::npos) << ui_.MessageText(0);
-      if (std::string(c.entry) == "EXTRA1")  // the path in quotation marks leads
+      if (std::string(c.entry) == "EXTRA1") {  // the path in quotation marks leads
         EXPECT_EQ(ui_.MessageText(0).find("\"" + sys + "/EXTRA1\"に"), 0u) << ui_.MessageText(0);
+      }
     } else {
       EXPECT_TRUE(ui_.messages.empty()) << ui_.MessageText(0);
     }
