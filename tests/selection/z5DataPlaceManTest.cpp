@@ -22,6 +22,7 @@
 #include "selection/z5DataSentaku.h"
 #include "support/DataModuleTestBase.h"
 #include "support/FirebirdServer.h"
+#include "support/TempDir.h"
 #include "ui/PerfectGrid.h"
 #include "ui/UiTestSupport.h"
 
@@ -183,7 +184,9 @@ TEST_F(DataPlaceServer, NamingMakesTheFolderAndRowsDeletingWaitsForTheData) {
 TEST_F(DataPlaceServer, AFolderTheServerCannotMakeLeavesTheSlotFree) {
   box_->Setup(1);
   // A path outside the folders the server's file routines may act in.
-  Exec("UPDATE DATAPLACEMAN SET PATH='/proc/rendo-place' WHERE REC=8");
+  TempDir outside;
+  const fs::path refused = outside.Path() / "place08";
+  Exec("UPDATE DATAPLACEMAN SET PATH='" + refused.string() + "' WHERE REC=8");
   box_->Setup(1);
   Name(8, "不可");
   ASSERT_EQ(ui_.messages.size(), 1u);
@@ -191,6 +194,7 @@ TEST_F(DataPlaceServer, AFolderTheServerCannotMakeLeavesTheSlotFree) {
   EXPECT_EQ(Text("SELECT NAME FROM DATAPLACEMAN WHERE REC=8"), "");
   EXPECT_EQ(Count("SELECT COUNT(*) FROM DATALIST_EX WHERE DATAPLACEREC=8"), 0);
   EXPECT_EQ(Keys(), "F2:新規作成|F3:|F5:");
+  EXPECT_FALSE(fs::exists(refused));
 }
 
 TEST_F(DataPlaceServer, MovesRenumberAndSurviveReopening) {
