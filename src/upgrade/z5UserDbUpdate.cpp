@@ -95,12 +95,16 @@ void AddKessanKikanBlock(Lines& lines) {
                    "UPDATE ACCDEF1 SET KESSAN_KIKAN=-1,CASHFLOW_KIKAN1=-1,CASHFLOW_KIKAN2=-1 WHERE REC=1;", "COMMIT;"});
 }
 
-int32_t RunStep01(int32_t step, Lines body) {
+void AddStep01Blocks(int32_t step, Lines& lines) {
   // Which of the two settings blocks each step carries after its body.
   const bool sdai = step == 1 || step == 3;
   const bool kessan = step == 1 || step == 3 || step == 4;
-  if (sdai) AddSdaiHasuu3Block(body);
-  if (kessan) AddKessanKikanBlock(body);
+  if (sdai) AddSdaiHasuu3Block(lines);
+  if (kessan) AddKessanKikanBlock(lines);
+}
+
+int32_t RunStep01(int32_t step, Lines body) {
+  AddStep01Blocks(step, body);
   TStepBody b;
   b.Statements = std::move(body);
   return RunStep({0, 1, step}, b);

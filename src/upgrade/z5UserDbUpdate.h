@@ -76,6 +76,9 @@ void AddGuardedBlock(Lines& lines, const std::string& table, const std::string& 
 void AddSdaiHasuu3Block(Lines& lines);
 void AddKessanKikanBlock(Lines& lines);
 
+// The guarded settings blocks that step 0.1.`step` carries after its body: both for 0.1.1 and
+// 0.1.3, the closing-period block for 0.1.4, none for 0.1.2 and 0.1.5.
+void AddStep01Blocks(int32_t step, Lines& lines);
 // The frame of the steps 0.1.1 to 0.1.5: the body, then the guarded settings blocks the step
 // carries, then the version 0.1.`step`.
 int32_t RunStep01(int32_t step, Lines body);

@@ -510,6 +510,139 @@ TEST_F(CompanyUpgrade011, HeadCountsOfThreeYears) {
   EXPECT_EQ(s.Scalar("SELECT COUNT(*) FROM SP_MB_SELECT_SYUGYOU('77', ' ') WHERE T_NINZU1 IS NULL"), 1);
 }
 
+TEST_F(CompanyUpgrade011, FixedAssetProcedures) {
+  ASSERT_EQ(result_, kStepOk) << ErrDataup();
+  // The repair procedure is selected; what it changed is committed.
+  auto Repair = [this](const char* facility) {
+    fixtures::DbSession s(file());
+    const int64_t repaired = s.Scalar(std::string("SELECT SYUFUKU FROM SP_KS_SISAN_SYUFUKU_HAIBUNRITU('") + facility + "')");
+    s.Commit();
+    return repaired;
+  };
+  {
+    fixtures::DbSession s(file());
+    const std::string asset = "INSERT INTO KS_SISAN (REC, SCODE, KCODE, HCODE, SIHAKCODE, SIHAHCODE, SYUNYUKCODE, "
+                              "SYUNYUHCODE) VALUES ";
+    s.Exec(asset + "(1, '01', '1401', '001', NULL, NULL, NULL, NULL)");
+    s.Exec(asset + "(2, '01', '1402', ' ', NULL, NULL, NULL, NULL)");
+    s.Exec(asset + "(3, '02', '1402', ' ', NULL, NULL, NULL, NULL)");
+    s.Exec("INSERT INTO KS_BUMONHB (KS_REC, SCODE, BCODE, HAIBUN) VALUES (1, '01', '00', 60)");
+    s.Commit();
+  }
+  // Missing departments get share 0; existing shares stay. A facility without departments
+  // gets nothing.
+  Exec("EXECUTE PROCEDURE SP_KS_BUMONHB_ADD('01')");
+  Exec("EXECUTE PROCEDURE SP_KS_BUMONHB_ADD('02')");
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KS_BUMONHB"), 4);
+  EXPECT_EQ(Scalar("SELECT SUM(HAIBUN) FROM KS_BUMONHB WHERE KS_REC=1"), 60);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KS_BUMONHB WHERE KS_REC=2 AND HAIBUN=0 AND DUMMY=''"), 2);
+  // Shares that do not total 100 are repaired through department 00.
+  Exec("UPDATE KS_BUMONHB SET HAIBUN=30 WHERE KS_REC=1 AND BCODE='01'");
+  EXPECT_EQ(Repair("01"), 1);
+  EXPECT_EQ(Scalar("SELECT HAIBUN FROM KS_BUMONHB WHERE KS_REC=1 AND BCODE='00'"), 70);
+  EXPECT_EQ(Scalar("SELECT HAIBUN FROM KS_BUMONHB WHERE KS_REC=2 AND BCODE='00'"), 100);
+  EXPECT_EQ(Repair("01"), 0);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM SP_KS_SISAN_SYUFUKU_HAIBUNRITU('02')"), 0);
+  // A department's row is written only when its values differ.
+  Exec("EXECUTE PROCEDURE SP_KS_BUMONHB_REC_ADD(2, '01', '01', 5, 'x')");
+  EXPECT_EQ(Scalar("SELECT HAIBUN FROM KS_BUMONHB WHERE KS_REC=2 AND BCODE='01' AND DUMMY='x'"), 5);
+  // Ledger rows: inserted once, updated when a value differs; a text over 50 characters fails.
+  const std::string ledger = "EXECUTE PROCEDURE SP_KS_DAICHO_UPDATE(1, '2008-04-01', 1, '取得', 1000, 0, ";
+  Exec(ledger + "100, 900, '')");
+  Exec(ledger + "100, 900, '')");
+  Exec(ledger + "150, 850, '')");
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KS_DAICHO"), 1);
+  EXPECT_EQ(Scalar("SELECT BOKAGAKU FROM KS_DAICHO"), 850);
+  std::string text51;
+  for (int i = 0; i < 51; ++i) text51 += "償";
+  EXPECT_THROW(Exec("EXECUTE PROCEDURE SP_KS_DAICHO_UPDATE(1, '2008-05-01', 1, '" + text51 + "', 0, 0, 0, 0, '')"),
+               std::exception);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KS_DAICHO"), 1);
+  // An asset's sub-account cannot go; a settings row lets go of one.
+  EXPECT_THROW(Exec("DELETE FROM HOJOMST WHERE KCODE='1401' AND HCODE='001'"), std::exception);
+  Exec("UPDATE KS_SETSWK SET SYOKYAKU1_KCODE='1102', SYOKYAKU1_HCODE='001' WHERE SCODE='02' AND KCODE='1701'");
+  Exec("DELETE FROM HOJOMST WHERE KCODE='1102' AND HCODE='001'");
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KS_SETSWK WHERE SCODE='02' AND KCODE='1701' AND SYOKYAKU1_KCODE IS NULL AND "
+                   "SYOKYAKU1_HCODE IS NULL"),
+            1);
+}
+
+// The step leaves one version row numbered 1 unless the table already holds a 0.1.0 row.
+class CompanyUpgrade011Versions : public CompanyUpgradeBase {};
+
+TEST_F(CompanyUpgrade011Versions, VersionRowsBeforeTheFirstStep) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> rows;  // ACCVERSION rows (REC, MAJOR, MINOR1, MINOR2) of the database
+    int64_t count;                  // rows afterwards
+    const char* highest;            // version of the highest row afterwards
+  } cases[] = {
+      {"no row", {}, 1, "0.1.1"},
+      {"other versions", {"1, 0, 0, 9", "2, 0, 0, 5"}, 1, "0.1.1"},
+      {"a 0.1.0 row beside row 1", {"1, 0, 0, 9", "2, 0, 1, 0"}, 2, "0.1.1"},
+      // Without row 1 the version line changes nothing: the run's version check then fails the step.
+      {"a 0.1.0 row that is not row 1", {"2, 0, 1, 0"}, 1, "0.1.0"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove(file());
+    fixtures::CreateLegacyCompanyDatabase(file());
+    Exec("DELETE FROM ACCVERSION");
+    for (const std::string& r : c.rows) Exec("INSERT INTO ACCVERSION (REC, MAJOR, MINOR1, MINOR2) VALUES (" + r + ")");
+    ASSERT_EQ(ExecUserDbUpdate011(), kStepOk) << ErrDataup();
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ACCVERSION"), c.count);
+    EXPECT_EQ(Scalar("SELECT FIRST 1 MAJOR*10000+MINOR1*100+MINOR2 FROM ACCVERSION ORDER BY 1 DESC"),
+              std::string(c.highest) == "0.1.1" ? 101 : 100);
+  }
+}
+
+// ------------------------------------------------------------------ the chain
+
+// The company steps one after the other from a database at 0.1.0, as a run applies them: each
+// step built so far has its row here, with what the database shows after it.
+class UpgradeFamilyChain : public CompanyUpgradeBase {};
+
+TEST_F(UpgradeFamilyChain, StepsInOrderFromA010Database) {
+  struct Check {
+    const char* sql;
+    int64_t value;
+  };
+  struct Step {
+    TDbVersion version;
+    int32_t (*run)();
+    std::vector<Check> checks;
+  } steps[] = {
+      {{0, 1, 1}, ExecUserDbUpdate011,
+       {{"SELECT COUNT(*) FROM KS_SETSWK_INIT", 70},
+        {"SELECT COUNT(*) FROM KS_SETSWK", 64},
+        {"SELECT SDAI_HASUU3 + 10*KESSAN_KIKAN FROM ACCDEF1", -10}}},
+      // Its settings blocks find the columns of 0.1.1 and add nothing.
+      {{0, 1, 3}, ExecUserDbUpdate013,
+       {{"SELECT COUNT(*) FROM KANSA_ITEM", 1},
+        {"SELECT COUNT(*) FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME='ACCDEF1' AND RDB$FIELD_NAME LIKE "
+         "'%KIKAN%'",
+         3}}},
+  };
+  // Every installed builder has its row, in list order.
+  TArrayDbUpdateListRec list = MakeDbUpdateLists("Tallix財務", 0).UserList;
+  InstallUserDbUpdateBuilders(list);
+  std::vector<std::string> installed, chained;
+  for (const TDbUpdateListRec& r : list) {
+    if (r.RunProc) installed.push_back(r.Version().Text());
+  }
+  for (const Step& st : steps) chained.push_back(st.version.Text());
+  EXPECT_EQ(chained, installed);
+
+  fixtures::CreateLegacyCompanyDatabase(file());
+  for (const Step& st : steps) {
+    SCOPED_TRACE(st.version.Text());
+    ASSERT_EQ(st.run(), kStepOk) << ErrDataup();
+    EXPECT_EQ(Version(), st.version.Text());
+    for (const Check& c : st.checks) EXPECT_EQ(Scalar(c.sql), c.value) << c.sql;
+  }
+  EXPECT_TRUE(ui.messages.empty());
+}
+
 // ------------------------------------------------------------------ step 0.1.3 and the guard
 
 class CompanyUpgrade013 : public CompanyUpgradeBase {};
@@ -563,13 +696,21 @@ TEST_F(CompanyUpgrade013, GuardedBlocksAndTheAuditItems) {
   }
 }
 
-TEST_F(CompanyUpgrade013, AGuardThatCannotConnectCountsTheColumnAsMissing) {
+TEST_F(CompanyUpgrade013, TheColumnGuardAndTheBlocksOfEachStep) {
   fixtures::CreateLegacyCompanyDatabase(file());
   Exec("ALTER TABLE ACCDEF1 ADD SDAI_HASUU3 INTEGER");
   EXPECT_TRUE(userupdate::ColumnExists("ACCDEF1", "SDAI_HASUU3"));
   EXPECT_TRUE(ui.messages.empty());
   EXPECT_FALSE(userupdate::ColumnExists("ACCDEF1", "KESSAN_KIKAN"));
   EXPECT_FALSE(DM->IBDatabaseDAT.Connected());
+  // The blocks each of the five oldest steps carries, on a database with neither column.
+  Exec("ALTER TABLE ACCDEF1 DROP SDAI_HASUU3");
+  const size_t blockLines[] = {10, 0, 10, 6, 0};
+  for (int32_t step = 1; step <= 5; ++step) {
+    userupdate::Lines lines;
+    userupdate::AddStep01Blocks(step, lines);
+    EXPECT_EQ(lines.size(), blockLines[step - 1]) << step;
+  }
   SystemDef.DataDir = (tmp.Path() / "nowhere").string();
   userupdate::Lines lines;
   userupdate::AddSdaiHasuu3Block(lines);
