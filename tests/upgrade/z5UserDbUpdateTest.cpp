@@ -7,6 +7,8 @@
 
 #include "data/DataModule.h"
 #include "data/DbErrorReport.h"
+#include "data/uAccClassesBackup.h"
+#include "data/uAccFunction2Win.h"
 #include "data/uAccRecord.h"
 #include "data/z5AppInfo.h"
 #include "fixtures/FixtureDb.h"
@@ -641,6 +643,25 @@ TEST_F(UpgradeFamilyChain, StepsInOrderFromA010Database) {
     for (const Check& c : st.checks) EXPECT_EQ(Scalar(c.sql), c.value) << c.sql;
   }
   EXPECT_TRUE(ui.messages.empty());
+
+  // The upgraded database comes back from a backup whole: a procedure whose parameters changed
+  // under a caller would not restore.
+  const fs::path restored = tmp.Path() / "restored" / "qvacc.fdb";
+  fs::create_directories(restored.parent_path());
+  for (int32_t mode : {0, 1}) {
+    TBackupRestoreThread t(true);
+    t.Mode = mode;
+    t.Confirm = 0;
+    t.ActivateIndexes = 1;
+    t.DbFile = (mode == 0 ? file() : restored).string();
+    t.BackupFile = (tmp.Path() / "chain.fbk").string();
+    t.Resume();
+    while (!t.IsTerminated()) WaitWithMessages(50);
+    ASSERT_EQ(t.Succeeded, 1) << mode << " " << t.ErrorMessage1 << " " << t.ErrorMessage2;
+  }
+  fixtures::DbSession s(restored);
+  EXPECT_EQ(s.Scalar("SELECT COUNT(*) FROM KS_SETSWK_INIT"), 70);
+  EXPECT_EQ(s.Scalar("SELECT COUNT(*) FROM SP_MB_SELECT_SYUGYOU('', '')"), 1);
 }
 
 // ------------------------------------------------------------------ step 0.1.3 and the guard
