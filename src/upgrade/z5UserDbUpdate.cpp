@@ -1,6 +1,7 @@
 #include "upgrade/z5UserDbUpdate.h"
 
 #include <filesystem>
+#include <functional>
 
 #include "data/DataModule.h"
 #include "data/uAccRecord.h"
@@ -65,16 +66,20 @@ int32_t RunStep(const TDbVersion& version, const TStepBody& body) {
   return ExecIsqlScript(version.Text());
 }
 
-bool ColumnExists(const std::string& table, const std::string& column) {
+bool TestCompanyDb(const std::function<bool()>& test) {
   if (!DM) return false;
-  bool exists = false;
+  bool answer = false;
   if (DM->fnAccDatConnected(SystemDef.HostName, SystemDef.DataDir, false)) {
     TTransactionScope tx(DM->IBTransactionDAT, TTransactionScope::End::CommitQuietly);
-    exists = DM->fnExistence_Field(table, column);
+    answer = test();
   }
   // isql must find the file free of the program's own attachment.
   DM->AccDatDisconnect(SystemDef.DataDir, false, false);
-  return exists;
+  return answer;
+}
+
+bool ColumnExists(const std::string& table, const std::string& column) {
+  return TestCompanyDb([&] { return DM->fnExistence_Field(table, column); });
 }
 
 void AddGuardedBlock(Lines& lines, const std::string& table, const std::string& column, const Lines& block) {

@@ -22,6 +22,7 @@
 // Adding a step: write ExecUserDbUpdateNNN in its own z5UserDbUpdateNNN.cpp, declare it here,
 // add it to the table of InstallUserDbUpdateBuilders, and add its rows to the chain test.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,11 @@ struct TStepBody {
 int32_t BuildScript(const TDbVersion& version, const TStepBody& body, TUpdateScript& script);
 // Builds, saves and runs the script; the runner's result, or 18 as BuildScript.
 int32_t RunStep(const TDbVersion& version, const TStepBody& body);
+
+// A test against the selected company database before the script: connects it without a
+// status mark, runs `test` inside a transaction of the data module's company connection and
+// disconnects again. False without running `test` when the connection fails (reported).
+bool TestCompanyDb(const std::function<bool()>& test);
 
 // Column guard: connects the selected company data without a status mark, asks whether
 // `table`.`column` exists and disconnects again. A failed connection or query is reported by
