@@ -19,6 +19,7 @@
 #include "ui/forms/Keys.h"
 #include "ui/z5MessageDlg.h"
 #include "upgrade/z5SystemDbUpdate.h"
+#include "upgrade/z5UserDbUpdate.h"
 
 using namespace forms;
 
@@ -157,6 +158,7 @@ void TDbUpdateBox::FormCreate(QObject*) {
   SystemList = std::move(lists.SystemList);
   UserList = std::move(lists.UserList);
   InstallSystemDbUpdateBuilders(SystemList);
+  InstallUserDbUpdateBuilders(UserList);
   CurrentList = &SystemList;
 }
 
@@ -445,6 +447,16 @@ int32_t TDbUpdateBox::ExecuteUpdate() {
   BackupKept = false;
   UpdateDone = false;
   if (!NeedUpdate || FirstIndex < 0) return -1;
+  // The company steps choose what they write by the facts of the company they upgrade: those
+  // of the selected data set are loaded before the first of them, and without them nothing runs.
+  if (UpdateMode == 1) {
+    const bool loaded = DM->fnAccDatConnected(SystemDef.HostName, SystemDef.DataDir, false) && DM->fnGetAccInfo();
+    if (DM->IBDatabaseDAT.Connected()) DM->AccDatDisconnect(SystemDef.DataDir, false, false);
+    if (!loaded) {
+      FirstIndex = LastIndex = -1;
+      return -1;
+    }
+  }
 
   if (BackupCount > 0) {
     if (UpdateMode == 0 && !DM->IBDatabaseDEF.Connected()) DM->fnAccDefConnected(SystemDef.HostName, true);

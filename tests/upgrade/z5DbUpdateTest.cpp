@@ -349,3 +349,42 @@ TEST_F(UpgradeDialogDb, ABackupThatCannotBeRestoredIsKept) {
 }
 
 }  // namespace
+
+namespace {
+
+// The company steps read the facts of the data set they upgrade, also when another data set's
+// were loaded before.
+TEST_F(UpgradeDialogDb, ACompanyRunLoadsTheSelectedDataSetFirst) {
+  SystemDef.TempDir = inst_->AppTempDir().string();
+  {
+    fixtures::DbSession s(company_->DbFile());
+    s.Exec("UPDATE ACCVERSION SET MAJOR=9,MINOR1=0,MINOR2=5 WHERE REC=1");
+    s.Commit();
+  }
+  ASSERT_TRUE(DM->fnAccDatConnected("", company_->Folder().string(), false));
+  box->PrepareUpdate(1, "");
+  ASSERT_TRUE(box->NeedUpdate);
+  DM->AccDatDisconnect(company_->Folder().string(), false, false);
+  AccInf.DATATYPE = 99;
+  AccInf.SHOUGOU = "別の会社";
+  int32_t seenType = 0;
+  bool connected = true;
+  box->UserList.back().RunProc = [&]() -> int32_t {
+    seenType = AccInf.DATATYPE;
+    connected = DM->IBDatabaseDAT.Connected();
+    return kStepFileMissing;
+  };
+  uitest::ModalScript script({[&](TForm&) {
+                                uitest::Click(box->cboxAgree);
+                                uitest::Click(box->btnOk);
+                              },
+                              [&](TForm&) {}});
+  box->ShowModal();
+  EXPECT_FALSE(script.WatchdogFired());
+  EXPECT_EQ(seenType, 1);
+  EXPECT_NE(AccInf.SHOUGOU, "別の会社");
+  // isql finds the file free of the program's own attachment.
+  EXPECT_FALSE(connected);
+}
+
+}  // namespace

@@ -1,0 +1,133 @@
+#include "upgrade/z5UserDbUpdate.h"
+
+#include <filesystem>
+#include <functional>
+
+#include "data/DataModule.h"
+#include "data/uAccRecord.h"
+#include "platform/Paths.h"
+#include "platform/db/TransactionScope.h"
+
+namespace userupdate {
+
+TGeneration GenerationOf(const TDbVersion& v) {
+  if (v <= TDbVersion{2, 0, 4}) return TGeneration::Inline;
+  if (v <= TDbVersion{5, 0, 2}) return TGeneration::FilesThenInline;
+  if (v <= TDbVersion{7, 0, 2}) return TGeneration::Files;
+  return TGeneration::FilesAllPresent;
+}
+
+TFilter CurrentFilter() {
+  TFilter f;
+  f.DataType = AccInf.DATATYPE;
+  f.CodeType = AccInf.CODETYPE;
+  f.Medical = AccInf.DATATYPE == 3 && AccInf.CODETYPE == 1;
+  f.OemKind = OemKind;
+  f.ProgramKind = ProgramKind;
+  return f;
+}
+
+int32_t BuildScript(const TDbVersion& version, const TStepBody& body, TUpdateScript& script) {
+  script.Lines.clear();
+  const TGeneration generation = GenerationOf(version);
+  std::vector<std::string> files;
+  const std::string folder = IncludeTrailingPathDelimiter(UpdateFileFolder(version));
+  if (generation != TGeneration::Inline) {
+    std::error_code ec;
+    for (const TUpdateFile& f : body.Files) {
+      const bool needed = f.Use || generation == TGeneration::FilesAllPresent;
+      if (needed && !std::filesystem::exists(folder + f.Name, ec)) return kStepFileMissing;
+      if (f.Use) files.push_back(folder + f.Name);
+    }
+  }
+  script.AddHeader();
+  if (generation != TGeneration::Inline) {
+    std::string missing;
+    if (!script.AddUpdateFiles(files, missing)) {
+      script.Lines.clear();
+      return kStepFileMissing;
+    }
+  }
+  script.Lines.insert(script.Lines.end(), body.Statements.begin(), body.Statements.end());
+  script.AddVersionLines();
+  script.AddExit();
+  return kStepOk;
+}
+
+int32_t RunStep(const TDbVersion& version, const TStepBody& body) {
+  TUpdateScript script(TUpdateDb::Company, version);
+  const int32_t built = BuildScript(version, body, script);
+  if (built != kStepOk) return built;
+  if (!script.Save()) {
+    // A script that could not be saved must not leave an older one to run.
+    std::error_code ec;
+    std::filesystem::remove(UpdateScriptFile(), ec);
+  }
+  return ExecIsqlScript(version.Text());
+}
+
+bool TestCompanyDb(const std::function<bool()>& test) {
+  if (!DM) return false;
+  bool answer = false;
+  if (DM->fnAccDatConnected(SystemDef.HostName, SystemDef.DataDir, false)) {
+    TTransactionScope tx(DM->IBTransactionDAT, TTransactionScope::End::CommitQuietly);
+    answer = test();
+  }
+  // isql must find the file free of the program's own attachment.
+  DM->AccDatDisconnect(SystemDef.DataDir, false, false);
+  return answer;
+}
+
+bool ColumnExists(const std::string& table, const std::string& column) {
+  return TestCompanyDb([&] { return DM->fnExistence_Field(table, column); });
+}
+
+void AddGuardedBlock(Lines& lines, const std::string& table, const std::string& column, const Lines& block) {
+  if (ColumnExists(table, column)) return;
+  lines.insert(lines.end(), block.begin(), block.end());
+}
+
+void AddSdaiHasuu3Block(Lines& lines) {
+  AddGuardedBlock(lines, "ACCDEF1", "SDAI_HASUU3",
+                  {"ALTER TABLE ACCDEF1", "ADD SDAI_HASUU3 INTEGER DEFAULT 0;",
+                   "UPDATE ACCDEF1 SET SDAI_HASUU3=0 WHERE REC=1;", "COMMIT;"});
+}
+
+void AddKessanKikanBlock(Lines& lines) {
+  AddGuardedBlock(lines, "ACCDEF1", "KESSAN_KIKAN",
+                  {"ALTER TABLE ACCDEF1", "ADD KESSAN_KIKAN INTEGER DEFAULT -1,", "ADD CASHFLOW_KIKAN1 INTEGER DEFAULT -1,",
+                   "ADD CASHFLOW_KIKAN2 INTEGER DEFAULT -1;",
+                   "UPDATE ACCDEF1 SET KESSAN_KIKAN=-1,CASHFLOW_KIKAN1=-1,CASHFLOW_KIKAN2=-1 WHERE REC=1;", "COMMIT;"});
+}
+
+void AddStep01Blocks(int32_t step, Lines& lines) {
+  // Which of the two settings blocks each step carries after its body.
+  const bool sdai = step == 1 || step == 3;
+  const bool kessan = step == 1 || step == 3 || step == 4;
+  if (sdai) AddSdaiHasuu3Block(lines);
+  if (kessan) AddKessanKikanBlock(lines);
+}
+
+int32_t RunStep01(int32_t step, Lines body) {
+  AddStep01Blocks(step, body);
+  TStepBody b;
+  b.Statements = std::move(body);
+  return RunStep({0, 1, step}, b);
+}
+
+}  // namespace userupdate
+
+void InstallUserDbUpdateBuilders(TArrayDbUpdateListRec& list) {
+  const struct {
+    TDbVersion version;
+    int32_t (*run)();
+  } builders[] = {
+      {{0, 1, 1}, ExecUserDbUpdate011},
+      {{0, 1, 3}, ExecUserDbUpdate013},
+  };
+  for (TDbUpdateListRec& r : list) {
+    for (const auto& b : builders) {
+      if (r.Version() == b.version) r.RunProc = b.run;
+    }
+  }
+}
