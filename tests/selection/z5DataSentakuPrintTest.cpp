@@ -14,15 +14,20 @@
 #include <sys/resource.h>
 #include <vector>
 
+#include "data/uAccRecordHooks.h"
 #include "platform/Encoding.h"
 #include "print/Zenpagex_Class.h"
 #include "print/Zenpagex_Pages.h"
 #include "print/Zenpagex_State.h"
 #include "print/Zenpagex_Vdb.h"
 #include "selection/DataListTestBase.h"
+#include "selection/DbUpdateCheck.h"
 #include "selection/z5ComDataSentaku.h"
+#include "selection/z5DataSentaku.h"
 #include "selection/z5DataSentakuPrintDlg.h"
+#include "selection/z5Kidou.h"
 #include "support/TempDir.h"
+#include "ui/PerfectGrid.h"
 #include "ui/UiTestSupport.h"
 
 using namespace forms;
@@ -275,6 +280,51 @@ TEST_F(DataListPrint, TheOrientationChosenLastIsRestored) {
             }),
             0);
   EXPECT_EQ(run([&](TDataSentakuPrintDlg& d) { uitest::Click(d.btnCancel); }), 0);
+}
+
+// No data set of this installation needs an upgrade.
+class NoUpdate : public IDbUpdateCheck {
+ public:
+  void PrepareUpdate(int, const std::string&) override {}
+  bool UpdatePending() const override { return false; }
+};
+
+TEST_F(DataListPrint, F8OfTheDataSelectionPrintsTheListShown) {
+  SystemDef.AppDataDir = inst_->AppDataDir().string();
+  MenuHook = NullMenuHook;
+  DbUpdateCheckFactory = [] { return std::make_unique<NoUpdate>(); };
+  RegisterDataSentakuBox();
+  std::string caption, message;
+  int gridRows = 0;
+  uitest::ModalScript script({[&](TForm& f) {
+                                gridRows = dynamic_cast<TDataSentakuBox&>(f).PerfectGrid1->Rows();
+                                uitest::ModalScript dialog({[&](TForm& d) {
+                                  auto& print = dynamic_cast<TDataSentakuPrintDlg&>(d);
+                                  caption = print.Caption();
+                                  message = print.lblMain->Caption();
+                                  uitest::Click(print.btnOK);
+                                }});
+                                uitest::Key(Qt::Key_F8);
+                              },
+                              [&](TForm& f) {
+                                // Back in the list once the printing window has gone.
+                                f.activateWindow();
+                                uitest::Pump();
+                                uitest::Key(Qt::Key_Escape);
+                              }});
+  RunSyoriModule("VqDataSenkaku", 1, "SyoriType=0");
+  DbUpdateCheckFactory = nullptr;
+  MenuHook = nullptr;
+  EXPECT_FALSE(script.WatchdogFired());
+  EXPECT_EQ(caption, "データリストの印刷");
+  EXPECT_EQ(message, "データリストを印刷します。");
+  // The installation's pre-created rows, 55 to a page.
+  ASSERT_GT(gridRows, 0);
+  const std::string info = PdfInfo();
+  EXPECT_TRUE(std::regex_search(info, std::regex("Pages:\\s+" + std::to_string((gridRows + 54) / 55) + "\\n")))
+      << info << gridRows;
+  EXPECT_NE(PdfText(1).find("データリスト"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_empty(SystemDef.WorkDir)) << "the engine removed its data file";
 }
 
 }  // namespace
