@@ -4,7 +4,11 @@
 // file, [次へ], [完了], and answers the closing message with Enter. The path of the written
 // file is printed on standard output.
 //
-//   rendo-demo [--headless] OUTPUT_FILE
+//   rendo-demo [--headless] [--list-pdf PDF_FILE] OUTPUT_FILE
+//                                with --list-pdf the simulated user first opens the data list
+//                                (the data selection of data management), prints it (F8, OK)
+//                                onto the PDF pseudo-printer, which writes PDF_FILE, and
+//                                closes it (Esc)
 //   rendo-demo --first-paint     off-screen: prints "painted <ns>" (CLOCK_REALTIME) when the
 //                                first page has been painted, and closes the window (the
 //                                start-up benchmark runs this)
@@ -37,6 +41,7 @@
 #include "export/sy26.h"
 #include "selection/Logon.h"
 #include "selection/z5DataSentaku.h"
+#include "selection/z5Kidou.h"
 #include "ui/forms/Application.h"
 #include "ui/forms/Button.h"
 #include "ui/forms/Edit.h"
@@ -113,17 +118,21 @@ int main(int argc, char** argv) {
   bool headless = std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr;
   bool firstPaint = false;
   std::string output;
+  std::string listPdf;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--headless") headless = true;
     else if (arg == "--first-paint") firstPaint = headless = true;
+    else if (arg == "--list-pdf" && i + 1 < argc) listPdf = argv[++i];
     else output = arg;
   }
   if (output.empty() && !firstPaint) {
-    std::fprintf(stderr, "usage: %s [--headless] OUTPUT_FILE\n", argv[0]);
+    std::fprintf(stderr, "usage: %s [--headless] [--list-pdf PDF_FILE] OUTPUT_FILE\n", argv[0]);
     return 2;
   }
   if (headless) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  // The print engine's printer becomes the PDF pseudo-printer writing this file.
+  if (!listPdf.empty()) setenv("RENDO_PRINT_PDF", listPdf.c_str(), 1);
   int qtArgc = 1;
   QApplication app(qtArgc, argv);
   StartupEnvironment environment;
@@ -136,11 +145,24 @@ int main(int argc, char** argv) {
     // Whatever box comes up is answered with Enter, as the user reading it would.
     // The logon is filled in as the installation's administrator (operator 10); any other box
     // is answered with Enter, as the user reading it would.
-    forms::Application().AddModalShownHook([](forms::TForm& box) {
+    auto listPrinted = std::make_shared<bool>(listPdf.empty());
+    forms::Application().AddModalShownHook([listPrinted](forms::TForm& box) {
       box.activateWindow();
       QPointer<QWidget> target(&box);
-      QTimer::singleShot(50, qApp, [target] {
+      QTimer::singleShot(50, qApp, [target, listPrinted] {
         if (!target) return;
+        if (auto* list = dynamic_cast<TDataSentakuBox*>(target.data()); list && !*listPrinted) {
+          // The data list opened for printing: F8 prints it (its print dialog and the
+          // printer's are answered with Enter, OK), then a click on ESC closes the list.
+          *listPrinted = true;
+          Key(Qt::Key_F8, {}, target);
+          if (!target) return;
+          target->activateWindow();
+          QTimer::singleShot(200, qApp, [target, list] {
+            if (target) Click(list->KeyButtons[0]);
+          });
+          return;
+        }
         if (auto* logon = dynamic_cast<TLogonBox*>(target.data())) {
           logon->txtOpCode->SetFocus();
           Type("10");
@@ -152,10 +174,15 @@ int main(int argc, char** argv) {
         Key(Qt::Key_Return, QStringLiteral("\r"), target);
       });
     });
-    SetMainFormHook([&written, output](TForm1& form) {
+    SetMainFormHook([&written, output, listPdf](TForm1& form) {
       TForm1* f = &form;
       auto steps = std::make_shared<std::vector<std::function<void()>>>(std::vector<std::function<void()>>{
           [f] { Click(f->Button2); },         // to the data set
+          [print = !listPdf.empty()] {
+            // The data list as the operator's data management shows it, printed on the way.
+            if (print) RunSyoriModule("VqDataSenkaku", 1, "SyoriType=0");
+          },
+          [f] { f->activateWindow(); },
           [f] { Click(f->btnDataSentaku); },  // choose it
           [f] { f->activateWindow(); },       // back in the window once the progress window is gone
           [f] { Click(f->Button2); },         // to the period: the fiscal year as proposed

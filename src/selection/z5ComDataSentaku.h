@@ -12,12 +12,16 @@
 // in the system database's shared transaction: an operation starts it only when it is idle
 // and ends only what it started. Headless: messages go through the UI services.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "data/uAccClasses.h"
 #include "platform/DateTime.h"
 #include "platform/db/IBSQL.h"
+#include "ui/z5PrintDlgRec.h"
+
+class TZenpagex;
 
 // One row of any of the five tables.
 struct TDataListRec {
@@ -194,3 +198,41 @@ class TDataSentakuListCtl {
 
 // Installs the data module's refresh of a data-list row after a company data set is closed.
 void InstallDataListRefreshHook();
+
+// The printed data list: a title, the page number, a heading row and one line per data set
+// and per member of combined data, in the display order, on A4 portrait (55 lines a page) or
+// landscape (35 lines, with the code column). Written as a print data file in the work folder
+// and handed to the print engine's preview or print.
+//
+//   TPrDataList pr;
+//   pr.PrintRec = dialogRec;          // fonts, sizes and colour mode of the print dialog
+//   pr.Rows = rows;
+//   pr.DispRows = displayOrder;
+//   pr.Orientation = dlg->Orientation;
+//   pr.Execute(dlg->Result == 1);     // true prints, false previews
+//
+// Data folders under the data root (SystemDef.AppDataDir) are printed with "~" for the
+// root, the rest of the path as stored.
+class TPrDataList {
+ public:
+  TPrDataList();
+  ~TPrDataList();
+  TPrDataList(const TPrDataList&) = delete;
+  TPrDataList& operator=(const TPrDataList&) = delete;
+
+  std::unique_ptr<TZenpagex> Component;  // the writer
+  int32_t Reserved = 0;
+  int32_t ListKind = 0;     // 0 the data list (lines numbered by REC), 1 the shared data list
+                            // (numbered 1, 2, 3 ... in display order)
+  TDefaultPrintRec PrintRec;
+  TDataSentakuRecArray Rows;
+  TDataSentakuRecDispArray DispRows;
+  int32_t Orientation = 0;  // 0 portrait, 1 landscape
+
+  // Writes the print data file (Component->DataFile afterwards names it). A failure removes
+  // the half-written file and passes on.
+  void WriteDataFile();
+  // Writes the file, then previews (false) or prints it (true); the engine deletes the file
+  // afterwards. The result is the engine's: the preview was not closed with 0, or printed.
+  bool Execute(bool DoPrint);
+};

@@ -16,6 +16,7 @@
 #include "data/uAccRecordHooks.h"
 #include "data/z5AppInfo.h"
 #include "platform/UiServices.h"
+#include "selection/z5DataSentakuPrintDlg.h"
 #include "selection/z5FileOperationDlg.h"
 #include "ui/PerfectGrid.h"
 #include "ui/forms/Application.h"
@@ -464,7 +465,7 @@ void TDataSentakuBox::FormCreate(QObject* Sender) {
     ShowHtmlManual("file01.html");
     UpdateFunctionKeys();
   };
-  for (int k = kF2; k <= kF8; ++k) KeyButtons[k]->OnClick = [this](QObject* s) { NotYetClick(s); };
+  for (int k = kF2; k <= kF7; ++k) KeyButtons[k]->OnClick = [this](QObject* s) { NotYetClick(s); };
   KeyButtons[kF3]->OnClick = [this](QObject* s) {
     if (KeyButtons[kF3]->CaptionA().Caption() == "F3:新規作成") NewDataCreate();
     else NotYetClick(s);
@@ -473,6 +474,7 @@ void TDataSentakuBox::FormCreate(QObject* Sender) {
     if (KeyButtons[kF4]->CaptionA().Caption() == "F4:領域追加") AddDataArea();
     else NotYetClick(s);
   };
+  KeyButtons[kF8]->OnClick = [this](QObject* s) { DataListPrint(s); };
   KeyButtons[kF12]->OnClick = [this](QObject* s) { F12Click(s); };
   btnKyoyuDataUp->OnClick = [this](QObject* s) { btnKyoyuDataUpClick(s); };
   btnKyoyuDataDown->OnClick = [this](QObject* s) { btnKyoyuDataDownClick(s); };
@@ -1274,6 +1276,44 @@ void TDataSentakuBox::NotYetClick(QObject* Sender) {
   auto* key = dynamic_cast<TxPlButton*>(Sender);
   if (key && std::find(KeyButtons.begin(), KeyButtons.end(), key) != KeyButtons.end() && !KeyOffered(key)) return;
   uis::ShowMessage(uis::MsgKind::Information, kNotYet);
+  UpdateFunctionKeys();
+}
+
+void TDataSentakuBox::DataListPrint(QObject*) {
+  if (!KeyOffered(KeyButtons[kF8])) return;
+  if (PerfectGrid1->Rows() <= 0) {
+    uis::ShowMessage(uis::MsgKind::Information, "データリストが絞り込みにより表示されていません。\r");
+    UpdateFunctionKeys();
+    return;
+  }
+  TDefaultPrintRec rec;
+  SetDefaultPrintRec(rec);
+  rec.Name = "DataSentakuList";
+  auto* dlg = CreateForm<TDataSentakuPrintDlg>(this);
+  dlg->Reserved = 0;
+  dlg->StyleStorage = false;  // the data-list print dialog keeps its row itself
+  dlg->Rec = &rec;
+  dlg->CaptionText = "データリストの印刷";
+  dlg->Message = "データリストを印刷します。";
+  dlg->MessageColor = clWindowText;
+  dlg->GuideText =
+      "［OK］を押すとﾃﾞｰﾀ選択ﾘｽﾄの印刷を実行します。印刷ｲﾒｰｼﾞを確認する場合は［ﾌﾟﾚﾋﾞｭｰ］を押します。";
+  dlg->ShowPreview = true;
+  dlg->ShowCopy = false;
+  dlg->Setup(1);
+  const int modal = dlg->ShowModal();
+  const uint8_t result = dlg->Result;
+  const int32_t orientation = dlg->Orientation;
+  dlg->Free();
+  if (modal == mrOk && (result == 1 || result == 2)) {
+    TPrDataList pr;
+    pr.PrintRec = rec;
+    pr.ListKind = 0;
+    pr.Rows = Rows;
+    pr.DispRows = DispRows;
+    pr.Orientation = orientation;
+    pr.Execute(result == 1);
+  }
   UpdateFunctionKeys();
 }
 

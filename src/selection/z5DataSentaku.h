@@ -182,6 +182,8 @@ class TDataSentakuBox : public TBSDI, public ISyoriKidou {
   void LoadHints();
   void EscClick(QObject* Sender);
   void NotYetClick(QObject* Sender);
+  // F8: the print dialog, then the data list printed or previewed as shown in the grid.
+  void DataListPrint(QObject* Sender);
   void btnSearchClick(QObject* Sender);
   void btnSearchCancelClick(QObject* Sender);
   void cboxKyoyuDataAutoClick(QObject* Sender);
