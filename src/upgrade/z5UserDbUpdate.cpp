@@ -123,7 +123,10 @@ void InstallUserDbUpdateBuilders(TArrayDbUpdateListRec& list) {
     int32_t (*run)();
   } builders[] = {
       {{0, 1, 1}, ExecUserDbUpdate011},
+      {{0, 1, 2}, ExecUserDbUpdate012},
       {{0, 1, 3}, ExecUserDbUpdate013},
+      {{0, 1, 4}, ExecUserDbUpdate014},
+      {{0, 1, 5}, ExecUserDbUpdate015},
   };
   for (TDbUpdateListRec& r : list) {
     for (const auto& b : builders) {

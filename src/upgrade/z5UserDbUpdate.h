@@ -92,7 +92,10 @@ int32_t RunStep01(int32_t step, Lines body);
 }  // namespace userupdate
 
 int32_t ExecUserDbUpdate011();
+int32_t ExecUserDbUpdate012();
 int32_t ExecUserDbUpdate013();
+int32_t ExecUserDbUpdate014();
+int32_t ExecUserDbUpdate015();
 
 // Sets the builders of the company steps built so far into the list's entries (by version);
 // the other entries keep an empty RunProc.

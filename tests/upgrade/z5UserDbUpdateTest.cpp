@@ -130,7 +130,7 @@ TEST(UpgradeFamily, GenerationsAndFiltersOfTheSteps) {
   for (const TDbUpdateListRec& r : list) {
     if (r.RunProc) installed.push_back(r.Version().Text());
   }
-  EXPECT_EQ(installed, (std::vector<std::string>{"0.1.1", "0.1.3"}));
+  EXPECT_EQ(installed, (std::vector<std::string>{"0.1.1", "0.1.2", "0.1.3", "0.1.4", "0.1.5"}));
 }
 
 class UpgradeFamilyScripts : public ::testing::Test {
@@ -618,12 +618,23 @@ TEST_F(UpgradeFamilyChain, StepsInOrderFromA010Database) {
        {{"SELECT COUNT(*) FROM KS_SETSWK_INIT", 70},
         {"SELECT COUNT(*) FROM KS_SETSWK", 64},
         {"SELECT SDAI_HASUU3 + 10*KESSAN_KIKAN FROM ACCDEF1", -10}}},
+      {{0, 1, 2}, ExecUserDbUpdate012,
+       {{"SELECT COUNT(*) FROM RDB$PROCEDURES WHERE RDB$PROCEDURE_NAME STARTING WITH 'SP_TOUZACHOSEIHYO'", 3}}},
       // Its settings blocks find the columns of 0.1.1 and add nothing.
       {{0, 1, 3}, ExecUserDbUpdate013,
        {{"SELECT COUNT(*) FROM KANSA_ITEM", 1},
         {"SELECT COUNT(*) FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME='ACCDEF1' AND RDB$FIELD_NAME LIKE "
          "'%KIKAN%'",
          3}}},
+      {{0, 1, 4}, ExecUserDbUpdate014,
+       {{"SELECT COUNT(*) FROM CASHFMST", 102},
+        {"SELECT COUNT(*) FROM CASHFMKU", 502},
+        {"SELECT MAX(CF_REC) FROM CASHFMKU", 499}}},
+      {{0, 1, 5}, ExecUserDbUpdate015,
+       {{"SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME STARTING WITH 'AO_'", 8},
+        {"SELECT COUNT(*) FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME='KESSAN' AND "
+         "RDB$FIELD_NAME='CHUKI_TITLEPRINT'",
+         1}}},
   };
   // Every installed builder has its row, in list order.
   TArrayDbUpdateListRec list = MakeDbUpdateLists("Tallix財務", 0).UserList;
