@@ -17,6 +17,7 @@
 #include "data/z5AppInfo.h"
 #include "platform/UiServices.h"
 #include "selection/z5FileOperationDlg.h"
+#include "selection/z5GassanSyori.h"
 #include "ui/PerfectGrid.h"
 #include "ui/forms/Application.h"
 #include "ui/forms/Keys.h"
@@ -465,6 +466,9 @@ void TDataSentakuBox::FormCreate(QObject* Sender) {
     UpdateFunctionKeys();
   };
   for (int k = kF2; k <= kF8; ++k) KeyButtons[k]->OnClick = [this](QObject* s) { NotYetClick(s); };
+  KeyButtons[kF3]->OnClick = [this](QObject* s) { F3Click(s); };
+  KeyButtons[kF6]->OnClick = [this](QObject* s) { F6Click(s); };
+  KeyButtons[kF7]->OnClick = [this](QObject* s) { F7Click(s); };
   KeyButtons[kF12]->OnClick = [this](QObject* s) { F12Click(s); };
   btnKyoyuDataUp->OnClick = [this](QObject* s) { btnKyoyuDataUpClick(s); };
   btnKyoyuDataDown->OnClick = [this](QObject* s) { btnKyoyuDataDownClick(s); };
@@ -1075,9 +1079,7 @@ void TDataSentakuBox::F12Click(QObject*) {
     return;
   }
   if (SyoriType == 5) {
-    // Take-out and bring-back come with their own operations.
-    uis::ShowMessage(uis::MsgKind::Information, kNotYet);
-    ClearChoice();
+    TransferChoice(row, r);
     return;
   }
   if (r == 0) {
