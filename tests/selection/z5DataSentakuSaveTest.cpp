@@ -17,11 +17,14 @@
 #include "data/uAccRecordHooks.h"
 #include "data/z5AppInfo.h"
 #include "platform/Encoding.h"
+#include "platform/db/IBScript.h"
 #include "selection/DbUpdateCheck.h"
 #include "selection/z5DataSentaku.h"
 #include "selection/z5FileOperationDlg.h"
 #include "selection/z5GassanSyori.h"
 #include "selection/z5Kidou.h"
+#include "selection/z5WhichDataSet.h"
+#include "support/FirebirdServer.h"
 #include "support/TempDir.h"
 #include "ui/PerfectGrid.h"
 #include "ui/UiTestSupport.h"
@@ -474,6 +477,182 @@ TEST_F(CombinedData, ClearingRefusesAFolderWithoutTheMembersDatabase) {
   EXPECT_TRUE(ui_.Shown("分散入力用データの初期化に失敗しました。"));
   if (DM->IBDatabaseDAT.Connected()) DM->AccDatDisconnect(inst_->DataFolder(5).string(), false, false);
   EXPECT_EQ(CompanyScalar(Db(5), "SELECT COUNT(*) FROM SIWAKE"), entries);
+}
+
+// ---------------------------------------------------------------------------------------
+// Take-out and bring-back: a client/server installation on a loopback server (its data set
+// 0003) beside this computer's own local installation (the suite's, with its empty row 0007).
+
+class TakeOut : public DataSetOpsBase {
+ protected:
+  static void SetUpTestSuite() {
+    DataSetOpsBase::SetUpTestSuite();
+    srvRoot_ = new TempDir;
+    srv_ = new fixtures::Installation(srvRoot_->Path() / "srv", {});
+    fixtures::CompanyPlan plan = fixtures::CompanyPlan::Corporation();
+    plan.dataNo = 3;
+    plan.dataCode = "S001";
+    plan.name = "本店物産";
+    srv_->AddCompany(plan).GenerateJournal({.seed = 9, .entries = 12, .deletedPerMille = 0, .correctedPerMille = 0});
+    server_ = new FirebirdServer(FirebirdServer::FileRoutines());
+    server_->AllowFileRoots({srvRoot_->Path(), inst_->Root()});
+    // The server's own declarations of the file routines.
+    for (const auto& [file, script] :
+         {std::pair<fs::path, std::string>{srv_->SystemDbFile(), "system_udr.sql"}, {srv_->FileManDbFile(), "fileman_udr.sql"}}) {
+      TIBDatabase db;
+      db.DatabaseName = server_->Host() + ":" + file.string();
+      db.Params = FirebirdServer::UserParams();
+      db.Open();
+      TIBTransaction tr;
+      tr.SetDefaultDatabase(&db);
+      tr.StartTransaction();
+      TIBSQL probe;
+      probe.SetDatabase(&db);
+      probe.SetTransaction(&tr);
+      probe.SQL = "SELECT (SELECT COUNT(*) FROM RDB$PROCEDURES WHERE RDB$PROCEDURE_NAME = 'FILEOPERATION') + "
+                  "(SELECT COUNT(*) FROM RDB$FUNCTIONS WHERE RDB$FUNCTION_NAME = 'SP_FILETOBLOB') FROM RDB$DATABASE";
+      probe.ExecQuery();
+      const bool declared = probe.Fields(0).AsInteger() > 0;
+      probe.Close();
+      tr.Commit();
+      if (!declared) {
+        TIBScript sc;
+        sc.Database = &db;
+        sc.Script = TempDir::Read(fixtures::SchemaDir() / script);
+        sc.ExecuteScript();
+      }
+      db.Close();
+    }
+  }
+  static void TearDownTestSuite() {
+    delete server_;
+    delete srv_;
+    delete srvRoot_;
+    DataSetOpsBase::TearDownTestSuite();
+  }
+  void SetUp() override {
+    DataSetOpsBase::SetUp();
+    DM->IBDatabaseDEF.Close();
+    ConnectMode = 1;
+    SystemDef.HostName = server_->Host();
+    SystemDef.SysDir = srv_->SysDir().string();
+    SystemDef.SrvWorkDir = (srvRoot_->Path() / "work").string();
+    ASSERT_TRUE(DM->fnAccDefConnected("", true));
+    std::error_code ec;
+    fs::remove(inst_->TempFolder() / "qvacc.fbk", ec);
+    Server({"UPDATE DATALIST SET DATALOCK=0 WHERE REC=3"});
+  }
+  void TearDown() override {
+    DM->IBFileMan.Close();
+    DM->IBDatabaseDEF.Close();
+    ConnectMode = 0;
+    DataSetOpsBase::TearDown();
+  }
+  static std::string OnServer(const fs::path& file) { return server_->Host() + ":" + file.string(); }
+  static void Server(const std::vector<std::string>& statements) {
+    fixtures::DbSession s(OnServer(srv_->SystemDbFile()));
+    for (const auto& sql : statements) s.Exec(sql);
+    s.Commit();
+  }
+  static int64_t ServerLock() {
+    fixtures::DbSession s(OnServer(srv_->SystemDbFile()));
+    return s.Scalar("SELECT DATALOCK FROM DATALIST WHERE REC=3");
+  }
+  static int32_t OpCode() { return OperatorCodeOf(SystemDef.LogonId, SystemDef.GroupId); }
+
+  // F3 on the server row 0003, the choice answered with OK (shown: whether take-out is
+  // enabled and which is checked); the nested local selection is `nested`'s to drive.
+  bool F3(TDataSentakuBox& box, std::vector<std::function<void(TForm&)>> nested, bool* takeOutEnabled = nullptr,
+          bool* bringBackChecked = nullptr) {
+    GoTo(box, 3);
+    std::unique_ptr<uitest::ModalScript> inner;
+    uitest::ModalScript which({[&](TForm& f) {
+      auto& w = dynamic_cast<TWhichDataSetBox&>(f);
+      if (takeOutEnabled) *takeOutEnabled = w.btnMochidashi->isEnabled();
+      if (bringBackChecked) *bringBackChecked = w.btnMochikaeri->Checked();
+      if (!nested.empty()) inner = std::make_unique<uitest::ModalScript>(nested);
+      uitest::Click(w.btnOK);
+    }});
+    return box.TakeOutBringBack();
+  }
+  // The nested selection: Enter on the local row 0007.
+  static std::vector<std::function<void(TForm&)>> ChooseLocal7() {
+    return {[](TForm& f) {
+      auto& local = dynamic_cast<TDataSentakuBox&>(f);
+      GoTo(local, 7);
+      uitest::Key(Qt::Key_Return);
+    }};
+  }
+
+  static inline TempDir* srvRoot_ = nullptr;
+  static inline fixtures::Installation* srv_ = nullptr;
+  static inline FirebirdServer* server_ = nullptr;
+};
+
+TEST_F(TakeOut, TakeOutRestoresLocallyAndLocksTheServerRow) {
+  bool out = false, again = true, takeOutEnabled = true, bringBackChecked = false;
+  RunDialog([&](TDataSentakuBox& box) {
+    out = F3(box, ChooseLocal7());
+    // The choice once more, for a row now taken out; cancelled.
+    uitest::ShowActive(box);
+    GoTo(box, 3);
+    uitest::ModalScript which({[&](TForm& f) {
+      auto& w = dynamic_cast<TWhichDataSetBox&>(f);
+      takeOutEnabled = w.btnMochidashi->isEnabled();
+      bringBackChecked = w.btnMochikaeri->Checked();
+      uitest::Click(w.btnCancel);
+    }});
+    again = box.TakeOutBringBack();
+  });
+  EXPECT_TRUE(out);
+  EXPECT_TRUE(ui_.Shown("続いて、このコンピュータのデータリストを表示します。"));
+  // The server's data set went into the local row.
+  fixtures::DbSession local(inst_->SystemDbFile());
+  TIBSQL q;
+  local.Prepare(q, "SELECT SHOUGOU FROM DATALIST WHERE REC=7");
+  q.ExecQuery();
+  EXPECT_EQ(q.Eof() ? "" : q.FieldByName("SHOUGOU").AsString(), "本店物産");
+  q.Close();
+  EXPECT_EQ(ServerLock(), OpCode());
+  EXPECT_FALSE(takeOutEnabled) << "data taken out can only be brought back";
+  EXPECT_TRUE(bringBackChecked);
+  EXPECT_FALSE(again);
+  EXPECT_EQ(ConnectMode, 1) << "the connection points at the server again";
+  EXPECT_EQ(SystemDef.SysDir, srv_->SysDir().string());
+}
+
+TEST_F(TakeOut, AFailedBringBackRestoreKeepsTheServerRowLocked) {
+  Server({"UPDATE DATALIST SET DATALOCK=" + std::to_string(OpCode()) + " WHERE REC=3"});
+  bool back = true;
+  RunDialog([&](TDataSentakuBox& box) {
+    // The local selection "saves" a damaged backup of the company into the transfer folder.
+    box.RunNested = [](const std::string&, int32_t, const std::string& params) {
+      EXPECT_NE(params.find("OnlySA_Syori=Backup"), std::string::npos) << params;
+      TBackupRestoreThread t(true);
+      t.SHOUGOU = "本店物産";
+      t.KISHU = "2016/04/01";
+      t.KIMATU = "2017/03/31";
+      t.TOTALSIWAKE = 12;
+      std::ofstream(inst_->TempFolder() / "qvacc.fbk", std::ios::binary) << std::string(50000, 'x');
+      t.WriteBackupInfo((inst_->TempFolder() / "qvacc.fbk").string());
+      return 1;
+    };
+    back = F3(box, {});
+  });
+  EXPECT_FALSE(back);
+  EXPECT_TRUE(ui_.Shown("データベースの復元処理を中止しました。"));
+  EXPECT_EQ(ServerLock(), OpCode());
+}
+
+TEST_F(TakeOut, CancellingTheLocalSelectionLeavesTheRowUnlocked) {
+  bool out = true;
+  RunDialog([&](TDataSentakuBox& box) {
+    out = F3(box, {[](TForm&) { uitest::Key(Qt::Key_Escape); }});
+  });
+  EXPECT_TRUE(out);
+  EXPECT_EQ(ServerLock(), 0);
+  EXPECT_TRUE(fs::exists(inst_->TempFolder() / "qvacc.fbk")) << "the saved data stays in the transfer folder";
+  EXPECT_EQ(ConnectMode, 1);
 }
 
 }  // namespace
