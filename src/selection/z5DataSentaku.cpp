@@ -18,6 +18,7 @@
 #include "platform/UiServices.h"
 #include "selection/z5DataSentakuPrintDlg.h"
 #include "selection/z5FileOperationDlg.h"
+#include "selection/z5GassanSyori.h"
 #include "ui/PerfectGrid.h"
 #include "ui/forms/Application.h"
 #include "ui/forms/Keys.h"
@@ -466,14 +467,13 @@ void TDataSentakuBox::FormCreate(QObject* Sender) {
     UpdateFunctionKeys();
   };
   for (int k = kF2; k <= kF7; ++k) KeyButtons[k]->OnClick = [this](QObject* s) { NotYetClick(s); };
-  KeyButtons[kF3]->OnClick = [this](QObject* s) {
-    if (KeyButtons[kF3]->CaptionA().Caption() == "F3:新規作成") NewDataCreate();
-    else NotYetClick(s);
-  };
+  KeyButtons[kF3]->OnClick = [this](QObject* s) { F3Click(s); };
   KeyButtons[kF4]->OnClick = [this](QObject* s) {
     if (KeyButtons[kF4]->CaptionA().Caption() == "F4:領域追加") AddDataArea();
     else NotYetClick(s);
   };
+  KeyButtons[kF6]->OnClick = [this](QObject* s) { F6Click(s); };
+  KeyButtons[kF7]->OnClick = [this](QObject* s) { F7Click(s); };
   KeyButtons[kF8]->OnClick = [this](QObject* s) { DataListPrint(s); };
   KeyButtons[kF12]->OnClick = [this](QObject* s) { F12Click(s); };
   btnKyoyuDataUp->OnClick = [this](QObject* s) { btnKyoyuDataUpClick(s); };
@@ -1087,9 +1087,7 @@ void TDataSentakuBox::F12Click(QObject*) {
     return;
   }
   if (SyoriType == 5) {
-    // Take-out and bring-back come with their own operations.
-    uis::ShowMessage(uis::MsgKind::Information, kNotYet);
-    ClearChoice();
+    TransferChoice(row, r);
     return;
   }
   if (r == 0) {

@@ -16,6 +16,7 @@
 // Results: 1 chosen, 2 cancelled, 3 quit confirmed (type 1), -1 not started.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +25,7 @@
 #include "selection/DbUpdateCheck.h"
 #include "selection/z5ComDataSentaku.h"
 #include "selection/z5DataListKensaku.h"
+#include "selection/z5GassanSyori.h"
 #include "selection/z5Kidou.h"
 #include "ui/SDI.h"
 #include "ui/forms/Label.h"
@@ -39,6 +41,7 @@ class TPerfectGrid;
 class TFileOperationBox;
 class TDataPlaceBox;
 class TDataSyosaiInfoBox;
+class TFileOperationBoxEx1;
 
 // Grid columns.
 enum : int {
@@ -136,6 +139,21 @@ class TDataSentakuBox : public TBSDI, public ISyoriKidou {
   TDataInfomationRec DataInfoRec;  // the last status check's folder
   std::unique_ptr<IDbUpdateCheck> DbUpdateBox;
   TFileOperationBox* FileOperationBox = nullptr;  // created on first use
+  TFileOperationBoxEx1* FileOperationBoxEx1 = nullptr;  // created on first use
+  std::unique_ptr<TGassanDataCtl> GassanCtl;            // created on first use
+  // What was copied or restored from: its kind decides the combination settings afterwards.
+  TDataListRec CopySource;
+  std::vector<std::string> MsgLines;  // detail lines of the last check
+  // The connection state kept while the nested selection runs on this computer's own list.
+  struct TSavedConnection {
+    uint8_t ConnectMode = 0;
+    std::string HostName;
+    std::string SysDir;
+    std::string DataDir;
+    int32_t SisetuAllSw = 0;
+  } SavedConnection;
+  // Runs the nested data selection (take-out and bring-back); RunSyoriModule when unset.
+  std::function<int32_t(const std::string& ProgramId, int32_t Mode, const std::string& ParamText)> RunNested;
 
   // ---- ISyoriKidou ----
   int32_t Execute(bool Modal) override;
@@ -210,6 +228,34 @@ class TDataSentakuBox : public TBSDI, public ISyoriKidou {
   void cmbDataManChange(QObject* Sender);
   void btnDataManClick(QObject* Sender);
   void btnDataInfoClick(QObject* Sender);
+  // ---- save and restore, combined data, take-out (z5DataSentakuSave.cpp) ----
+  bool PrepareSharedBackup();
+  // 1 saved, 0 nothing done, -1 failed. An empty folder lets the operator choose.
+  int32_t DataBackup(const std::string& DestFolder);
+  // 1 restored, 0 nothing attempted, -1 declined or failed. An empty folder lets the
+  // operator choose.
+  int32_t DataRestore(const std::string& SourceFolder);
+  bool CheckPasteTarget(const std::string& OperationName, const TDataInfomationRec& Source,
+                        const std::string& TargetFolder);
+  bool CompareDataInfo(const std::string& OperationName, const TDataInfomationRec& Source,
+                       const TDataInfomationRec& Target);
+  void AddDistributedData();
+  void RebuildChildList(int row);
+  void ClearChildList(int row, bool all);
+  void CopyChildList(int row);
+  void NumberChildNames(int row);
+  // Brings the combination settings of the row's database in line after a paste or restore,
+  // from CopySource's kind and the row's kind before it (the row's present kind when -1).
+  void FixGassanSettings(int row, int32_t targetKindBefore = -1);
+  bool TakeOutBringBack();
+  void SwitchConnection(const std::string& Action);
+  void SetRowLock(int32_t Locked);
+  // Processing type 5: F12 on a row restores the transfer folder's backup into it or saves
+  // it there (found: the row's folder holds data).
+  void TransferChoice(int row, int32_t found);
+  void F3Click(QObject* Sender);
+  void F6Click(QObject* Sender);
+  void F7Click(QObject* Sender);
 
   // ---- handlers ----
   void FormCreate(QObject* Sender) override;
