@@ -88,7 +88,7 @@ class BackupRestoreServer : public DataModuleTest {
         fs::copy_file(inst_->FileManDbFile(), dir / "qvfileman.fdb");
         scripts.push_back({"qvfileman.fdb", "fileman_udr.sql"});
       }
-      for (const auto& [file, script] : scripts) Declare(dir / file, script);
+      for (const auto& [file, script] : scripts) server_->DeclareFileRoutines(dir / file, script);
     }
   }
   static void TearDownTestSuite() {
@@ -114,32 +114,6 @@ class BackupRestoreServer : public DataModuleTest {
   static fs::path Sys() { return server_->DataDir() / "sys"; }
   static fs::path SysWithoutFileMan() { return server_->DataDir() / "sys2"; }
 
-  // Our routines are declared in the server's databases once the module is in its UDR folder.
-  static void Declare(const fs::path& file, const std::string& script) {
-    TIBDatabase db;
-    db.DatabaseName = server_->Host() + ":" + file.string();
-    db.Params = FirebirdServer::UserParams();
-    db.Open();
-    TIBTransaction tr;
-    tr.SetDefaultDatabase(&db);
-    tr.StartTransaction();
-    TIBSQL probe;
-    probe.SetDatabase(&db);
-    probe.SetTransaction(&tr);
-    probe.SQL = "SELECT (SELECT COUNT(*) FROM RDB$PROCEDURES WHERE RDB$PROCEDURE_NAME = 'FILEOPERATION') + "
-                "(SELECT COUNT(*) FROM RDB$FUNCTIONS WHERE RDB$FUNCTION_NAME = 'SP_FILETOBLOB') FROM RDB$DATABASE";
-    probe.ExecQuery();
-    const bool declared = probe.Fields(0).AsInteger() > 0;
-    probe.Close();
-    tr.Commit();
-    if (!declared) {
-      TIBScript s;
-      s.Database = &db;
-      s.Script = TempDir::Read(fixtures::SchemaDir() / script);
-      s.ExecuteScript();
-    }
-    db.Close();
-  }
 
   // A company data set on the server (its path there), with a row in its operation log.
   std::string ServerData(const std::string& name) {

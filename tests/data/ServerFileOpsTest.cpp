@@ -71,32 +71,7 @@ class ServerFileOps : public DataModuleTest {
     // installed in this process's engine).
     for (const auto& [file, script] : {std::pair<std::string, std::string>{sysDb, "system_udr.sql"},
                                        {"qvfileman.fdb", "fileman_udr.sql"}}) {
-      TIBDatabase db;
-      db.DatabaseName = server_->Host() + ":" + (sys_ / file).string();
-      db.Params = FirebirdServer::UserParams();
-      db.Open();
-      TIBTransaction tr;
-      tr.SetDefaultDatabase(&db);
-      tr.StartTransaction();
-      TIBSQL probe;
-      probe.SetDatabase(&db);
-      probe.SetTransaction(&tr);
-      probe.SQL = "SELECT (SELECT COUNT(*) FROM RDB$PROCEDURES WHERE RDB$PROCEDURE_NAME = 'FILEOPERATION') + "
-                  "(SELECT COUNT(*) FROM RDB$FUNCTIONS WHERE RDB$FUNCTION_NAME = 'SP_FILETOBLOB') "
-                  "FROM RDB$DATABASE";
-      probe.ExecQuery();
-      const bool declared = probe.Fields(0).AsInteger() > 0;
-      probe.Close();
-      tr.Commit();
-      if (declared) {
-        db.Close();
-        continue;
-      }
-      TIBScript s;
-      s.Database = &db;
-      s.Script = TempDir::Read(fixtures::SchemaDir() / script);
-      s.ExecuteScript();
-      db.Close();
+      server_->DeclareFileRoutines(sys_ / file, script);
     }
     outside_ = new TempDir;
   }

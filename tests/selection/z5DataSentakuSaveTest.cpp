@@ -499,29 +499,7 @@ class TakeOut : public DataSetOpsBase {
     // The server's own declarations of the file routines.
     for (const auto& [file, script] :
          {std::pair<fs::path, std::string>{srv_->SystemDbFile(), "system_udr.sql"}, {srv_->FileManDbFile(), "fileman_udr.sql"}}) {
-      TIBDatabase db;
-      db.DatabaseName = server_->Host() + ":" + file.string();
-      db.Params = FirebirdServer::UserParams();
-      db.Open();
-      TIBTransaction tr;
-      tr.SetDefaultDatabase(&db);
-      tr.StartTransaction();
-      TIBSQL probe;
-      probe.SetDatabase(&db);
-      probe.SetTransaction(&tr);
-      probe.SQL = "SELECT (SELECT COUNT(*) FROM RDB$PROCEDURES WHERE RDB$PROCEDURE_NAME = 'FILEOPERATION') + "
-                  "(SELECT COUNT(*) FROM RDB$FUNCTIONS WHERE RDB$FUNCTION_NAME = 'SP_FILETOBLOB') FROM RDB$DATABASE";
-      probe.ExecQuery();
-      const bool declared = probe.Fields(0).AsInteger() > 0;
-      probe.Close();
-      tr.Commit();
-      if (!declared) {
-        TIBScript sc;
-        sc.Database = &db;
-        sc.Script = TempDir::Read(fixtures::SchemaDir() / script);
-        sc.ExecuteScript();
-      }
-      db.Close();
+      server_->DeclareFileRoutines(file, script);
     }
   }
   static void TearDownTestSuite() {

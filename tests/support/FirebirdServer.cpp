@@ -16,7 +16,11 @@
 #include <stdexcept>
 #include <thread>
 
+#include "fixtures/FixtureDb.h"
 #include "platform/db/FbEnvironment.h"
+#include "platform/db/IBDatabase.h"
+#include "platform/db/IBSQL.h"
+#include "platform/db/IBScript.h"
 #include "support/BuiltPrograms.h"
 
 extern char** environ;
@@ -233,4 +237,30 @@ void FirebirdServer::Stop() {
   kill(pid_, SIGKILL);
   waitpid(pid_, &status, 0);
   pid_ = -1;
+}
+
+void FirebirdServer::DeclareFileRoutines(const std::filesystem::path& file, const std::string& script) const {
+  TIBDatabase db;
+  db.DatabaseName = Host() + ":" + file.string();
+  db.Params = UserParams();
+  db.Open();
+  TIBTransaction tr;
+  tr.SetDefaultDatabase(&db);
+  tr.StartTransaction();
+  TIBSQL probe;
+  probe.SetDatabase(&db);
+  probe.SetTransaction(&tr);
+  probe.SQL = "SELECT (SELECT COUNT(*) FROM RDB$PROCEDURES WHERE RDB$PROCEDURE_NAME = 'FILEOPERATION') + "
+              "(SELECT COUNT(*) FROM RDB$FUNCTIONS WHERE RDB$FUNCTION_NAME = 'SP_FILETOBLOB') FROM RDB$DATABASE";
+  probe.ExecQuery();
+  const bool declared = probe.Fields(0).AsInteger() > 0;
+  probe.Close();
+  tr.Commit();
+  if (!declared) {
+    TIBScript runner;
+    runner.Database = &db;
+    runner.Script = TempDir::Read(fixtures::SchemaDir() / script);
+    runner.ExecuteScript();
+  }
+  db.Close();
 }

@@ -46,6 +46,10 @@ class FirebirdServer {
   std::filesystem::path DataDir() const { return root_ / "data"; }
   // The connection parameters of the test user.
   static std::vector<std::string> UserParams();
+  // Declares our file routines (schema/<script>: system_udr.sql or fileman_udr.sql) in the
+  // server database `file`, once the module is in the server's UDR folder; nothing when they
+  // are declared already.
+  void DeclareFileRoutines(const std::filesystem::path& file, const std::string& script) const;
   // Stops the server now (a server that goes away under its clients); the destructor does it
   // otherwise.
   void Stop();
