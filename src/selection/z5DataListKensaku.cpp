@@ -142,11 +142,7 @@ TDataListKensakuBox::TDataListKensakuBox(QWidget* owner) : TBSDI(owner) {
 
 void TDataListKensakuBox::FormCreate(QObject* Sender) {
   TBSDI::FormCreate(Sender);
-  FMenuLink = false;
-  FSkipOpenCheck = false;
-  FSaveSize = false;
-  FActivateHook = false;
-  FHintMemo = HintArea;
+  UsePlainDialogFlags(HintArea);
   ListType = 0;
   std::vector<std::string> kinds;
   for (const auto& item : DataKbnItems()) kinds.push_back(item.first);

@@ -97,11 +97,7 @@ TDataPlaceBox::TDataPlaceBox(QWidget* owner) : TBSDI(owner) {
 
 void TDataPlaceBox::FormCreate(QObject* Sender) {
   TBSDI::FormCreate(Sender);
-  FMenuLink = false;
-  FSkipOpenCheck = false;
-  FSaveSize = false;
-  FActivateHook = false;
-  FHintMemo = HintArea;
+  UsePlainDialogFlags(HintArea);
 
   SetGridColors(PerfectGrid1, 1);
   PerfectGrid1->SetCols(kPlaceColCount);

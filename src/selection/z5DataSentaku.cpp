@@ -383,11 +383,7 @@ TDataSentakuBox::~TDataSentakuBox() = default;
 
 void TDataSentakuBox::FormCreate(QObject* Sender) {
   TBSDI::FormCreate(Sender);
-  FMenuLink = false;
-  FSkipOpenCheck = false;
-  FSaveSize = false;
-  FActivateHook = false;
-  FHintMemo = HintArea;
+  UsePlainDialogFlags(HintArea);
 
   KensakuBox = CreateForm<TDataListKensakuBox>(this);
   KensakuBox->ListType = 0;

@@ -208,11 +208,7 @@ TDataSyosaiInfoBox::TDataSyosaiInfoBox(QWidget* owner) : TBSDI(owner) {
 
 void TDataSyosaiInfoBox::FormCreate(QObject* Sender) {
   TBSDI::FormCreate(Sender);
-  FMenuLink = false;
-  FSkipOpenCheck = false;
-  FSaveSize = false;
-  FActivateHook = false;
-  FHintMemo = HintArea;
+  UsePlainDialogFlags(HintArea);
   DataInfo.ConnectKind = ConnectMode;
   for (TxPlButton* k : {F1, F2, F3, F4, F5, F6, F7}) k->OnClick = [this](QObject* s) { F1Click(s); };
   btnOK->OnClick = [this](QObject* s) { btnOKClick(s); };

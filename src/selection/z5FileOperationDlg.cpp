@@ -86,11 +86,7 @@ TFileOperationBox::TFileOperationBox(QWidget* owner) : TBSDI(owner) {
 
 void TFileOperationBox::FormCreate(QObject* Sender) {
   TBSDI::FormCreate(Sender);
-  FMenuLink = false;
-  FSkipOpenCheck = false;
-  FSaveSize = false;
-  FActivateHook = false;
-  FHintMemo = HintArea;
+  UsePlainDialogFlags(HintArea);
   HistoryFolder = SystemDef.IniDir;
   MessageColor = Font().Color;
   FCreatedOK = true;

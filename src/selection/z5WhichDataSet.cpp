@@ -55,10 +55,7 @@ TWhichDataSetBox::TWhichDataSetBox(QWidget* owner) : TBSDI(owner) {
 
 void TWhichDataSetBox::FormCreate(QObject* Sender) {
   TBSDI::FormCreate(Sender);
-  FMenuLink = false;
-  FSkipOpenCheck = false;
-  FSaveSize = false;
-  FActivateHook = false;
+  UsePlainDialogFlags(FHintMemo);
   Choice = 0;
   Locked = 0;
   SetupValue = 0;

@@ -439,3 +439,8 @@ void ShowLongHint(TControl* control, TMemo* target) {
 void TBSDI::ReportInitFailed() {
   uis::ShowMessage(uis::MsgKind::Error, Caption() + "画面の初期化に失敗しました。\r処理を終了します。");
 }
+
+void TBSDI::UsePlainDialogFlags(forms::TMemo* hintMemo) {
+  FMenuLink = FSkipOpenCheck = FSaveSize = FActivateHook = false;
+  FHintMemo = hintMemo;
+}

@@ -95,6 +95,9 @@ class TBSDI : public forms::TForm {
 
   // ---- handlers ----
   virtual void FormCreate(QObject* Sender);
+  // What the plain dialogs of the framework set after the base creation: no menu link, no
+  // open-windows question, no kept size, no activation hook; long hints go to `hintMemo`.
+  void UsePlainDialogFlags(forms::TMemo* hintMemo);
   virtual void FormShow(QObject* Sender);
   virtual void FormActivate(QObject* Sender);
   virtual void FormDeactivate(QObject* Sender);

@@ -188,8 +188,7 @@ TPrintDlgBox::~TPrintDlgBox() = default;
 
 void TPrintDlgBox::FormCreate(QObject* Sender) {
   TBSDI::FormCreate(Sender);
-  FMenuLink = FSkipOpenCheck = FSaveSize = FActivateHook = false;
-  FHintMemo = HintArea;
+  UsePlainDialogFlags(HintArea);
   OptionByte = 0;
   Reserved = 0;
   StyleStorage = false;
