@@ -13,14 +13,14 @@ namespace {
 
 // A line's accounts: entries "<sign><code>/<type>" separated by blanks; "<sign><a>:<b>/<type>"
 // stands for every code from a to b.
-struct TLineSpec {
+struct TLineRow {
   int rec, group, order;
   const char* name;
   const char* accounts;
 };
 
 // Lines 1 to 68; 69 to 102 repeat 26 to 59 (see below).
-constexpr TLineSpec kLines[] = {
+constexpr TLineRow kLines[] = {
     {1, 10, 1, "Ⅰ　営業活動によるキャッシュ・フロー", ""},
     {2, 11, 1, "税引前当期純利益（損失）", "+9999/1"},
     {3, 11, 2, "減価償却費", "+5606/2 +6204/2"},
@@ -127,13 +127,13 @@ TCashFlowLine MakeLine(int rec, int kind, int group, int order, const char* name
   return l;
 }
 
-std::vector<TCashFlowAccount> Expand(int cmRec, const std::string& spec) {
+std::vector<TCashFlowAccount> Expand(int cmRec, const std::string& accounts) {
   std::vector<TCashFlowAccount> out;
   size_t pos = 0;
-  while (pos < spec.size()) {
-    size_t end = spec.find(' ', pos);
-    if (end == std::string::npos) end = spec.size();
-    const std::string e = spec.substr(pos, end - pos);
+  while (pos < accounts.size()) {
+    size_t end = accounts.find(' ', pos);
+    if (end == std::string::npos) end = accounts.size();
+    const std::string e = accounts.substr(pos, end - pos);
     pos = end + 1;
     if (e.empty()) continue;
     int from = 0, to = 0, type = 0;
@@ -148,7 +148,7 @@ std::vector<TCashFlowAccount> Expand(int cmRec, const std::string& spec) {
   return out;
 }
 
-const TLineSpec& SpecOf(int rec) { return kLines[rec - 1]; }
+const TLineRow& RowOf(int rec) { return kLines[rec - 1]; }
 
 struct TLayout {
   std::vector<TCashFlowLine> lines;
@@ -158,13 +158,13 @@ struct TLayout {
 const TLayout& Layout() {
   static const TLayout layout = [] {
     TLayout t;
-    for (const TLineSpec& l : kLines) {
+    for (const TLineRow& l : kLines) {
       t.lines.push_back(MakeLine(l.rec, l.rec <= 59 ? 1 : 0, l.group, l.order, l.name));
       std::vector<TCashFlowAccount> a = Expand(l.rec, l.accounts);
       t.accounts.insert(t.accounts.end(), a.begin(), a.end());
     }
     for (int rec = kRepeatFirst; rec <= kRepeatLast; ++rec) {
-      const TLineSpec& l = SpecOf(rec);
+      const TLineRow& l = RowOf(rec);
       const int direct = rec + kRepeatShift;
       t.lines.push_back(MakeLine(direct, 0, l.group, l.order, l.name));
       std::vector<TCashFlowAccount> a = Expand(direct, l.accounts);
