@@ -227,8 +227,16 @@ int32_t TDataSentakuBox::DataBackup(const std::string& DestFolder) {
                          uis::Buttons::OkCancel, uis::mrOk) != uis::mrOk)
       return 0;
   }
-  const TDataInfomationRec info = DataInfoRec;
+  TDataInfomationRec info = DataInfoRec;
   if (!DataInfo.IsUseData(folder)) return 0;
+  // A settings file written before the database came into its folder (a restore into an empty
+  // row) has no data information; the backup then takes it from the database, or it would go
+  // without its trailer and could not be checked against the data it is restored over.
+  if (info.SHOUGOU.empty()) {
+    TDataInfomationRec fromDb;
+    DataInfo.InitDataInfoRec(fromDb);
+    if (DataInfo.GetDataInfoOfFolder(folder, fromDb) > 0 && !fromDb.SHOUGOU.empty()) info = fromDb;
+  }
 
   const std::string fbk = BackupName();
   std::string dest;

@@ -599,6 +599,34 @@ TEST_F(TakeOut, TakeOutRestoresLocallyAndLocksTheServerRow) {
   EXPECT_EQ(SystemDef.SysDir, srv_->SysDir().string());
 }
 
+// Taken out, worked on here, brought back: the server's data set is the local copy with its
+// work, and the row is free again.
+TEST_F(TakeOut, ABringBackReplacesTheServerDataAndUnlocksTheRow) {
+  const fs::path serverDb = srv_->DataFolder(3) / "qvacc.fdb";
+  const std::string marked = "SELECT COUNT(*) FROM SIWAKE WHERE COMMENT='持ち帰り'";
+  bool out = false, back = false;
+  RunDialog([&](TDataSentakuBox& box) {
+    out = F3(box, ChooseLocal7());
+    {
+      fixtures::DbSession local(Db(7));
+      local.Exec("UPDATE SIWAKE SET COMMENT='持ち帰り' WHERE REC=(SELECT MIN(REC) FROM SIWAKE)");
+      local.Commit();
+    }
+    uitest::ShowActive(box);
+    back = F3(box, ChooseLocal7());
+  });
+  ASSERT_TRUE(out);
+  std::string shown;
+  for (const auto& m : ui_.messages) shown += (m.lines.empty() ? "" : m.lines.front()) + " | " + m.detail + "\n";
+  EXPECT_TRUE(back) << shown;
+  EXPECT_FALSE(ui_.Shown("データベースの復元処理を中止しました。"));
+  EXPECT_EQ(ServerLock(), 0);
+  fixtures::DbSession s(OnServer(serverDb));
+  EXPECT_EQ(s.Scalar(marked), 1) << "the work done on the taken-out copy is on the server";
+  EXPECT_FALSE(fs::exists(serverDb.parent_path() / "qvacc.fr_"));
+  EXPECT_EQ(ConnectMode, 1);
+}
+
 TEST_F(TakeOut, AFailedBringBackRestoreKeepsTheServerRowLocked) {
   Server({"UPDATE DATALIST SET DATALOCK=" + std::to_string(OpCode()) + " WHERE REC=3"});
   bool back = true;
