@@ -27,16 +27,12 @@
 #include "upgrade/z5DbUpdateScript.h"
 #include "upgrade/z5UserDbUpdate.h"
 #include "upgrade/z5UserDbUpdate014.h"
+#include "upgrade/CompanyUpgradeTestBase.h"
 
 namespace fs = std::filesystem;
 using namespace forms;
 
 namespace {
-
-std::string MadeDir(const fs::path& dir) {
-  fs::create_directories(dir);
-  return dir.string();
-}
 
 // The company steps from 0.1.1 on, in order.
 int32_t (*const kSteps[])() = {ExecUserDbUpdate011, ExecUserDbUpdate012, ExecUserDbUpdate013, ExecUserDbUpdate014,
@@ -44,35 +40,13 @@ int32_t (*const kSteps[])() = {ExecUserDbUpdate011, ExecUserDbUpdate012, ExecUse
 
 // A company database in the test's data folder at 0.1.`step` - 1: the 0.1.0 fixture and the
 // steps before. Each starting version is built once per test program and then copied.
-class CompanyStepBase : public ::testing::Test {
+class CompanyStepBase : public upgradetest::CompanyUpgradeBase {
  protected:
   // Made before any test points TEMP to a folder of its own.
   static void SetUpTestSuite() { Cache(); }
   static TempDir& Cache() {
     static TempDir cache;
     return cache;
-  }
-
-  void SetUp() override {
-    saved_ = SystemDef;
-    savedAcc_ = AccInf;
-    savedMode_ = ConnectMode;
-    ConnectMode = 0;
-    SystemDef.DataDir = MadeDir(tmp.Path() / "data");
-    SystemDef.LogDir = MadeDir(tmp.Path() / "log");
-    SystemDef.DbUser = "GKFMCB";
-    SystemDef.DbPassword = "mirsol";
-    SystemDef.HostName = "";
-    SystemDef.GoGlobal = 0;
-    fw::AccDbFile = "qvacc.fdb";
-    ResetDbErrorTerminating();
-    CreateDataModule();
-  }
-  void TearDown() override {
-    FreeDataModule();
-    SystemDef = saved_;
-    AccInf = savedAcc_;
-    ConnectMode = savedMode_;
   }
 
   // Leaves the database before step 0.1.`step` in file().
@@ -87,25 +61,10 @@ class CompanyStepBase : public ::testing::Test {
     fs::copy_file(kept, file(), fs::copy_options::overwrite_existing);
   }
 
-  fs::path file() const { return tmp.Path() / "data" / "qvacc.fdb"; }
-  int64_t Scalar(const std::string& sql) {
-    fixtures::DbSession s(file());
-    return s.Scalar(sql);
-  }
   void Exec(const std::vector<std::string>& sql) {
     fixtures::DbSession s(file());
     for (const std::string& q : sql) s.Exec(q);
     s.Commit();
-  }
-  std::string ErrDataup() {
-    const fs::path p = tmp.Path() / "log" / "ErrDataup.txt";
-    return fs::exists(p) ? TempDir::Read(p) : std::string();
-  }
-  std::string Version() {
-    fixtures::DbSession s(file());
-    return std::to_string(s.Scalar("SELECT MAJOR FROM ACCVERSION WHERE REC=1")) + "." +
-           std::to_string(s.Scalar("SELECT MINOR1 FROM ACCVERSION WHERE REC=1")) + "." +
-           std::to_string(s.Scalar("SELECT MINOR2 FROM ACCVERSION WHERE REC=1"));
   }
   // The rows of a query, each as its columns joined by ':', joined by blanks.
   std::string Rows(const std::string& sql) {
@@ -122,14 +81,6 @@ class CompanyStepBase : public ::testing::Test {
     q.Close();
     return out;
   }
-
-  TempDir tmp;
-  ScopedEnv temp{"TEMP", MadeDir(tmp.Path() / "work")};
-  ScriptedUi ui;
-  ScopedUi useUi{ui};
-  TSystemDef saved_;
-  TACCINF savedAcc_;
-  uint8_t savedMode_ = 0;
 };
 
 // ------------------------------------------------------------------ step 0.1.2

@@ -13,6 +13,7 @@
 #include "data/z5AppInfo.h"
 #include "fixtures/FixtureDb.h"
 #include "fixtures/LegacyCompanyDb.h"
+#include "upgrade/CompanyUpgradeTestBase.h"
 #include "platform/DateTime.h"
 #include "platform/db/IBSQL.h"
 #include "support/ScopedEnv.h"
@@ -27,10 +28,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string MadeDir(const fs::path& dir) {
-  fs::create_directories(dir);
-  return dir.string();
-}
+using upgradetest::MadeDir;
 
 const TDbUpdateListRec& Entry(const TArrayDbUpdateListRec& list, TDbVersion v) {
   for (const TDbUpdateListRec& r : list) {
@@ -212,59 +210,7 @@ TEST_F(UpgradeFamilyScripts, EachGenerationOrdersItsScript) {
 
 // ------------------------------------------------------------------ steps on a 0.1.0 database
 
-class CompanyUpgradeBase : public ::testing::Test {
- protected:
-  void SetUp() override {
-    saved_ = SystemDef;
-    savedAcc_ = AccInf;
-    savedMode_ = ConnectMode;
-    ConnectMode = 0;
-    SystemDef.DataDir = MadeDir(tmp.Path() / "data");
-    SystemDef.LogDir = MadeDir(tmp.Path() / "log");
-    SystemDef.DbUser = "GKFMCB";
-    SystemDef.DbPassword = "mirsol";
-    SystemDef.HostName = "";
-    SystemDef.GoGlobal = 0;
-    fw::AccDbFile = "qvacc.fdb";
-    ResetDbErrorTerminating();
-    CreateDataModule();
-  }
-  void TearDown() override {
-    FreeDataModule();
-    SystemDef = saved_;
-    AccInf = savedAcc_;
-    ConnectMode = savedMode_;
-  }
-  fs::path file() const { return tmp.Path() / "data" / "qvacc.fdb"; }
-  int64_t Scalar(const std::string& sql) {
-    fixtures::DbSession s(file());
-    return s.Scalar(sql);
-  }
-  void Exec(const std::string& sql) {
-    fixtures::DbSession s(file());
-    s.Exec(sql);
-    s.Commit();
-  }
-  std::string ErrDataup() {
-    const fs::path p = tmp.Path() / "log" / "ErrDataup.txt";
-    return fs::exists(p) ? TempDir::Read(p) : std::string();
-  }
-  std::string Version() {
-    fixtures::DbSession s(file());
-    return TDbVersion{static_cast<int32_t>(s.Scalar("SELECT MAJOR FROM ACCVERSION WHERE REC=1")),
-                      static_cast<int32_t>(s.Scalar("SELECT MINOR1 FROM ACCVERSION WHERE REC=1")),
-                      static_cast<int32_t>(s.Scalar("SELECT MINOR2 FROM ACCVERSION WHERE REC=1"))}
-        .Text();
-  }
-
-  TempDir tmp;
-  ScopedEnv temp{"TEMP", MadeDir(tmp.Path() / "work")};
-  ScriptedUi ui;
-  ScopedUi useUi{ui};
-  TSystemDef saved_;
-  TACCINF savedAcc_;
-  uint8_t savedMode_ = 0;
-};
+using upgradetest::CompanyUpgradeBase;
 
 // One 0.1.0 database brought to 0.1.1 per suite; the tests then work on copies of it.
 class CompanyUpgrade011 : public CompanyUpgradeBase {
