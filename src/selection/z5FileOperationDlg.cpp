@@ -34,7 +34,7 @@ TFileOperationBox::TFileOperationBox(QWidget* owner) : TBSDI(owner) {
   SetPosition(poOwnerFormCenter);
   SetKeyPreview(true);
   SetShowHint(true);
-  SetClientSize(475, 267);
+  SetClientSize(475, 299);
 
   lblMain = new TLabel(this);
   lblMain->SetName("lblMain");
@@ -71,16 +71,16 @@ TFileOperationBox::TFileOperationBox(QWidget* owner) : TBSDI(owner) {
   HintArea->SetName("HintArea");
   HintArea->SetReadOnly(true);
   HintArea->SetTabStop(false);
-  HintArea->SetBounds(16, 164, 443, 50);
+  HintArea->SetBounds(16, 164, 443, 82);
   btnOK = new TxPlButton(this);
   btnOK->SetName("btnOK");
   btnOK->CaptionA().SetCaption("OK");
-  btnOK->SetBounds(256, 226, 97, 28);
+  btnOK->SetBounds(256, 258, 97, 28);
   btnOK->OnClick = [this](QObject* s) { btnOKClick(s); };
   btnCancel = new TxPlButton(this);
   btnCancel->SetName("btnCancel");
   btnCancel->CaptionA().SetCaption("キャンセル");
-  btnCancel->SetBounds(362, 226, 97, 28);
+  btnCancel->SetBounds(362, 258, 97, 28);
   btnCancel->SetModalResult(mrCancel);
 }
 
