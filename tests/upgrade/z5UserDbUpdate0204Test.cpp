@@ -22,6 +22,7 @@
 #include "upgrade/z5DbUpdateList.h"
 #include "upgrade/z5DbUpdateScript.h"
 #include "upgrade/z5UserDbUpdate.h"
+#include "upgrade/z5UserDbUpdate033.h"
 
 namespace fs = std::filesystem;
 
@@ -316,6 +317,180 @@ TEST_F(CompanyUpgrade03, SystemAccountCodesAndTheQuickAssetClass) {
                      "AND 12"),
               6);
     EXPECT_EQ(Scalar(std::string("SELECT COUNT(*) FROM ") + t + " WHERE KGROUP='1100' AND SUBREC=0"), 7);
+  }
+}
+
+TEST_F(CompanyUpgrade03, ManagementAnalysisRatesByAccountCode) {
+  const userupdate::TVelkoranRates gain{"0.95", 0, "1.05", 1}, cost{"1.05", 1, "0.95", 0}, none{"0", 0, "0", 0};
+  const struct {
+    const char* kcode;
+    userupdate::TVelkoranRates rates;
+  } cases[] = {
+      {"1101", gain}, {"3501", gain}, {"4115", gain}, {"7106", gain}, {"8101", gain}, {"2104", cost}, {"5609", cost},
+      {"6225", cost}, {"7201", cost}, {"8205", cost}, {"8304", cost}, {"9999", none},
+  };
+  for (const auto& c : cases) EXPECT_EQ(userupdate::VelkoranRatesOf(c.kcode), c.rates) << c.kcode;
+
+  // Each chart's block: one line, one statement per standard account, the search keys on the
+  // accounts that have one.
+  const struct {
+    void (*add)(userupdate::Lines&);
+    size_t accounts;
+    size_t keys;
+    const char* sample;
+  } blocks[] = {
+      {userupdate::SetVelkoranKamokuCorp, 250, 155,
+       "UPDATE KAMOKUMST SET KKANA='chins'  ,Velkoran_BadRate=1.05 ,Velkoran_BadKind=1 ,Velkoran_GoodRate=0.95 "
+       ",Velkoran_GoodKind=0   WHERE KCODE ='5609';"},
+      {userupdate::SetVelkoranKamokuKojin, 222, 108,
+       "UPDATE KAMOKUMST SET KKANA=''  ,Velkoran_BadRate=0.95 ,Velkoran_BadKind=0 ,Velkoran_GoodRate=1.05 "
+       ",Velkoran_GoodKind=1   WHERE KCODE ='1103';"},
+      {userupdate::SetVelkoranKamokuFudousan, 162, 83,
+       "UPDATE KAMOKUMST SET KKANA='syoku'  ,Velkoran_BadRate=0 ,Velkoran_BadKind=0 ,Velkoran_GoodRate=0 "
+       ",Velkoran_GoodKind=0   WHERE KCODE ='9999';"},
+  };
+  for (const auto& b : blocks) {
+    userupdate::Lines lines;
+    b.add(lines);
+    ASSERT_EQ(lines.size(), 1u);
+    const std::string& text = lines[0];
+    size_t statements = 0, empty = 0;
+    for (size_t at = text.find("UPDATE "); at != std::string::npos; at = text.find("UPDATE ", at + 1)) ++statements;
+    for (size_t at = text.find("KKANA=''"); at != std::string::npos; at = text.find("KKANA=''", at + 1)) ++empty;
+    EXPECT_EQ(statements, b.accounts);
+    EXPECT_EQ(statements - empty, b.keys);
+    EXPECT_NE(text.find(b.sample), std::string::npos) << b.sample;
+    EXPECT_EQ(text.find("\r\n\r\n"), std::string::npos);
+  }
+  // The corporation's capital accounts in their own order.
+  userupdate::Lines corp;
+  userupdate::SetVelkoranKamokuCorp(corp);
+  std::string order;
+  for (size_t at = corp[0].find("KCODE ='3"); at != std::string::npos; at = corp[0].find("KCODE ='3", at + 1))
+    order += corp[0].substr(at + 8, 4) + " ";
+  EXPECT_EQ(order, "3101 3111 3201 3401 3402 3202 3203 3301 3302 3303 3304 3305 3306 3314 3313 3309 3310 3311 3312 "
+                   "3315 3316 3317 3501 ");
+}
+
+TEST_F(CompanyUpgrade03, ManagementAnalysisSettingsByKindOfData) {
+  const struct {
+    int dataType, codeType;
+    const char* set;  // KKANA, rates of the accounts afterwards; "" = untouched
+    const char* a4101;
+    const char* a5609;
+    const char* a8101;
+    const char* a9999;
+  } cases[] = {
+      {1, 1, "corporation", "KKANA='uriag' AND VELKORAN_BADRATE=0.95 AND VELKORAN_BADKIND=0",
+       "KKANA='chins' AND VELKORAN_BADRATE=1.05 AND VELKORAN_BADKIND=1 AND VELKORAN_GOODRATE=0.95 AND "
+       "VELKORAN_GOODKIND=0",
+       "KKANA='kotei' AND VELKORAN_BADRATE=0.95 AND VELKORAN_BADKIND=0 AND VELKORAN_GOODRATE=1.05 AND "
+       "VELKORAN_GOODKIND=1",
+       "KKANA='syoku' AND VELKORAN_BADRATE=0 AND VELKORAN_BADKIND=0 AND VELKORAN_GOODRATE=0 AND VELKORAN_GOODKIND=0"},
+      {2, 2, "real estate", "KKANA='chint' AND VELKORAN_GOODRATE=1.05", "KKANA='' AND VELKORAN_BADRATE IS NULL",
+       "KKANA='' AND VELKORAN_BADRATE IS NULL", "KKANA='syoku' AND VELKORAN_BADRATE=0"},
+      {3, 1, "medical: the general chart", "KKANA='uriag'", "KKANA='' AND VELKORAN_BADRATE=1.05",
+       "KKANA='' AND VELKORAN_BADRATE IS NULL", "KKANA='syoku'"},
+      {2, 3, "no block", "KKANA='' AND VELKORAN_BADRATE IS NULL", "VELKORAN_BADRATE IS NULL",
+       "VELKORAN_BADRATE IS NULL", "VELKORAN_BADRATE IS NULL"},
+      {2, 4, "no block", "VELKORAN_BADRATE IS NULL", "VELKORAN_BADRATE IS NULL", "VELKORAN_BADRATE IS NULL",
+       "VELKORAN_BADRATE IS NULL"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.set + std::string(" ") + std::to_string(c.codeType));
+    fs::remove(file());
+    fixtures::CreateLegacyCompanyDatabase(file(), c.dataType);
+    Exec({"INSERT INTO KAMOKUMST (KCODE, USERCODE, GROUPM1, KNAME) VALUES ('4101', '4101', '4100', '売上')",
+          "INSERT INTO KAMOKUMST (KCODE, USERCODE, GROUPM1, KNAME) VALUES ('5609', '5609', '5600', '賃借料')",
+          "INSERT INTO KAMOKUMST (KCODE, USERCODE, GROUPM1, KNAME) VALUES ('9999', '9999', '9900', '諸口')"});
+    AccInf.DATATYPE = c.dataType;
+    AccInf.CODETYPE = c.codeType;
+    ASSERT_EQ(ExecUserDbUpdate022(), kStepOk) << ErrDataup();
+    ASSERT_EQ(ExecUserDbUpdate033(), kStepOk) << ErrDataup();
+    EXPECT_EQ(Version(), "0.3.3");
+    const struct {
+      const char* kcode;
+      const char* where;
+    } accounts[] = {{"4101", c.a4101}, {"5609", c.a5609}, {"8101", c.a8101}, {"9999", c.a9999}};
+    for (const auto& a : accounts) {
+      EXPECT_EQ(Scalar(std::string("SELECT COUNT(*) FROM KAMOKUMST WHERE KCODE='") + a.kcode + "' AND " + a.where), 1)
+          << a.kcode << ": " << a.where;
+    }
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM VELKORAN_HIKAKU_COL"), 8);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM VELKORAN_HIKAKU_COL WHERE REC=NUM AND (REC<>8 OR MEISHOU='２期平均')"), 8);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM VELKORAN_HIKAKU"), 35);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM VELKORAN_HIKAKU WHERE BADRATE=1.05 AND BADKIND=1 AND GOODRATE=0.95 AND "
+                     "GOODKIND=0"),
+              5);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM VELKORAN_HIKAKU WHERE REC=20 AND BUNRUI=3 AND TANIMEI='％' AND "
+                     "GROUPA1='1400' AND GROUPA2='1800' AND GROUPB1='3100' AND GROUPB2='3340'"),
+              1);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM VELKORAN_HIKAKU WHERE REC=27 AND GROUPA1='' AND GROUPB2=''"), 1);
+  }
+}
+
+// The proprietor's capital takes the year-end balances of an individual's balance-sheet
+// accounts; the drawings and the owner's loan start again from zero.
+TEST_F(CompanyUpgrade03, CapitalCarryIn) {
+  struct Case {
+    const char* what;
+    int dataType;
+    int bumon;
+    int64_t rows;
+  } cases[] = {{"a corporation", 1, 0, 0}, {"an individual without departments", 2, 0, 1},
+               {"an individual by department", 2, 2, 3}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove(file());
+    fixtures::CreateLegacyCompanyDatabase(file(), c.dataType, c.bumon);
+    ASSERT_EQ(ExecUserDbUpdate022(), kStepOk) << ErrDataup();
+    ASSERT_EQ(ExecUserDbUpdate033(), kStepOk) << ErrDataup();
+    std::vector<std::string> rows = {
+        "INSERT INTO ACCDEF2 (KNAME, KCODE) VALUES ('元入金', '3101')",
+        "INSERT INTO ACCDEF2 (KNAME, KCODE) VALUES ('事業主貸', '1320')",
+        "INSERT INTO ACCDEF2 (KNAME, KCODE) VALUES ('事業主借', '2121')",
+        "UPDATE KAMOKUMST SET BPFLG='B' WHERE KCODE IN ('1101', '2104')",
+        "UPDATE KAMOKUMST SET BPFLG='P' WHERE KCODE='6107'",
+    };
+    for (const char* a : {"3101 2", "1320 1", "2121 2"}) {
+      const std::string k(a, 4);
+      rows.push_back("INSERT INTO KAMOKUMST (KCODE, USERCODE, GROUPM0, GROUPM1, KNAME, DAC, BPFLG) VALUES ('" + k +
+                     "', '" + k + "', '" + k.substr(0, 2) + "00', '" + k.substr(0, 2) + "00', 'k', " + (a + 5) +
+                     ", 'B')");
+      rows.push_back("INSERT INTO HOJOMST (KCODE, HCODE, HNAME) VALUES ('" + k + "', ' ', '')");
+    }
+    const std::string sz = "INSERT INTO KAMOKU_SZ (SCODE, KCODE, HCODE, BCODE, KAISIZAN) VALUES ";
+    for (const char* r : {"('01', '3101', ' ', ' ', 1000)", "('01', '1320', ' ', ' ', 300)",
+                          "('01', '2121', ' ', ' ', 200)", "('01', '1101', ' ', ' ', 5000)",
+                          "('01', '2104', ' ', ' ', 700)", "('01', '6107', ' ', ' ', 9000)",
+                          "('01', '3101', ' ', '00', 50)", "('01', '1320', ' ', '00', 30)",
+                          "('01', '3101', ' ', '01', 70)", "('02', '3101', ' ', ' ', 1)"})
+      rows.push_back(sz + r);
+    Exec(rows);
+    fixtures::DbSession s(file());
+    // One call: the procedure writes the balances it carries.
+    // Blank department: debit 5000 + 300, credit 1000 + 200 + 700, so 1000 + 3400 + 200 - 300.
+    // Departments 00 and 01 come out at 0; 01, without a drawings row, reads 0 for it, not 00's.
+    const int64_t expected = c.rows == 0 ? 0 : c.rows == 1 ? 1 : 111;
+    EXPECT_EQ(s.Scalar("SELECT COALESCE(SUM(CASE "
+                       "WHEN BCODE=' ' AND MOTOIREZAN=4300 AND KIMATU_MOTOIREZAN=1000 AND KIMATU_JIGYOKASIZAN=300 AND "
+                       "KIMATU_JIGYOKARIZAN=200 AND KIMATU_KARIZAN=5300 AND KIMATU_KASIZAN=1900 THEN 1 "
+                       "WHEN BCODE='00' AND MOTOIREZAN=0 AND KIMATU_MOTOIREZAN=50 AND KIMATU_JIGYOKASIZAN=30 AND "
+                       "KIMATU_KARIZAN=30 AND KIMATU_KASIZAN=50 THEN 10 "
+                       "WHEN BCODE='01' AND MOTOIREZAN=0 AND KIMATU_MOTOIREZAN=70 AND KIMATU_JIGYOKASIZAN=0 AND "
+                       "KIMATU_KARIZAN=0 AND KIMATU_KASIZAN=70 THEN 100 "
+                       "ELSE 1000 END), 0) FROM SP_MOTOIREKIN_KURIIRE('01')"),
+              expected);
+    s.Commit();
+    fixtures::DbSession after(file());
+    const std::string kept = c.rows > 0 ? "4300" : "1000";
+    EXPECT_EQ(after.Scalar("SELECT COUNT(*) FROM KAMOKU_SZ WHERE SCODE='01' AND BCODE=' ' AND KCODE='3101' AND "
+                           "KAISIZAN=" + kept),
+              1);
+    EXPECT_EQ(after.Scalar("SELECT SUM(KAISIZAN) FROM KAMOKU_SZ WHERE SCODE='01' AND BCODE=' ' AND KCODE IN ('1320', "
+                           "'2121')"),
+              c.rows > 0 ? 0 : 500);
+    EXPECT_EQ(after.Scalar("SELECT KAISIZAN FROM KAMOKU_SZ WHERE SCODE='02' AND KCODE='3101'"), 1);
   }
 }
 
