@@ -1,14 +1,96 @@
 // Company step 0.2.2: the account master's own group column, by which the balance, budget and
-// analysis procedures group accounts from then on, the view of the account rows with it, and
+// analysis procedures group accounts from then on (the fixed-asset classes too), the chart
+// settings and fixed-asset journal settings started anew, the view of the account rows with it, and
 // the tables of the account-breakdown statements with their first rows. A database that already has the column gets the version alone.
+#include <cstdio>
 #include <sstream>
 #include <string>
 
+#include "upgrade/z5UserDbUpdate011.h"
 #include "upgrade/z5UserDbUpdate020.h"
 
 namespace {
 
 using userupdate::Lines;
+
+std::string Literal(const char* code) { return code ? std::string("'") + code + "'" : std::string("NULL"); }
+
+// The chart settings start anew; the fixed-asset journal settings are rebuilt from their
+// defaults for every facility, still by the old account groups.
+void AddSettingsBlock(Lines& s) {
+  userupdate::AddText(s, R"(DROP TABLE CHARTINF;
+CREATE TABLE CHARTINF (
+  OPCODE INTEGER NOT NULL,
+  CTYPE1 INTEGER DEFAULT 0,
+  CTYPE2 INTEGER DEFAULT 0,
+  CTYPE3 INTEGER DEFAULT 0,
+  CTYPE4 INTEGER DEFAULT 0,
+  BAKCOL INTEGER DEFAULT 16777215,
+  FORCOL INTEGER DEFAULT 0,
+  GRID INTEGER DEFAULT 3,
+  FONTSIZE INTEGER DEFAULT 2,
+  ECOL1 INTEGER DEFAULT 16711680,
+  ECOL2 INTEGER DEFAULT 65535,
+  ECOL3 INTEGER DEFAULT 255,
+  ECOL4 INTEGER DEFAULT 16776960,
+  THREE_D INTEGER DEFAULT 20,
+  HANREI INTEGER DEFAULT 1,
+  TANI INTEGER DEFAULT 0,
+  HASUU INTEGER DEFAULT 0,
+  RESERVE1 INTEGER DEFAULT 0,
+  RESERVE2 INTEGER DEFAULT 0,
+  RESERVE3 INTEGER DEFAULT 0,
+  PRIMARY KEY (OPCODE));
+SET GENERATOR KSSETSWKINIT_GEN TO 0;
+SET GENERATOR KSSETSWK_GEN TO 0;
+DELETE FROM KS_SETSWK_INIT;
+DELETE FROM KS_SETSWK;)");
+  const std::vector<userupdate::TKsSetSwkInitRow>& rows = userupdate::KsSetSwkInitRows();
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const userupdate::TKsSetSwkInitRow& r = rows[i];
+    char line[1024];
+    std::snprintf(line, sizeof line,
+                  "(0, %d, %d, %s, 1, '購入', %d, %d, %d, %d, 0, %d, %s, %s, %s, %s, '償却', %s, '売却', %s, '除却', %s, "
+                  "'売却');",
+                  r.DataType, r.KGroup, Literal(r.KCode).c_str(), r.GsTaisyou, r.GsKeijyo, r.GsKahi, r.GsHouhou,
+                  r.SetSwk, Literal(r.Ruikei).c_str(), Literal(r.Syokyaku1).c_str(), Literal(r.Syokyaku2).c_str(),
+                  Literal(r.Jigyounusi).c_str(), Literal(r.Baison).c_str(), Literal(r.Jyoson).c_str(),
+                  Literal(r.Baieki).c_str());
+    s.push_back("INSERT INTO KS_SETSWK_INIT VALUES");
+    s.push_back(line);
+    if (i + 1 == rows.size() || rows[i + 1].DataType != r.DataType) s.push_back("Commit;");
+  }
+  userupdate::AddText(s, R"(SET TERM ^ ;
+RECREATE PROCEDURE "ONE_TIME_PROC"
+AS
+  DECLARE VARIABLE SCODE VARCHAR(6) CHARACTER SET SJIS_0208;
+BEGIN
+  FOR SELECT SCODE FROM SISETUMST INTO :SCODE
+  DO EXECUTE PROCEDURE SP_KS_INSSETSWK_CALL_SISETU(:SCODE);
+END^
+SET TERM ; ^
+EXECUTE PROCEDURE ONE_TIME_PROC;
+Commit;
+DROP PROCEDURE ONE_TIME_PROC;)");
+}
+
+// From here on the fixed-asset classes of a facility's accounts come from their own group.
+void AddCallSisetuByGroupM0(Lines& s) {
+  userupdate::AddText(s, R"(SET TERM ^ ;
+ALTER PROCEDURE SP_KS_INSSETSWK_CALL_SISETU (
+  PSCODE VARCHAR(12) CHARACTER SET SJIS_0208)
+AS
+  DECLARE VARIABLE VKCODE VARCHAR(6) CHARACTER SET ASCII;
+  DECLARE VARIABLE VGROUPM0 INTEGER;
+BEGIN
+  FOR SELECT KCODE, GROUPM0 FROM KAMOKUMST
+    WHERE GROUPM0 >= 1400 AND GROUPM0 <= 1800
+    INTO :VKCODE, :VGROUPM0
+  DO EXECUTE PROCEDURE SP_KS_INSSETSWK(:PSCODE, :VGROUPM0, :VKCODE);
+END^
+SET TERM ; ^
+COMMIT;)");
+}
 
 void AddGroupM0Block(Lines& s) {
   userupdate::AddText(s, R"(ALTER TABLE KAMOKUMST ADD GROUPM0 AC_CODE;
@@ -163,7 +245,9 @@ void AddUtiwakeTables(Lines& s) {
 int32_t ExecUserDbUpdate022() {
   Lines s;
   if (!userupdate::ColumnExists("KAMOKUMST", "GROUPM0")) {
+    AddSettingsBlock(s);
     AddGroupM0Block(s);
+    AddCallSisetuByGroupM0(s);
     AddUtiwakeTables(s);
   }
   userupdate::TStepBody body;

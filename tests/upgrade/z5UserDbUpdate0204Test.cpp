@@ -177,6 +177,7 @@ TEST_F(CompanyUpgrade02, TheAccountsGetAGroupColumnOfTheirOwn) {
     SCOPED_TRACE(c.what);
     fs::remove(file());
     fixtures::CreateLegacyCompanyDatabase(file());
+    ASSERT_EQ(ExecUserDbUpdate011(), kStepOk) << ErrDataup();
     if (c.columnThere) {
       Exec({"ALTER TABLE KAMOKUMST ADD GROUPM0 AC_CODE"});
       Exec({"UPDATE KAMOKUMST SET GROUPM0='X'"});
@@ -191,6 +192,22 @@ TEST_F(CompanyUpgrade02, TheAccountsGetAGroupColumnOfTheirOwn) {
       EXPECT_EQ(ViewHasColumn("GROUPM0"), 0);
       EXPECT_EQ(Scalar("SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME STARTING WITH 'UTIWAKE'"), 0);
     } else {
+      // The chart settings start anew.
+      EXPECT_EQ(Scalar("SELECT COUNT(*) FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME='CHARTINF'"), 20);
+      Exec({"INSERT INTO CHARTINF (OPCODE) VALUES (1)"});
+      EXPECT_EQ(Scalar("SELECT BAKCOL + ECOL4 + THREE_D + HANREI FROM CHARTINF"), 16777215 + 16776960 + 21);
+      // The fixed-asset journal defaults, numbered anew, and every facility's settings rebuilt.
+      EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KS_SETSWK_INIT"), 70);
+      EXPECT_EQ(Scalar("SELECT MIN(REC) * 100 + MAX(REC) FROM KS_SETSWK_INIT"), 170);
+      EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KS_SETSWK_INIT WHERE ACCGROUP=1 AND REC<=35"), 35);
+      EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KS_SETSWK"), 64);
+      EXPECT_EQ(Scalar("SELECT MIN(REC) FROM KS_SETSWK"), 1);
+      // Afterwards a facility's fixed-asset accounts are those of the new group column.
+      Exec({"UPDATE KAMOKUMST SET GROUPM0='1300' WHERE KCODE='1413'", "DELETE FROM KS_SETSWK WHERE SCODE='02'"});
+      Exec({"EXECUTE PROCEDURE SP_KS_INSSETSWK_CALL_SISETU('02')"});
+      EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KS_SETSWK WHERE SCODE='02'"), 31);
+      EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KS_SETSWK WHERE SCODE='02' AND KCODE='1413'"), 0);
+      Exec({"UPDATE KAMOKUMST SET GROUPM0=GROUPM1 WHERE KCODE='1413'"});
       // The account-breakdown statement tables with their first rows.
       EXPECT_EQ(Scalar("SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME STARTING WITH 'UTIWAKE'"), 27);
       EXPECT_EQ(Scalar("SELECT COUNT(*) FROM UTIWAKE10B WHERE YY='' AND MM='' AND SYURUI='' AND KINGAKU=0"), 12);
@@ -436,6 +453,7 @@ TEST_F(CompanyUpgrade03, ManagementAnalysisSettingsByKindOfData) {
           "INSERT INTO KAMOKUMST (KCODE, USERCODE, GROUPM1, KNAME) VALUES ('9999', '9999', '9900', '諸口')"});
     AccInf.DATATYPE = c.dataType;
     AccInf.CODETYPE = c.codeType;
+    ASSERT_EQ(ExecUserDbUpdate011(), kStepOk) << ErrDataup();
     ASSERT_EQ(ExecUserDbUpdate022(), kStepOk) << ErrDataup();
     ASSERT_EQ(ExecUserDbUpdate033(), kStepOk) << ErrDataup();
     EXPECT_EQ(Version(), "0.3.3");
@@ -474,6 +492,7 @@ TEST_F(CompanyUpgrade03, CapitalCarryIn) {
     SCOPED_TRACE(c.what);
     fs::remove(file());
     fixtures::CreateLegacyCompanyDatabase(file(), c.dataType, c.bumon);
+    ASSERT_EQ(ExecUserDbUpdate011(), kStepOk) << ErrDataup();
     ASSERT_EQ(ExecUserDbUpdate022(), kStepOk) << ErrDataup();
     ASSERT_EQ(ExecUserDbUpdate033(), kStepOk) << ErrDataup();
     std::vector<std::string> rows = {
@@ -488,7 +507,7 @@ TEST_F(CompanyUpgrade03, CapitalCarryIn) {
       rows.push_back("INSERT INTO KAMOKUMST (KCODE, USERCODE, GROUPM0, GROUPM1, KNAME, DAC, BPFLG) VALUES ('" + k +
                      "', '" + k + "', '" + k.substr(0, 2) + "00', '" + k.substr(0, 2) + "00', 'k', " + (a + 5) +
                      ", 'B')");
-      rows.push_back("INSERT INTO HOJOMST (KCODE, HCODE, HNAME) VALUES ('" + k + "', ' ', '')");
+      // (Its blank sub-account comes from the account trigger.)
     }
     const std::string sz = "INSERT INTO KAMOKU_SZ (SCODE, KCODE, HCODE, BCODE, KAISIZAN) VALUES ";
     for (const char* r : {"('01', '3101', ' ', ' ', 1000)", "('01', '1320', ' ', ' ', 300)",
