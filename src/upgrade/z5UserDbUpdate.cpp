@@ -127,6 +127,16 @@ void InstallUserDbUpdateBuilders(TArrayDbUpdateListRec& list) {
       {{0, 1, 3}, ExecUserDbUpdate013},
       {{0, 1, 4}, ExecUserDbUpdate014},
       {{0, 1, 5}, ExecUserDbUpdate015},
+      {{0, 2, 0}, ExecUserDbUpdate020},
+      {{0, 2, 1}, ExecUserDbUpdate021},
+      {{0, 2, 2}, ExecUserDbUpdate022},
+      {{0, 3, 0}, ExecUserDbUpdate030},
+      {{0, 3, 1}, ExecUserDbUpdate031},
+      {{0, 3, 2}, ExecUserDbUpdate032},
+      {{0, 3, 3}, ExecUserDbUpdate033},
+      {{0, 3, 4}, ExecUserDbUpdate034},
+      {{0, 4, 0}, ExecUserDbUpdate040},
+      {{0, 4, 1}, ExecUserDbUpdate041},
   };
   for (TDbUpdateListRec& r : list) {
     for (const auto& b : builders) {

@@ -96,6 +96,16 @@ int32_t ExecUserDbUpdate012();
 int32_t ExecUserDbUpdate013();
 int32_t ExecUserDbUpdate014();
 int32_t ExecUserDbUpdate015();
+int32_t ExecUserDbUpdate020();
+int32_t ExecUserDbUpdate021();
+int32_t ExecUserDbUpdate022();
+int32_t ExecUserDbUpdate030();
+int32_t ExecUserDbUpdate031();
+int32_t ExecUserDbUpdate032();
+int32_t ExecUserDbUpdate033();
+int32_t ExecUserDbUpdate034();
+int32_t ExecUserDbUpdate040();
+int32_t ExecUserDbUpdate041();
 
 // Sets the builders of the company steps built so far into the list's entries (by version);
 // the other entries keep an empty RunProc.

@@ -128,7 +128,8 @@ TEST(UpgradeFamily, GenerationsAndFiltersOfTheSteps) {
   for (const TDbUpdateListRec& r : list) {
     if (r.RunProc) installed.push_back(r.Version().Text());
   }
-  EXPECT_EQ(installed, (std::vector<std::string>{"0.1.1", "0.1.2", "0.1.3", "0.1.4", "0.1.5"}));
+  EXPECT_EQ(installed, (std::vector<std::string>{"0.1.1", "0.1.2", "0.1.3", "0.1.4", "0.1.5", "0.2.0", "0.2.1", "0.2.2", "0.3.0", "0.3.1",
+                                                 "0.3.2", "0.3.3", "0.3.4", "0.4.0", "0.4.1"}));
 }
 
 class UpgradeFamilyScripts : public ::testing::Test {
@@ -581,6 +582,19 @@ TEST_F(UpgradeFamilyChain, StepsInOrderFromA010Database) {
         {"SELECT COUNT(*) FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME='KESSAN' AND "
          "RDB$FIELD_NAME='CHUKI_TITLEPRINT'",
          1}}},
+      {{0, 2, 0}, ExecUserDbUpdate020, {}},
+      {{0, 2, 1}, ExecUserDbUpdate021, {}},
+      {{0, 2, 2}, ExecUserDbUpdate022,
+       {{"SELECT COUNT(*) FROM KAMOKUMST WHERE GROUPM0 IS DISTINCT FROM GROUPM1", 0},
+        {"SELECT COUNT(*) FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME='KAMOKU_VIEW' AND RDB$FIELD_NAME='GROUPM0'",
+         1}}},
+      {{0, 3, 0}, ExecUserDbUpdate030, {}},
+      {{0, 3, 1}, ExecUserDbUpdate031, {{"SELECT COUNT(*) FROM ACCDEF1 WHERE WEB_HOLDER=''", 1}}},
+      {{0, 3, 2}, ExecUserDbUpdate032, {}},
+      {{0, 3, 3}, ExecUserDbUpdate033, {{"SELECT COUNT(*) FROM VELKORAN_HIKAKU", 35}}},
+      {{0, 3, 4}, ExecUserDbUpdate034, {{"SELECT COUNT(*) FROM SYSKMKCODEINF('諸口')", 1}}},
+      {{0, 4, 0}, ExecUserDbUpdate040, {}},
+      {{0, 4, 1}, ExecUserDbUpdate041, {{"SELECT COUNT(*) FROM KANSA_ITEM", 12}}},
   };
   // Every installed builder has its row, in list order.
   TArrayDbUpdateListRec list = MakeDbUpdateLists("Tallix財務", 0).UserList;
