@@ -16,6 +16,11 @@
 #include "upgrade/z5DbUpdateScript.h"
 #include "upgrade/z5UserDbUpdate.h"
 #include "upgrade/z5UserDbUpdate300.h"
+#include "upgrade/z5UserDbUpdateConvert.h"
+#include "data/DataModule.h"
+#include "data/DbErrorReport.h"
+#include "data/uAccFunctionDb.h"
+#include "fixtures/LegacyCompanyDb.h"
 
 namespace fs = std::filesystem;
 using userupdate::TFilter;
@@ -253,6 +258,156 @@ TEST_F(CompanyUpgradeScripts, MissingFilesFromStep703On) {
   EXPECT_EQ(script.find("703/01"), std::string::npos);
   EXPECT_LT(script.find("703/02"), script.find("703/03"));
   EXPECT_LT(script.find("703/03"), script.find("UPDATE ACCVERSION"));
+}
+
+// ------------------------------------------------------------------ conversions and seeds
+
+TEST(CompanyUpgrade3, OpeningSlotBeforeTheFirstMonth) {
+  const int32_t slots[] = {0, 0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 0};
+  for (int32_t kaisino = 0; kaisino <= 13; ++kaisino) EXPECT_EQ(userupdate::OpeningSlot(kaisino), slots[kaisino]) << kaisino;
+}
+
+TEST(CompanyUpgrade8, MenuPositionsBecomeProgramIds) {
+  struct Case {
+    int page, menu;
+    bool medical;
+    int oem;
+    const char* id;
+    const char* option;
+  } cases[] = {
+      {0, 0, false, 0, "VqVelkoran1", ""},     {1, 19, false, 0, "VqZenkamoku2", ""},
+      {2, 0, false, 0, "VqSiwake", "SyoriType=0"}, {2, 2, true, 0, "VqMotocho", "SyoriType=0"},
+      {2, 17, false, 0, "", ""},               {2, 17, false, 2, "VqKobetuIchiranhyo", ""},
+      {2, 19, false, 1, "VqKobetuMotocho", ""}, {3, 5, false, 0, "VqKojinKessansyo", ""},
+      {3, 5, true, 0, "VqCashFlow", ""},       {3, 14, true, 0, "", ""},
+      {3, 4, false, 0, "", ""},                {3, 4, true, 0, "VqMBHokukuKansa", ""},
+      {4, 0, false, 0, "VqUtiwake01", ""},     {4, 16, false, 0, "VqUtiwake17", ""},
+      {4, 17, false, 0, "", ""},               {4, 19, false, 0, "VqUtiwakeAll", ""},
+      {5, 0, false, 0, "", ""},
+  };
+  for (const Case& c : cases) {
+    std::string id = "x", option = "x";
+    userupdate::CompanyMenuProgram(c.page, c.menu, c.medical, c.oem, id, option);
+    EXPECT_EQ(id, c.id) << c.page << "/" << c.menu;
+    EXPECT_EQ(option, c.option) << c.page << "/" << c.menu;
+  }
+}
+
+// A company database at 0.1.0 with the budget-analysis tables the update files of 8.0.2 create.
+class CompanyUpgrade8Seeds : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_ = SystemDef;
+    savedAcc_ = AccInf;
+    savedOem_ = OemKind;
+    SystemDef.DataDir = MadeDir(tmp.Path() / "data");
+    SystemDef.LogDir = MadeDir(tmp.Path() / "log");
+    SystemDef.DbUser = "GKFMCB";
+    SystemDef.DbPassword = "mirsol";
+    SystemDef.HostName = "";
+    fw::AccDbFile = "qvacc.fdb";
+    ResetDbErrorTerminating();
+    CreateDataModule();
+    fixtures::CreateLegacyCompanyDatabase(file());
+    fixtures::DbSession s(file());
+    s.Exec("CREATE TABLE KAMOKU_KOSEI_GROUP (FGNAME VARCHAR(40) CHARACTER SET SJIS_0208 NOT NULL, "
+           "FKCODE VARCHAR(10) NOT NULL, FHCODE VARCHAR(10) NOT NULL, PRIMARY KEY (FGNAME, FKCODE, FHCODE))");
+    s.Exec("CREATE TABLE VELKORAN_YOJITU_HYOKARULE (FGCODE VARCHAR(10) NOT NULL PRIMARY KEY, "
+           "FMEISHOU VARCHAR(40) CHARACTER SET SJIS_0208, FBAD_RATE NUMERIC(9,4), FBAD_HANI INTEGER, "
+           "FGOOD_RATE NUMERIC(9,4), FGOOD_HANI INTEGER)");
+    s.Exec("ALTER TABLE KAMOKUMST ADD VELKORAN_YOJITU_RATE1 NUMERIC(9,4), ADD VELKORAN_YOJITU_KIND1 INTEGER, "
+           "ADD VELKORAN_YOJITU_RATE2 NUMERIC(9,4), ADD VELKORAN_YOJITU_KIND2 INTEGER");
+    s.Commit();
+  }
+  void TearDown() override {
+    FreeDataModule();
+    SystemDef = saved_;
+    AccInf = savedAcc_;
+    OemKind = savedOem_;
+  }
+  fs::path file() const { return tmp.Path() / "data" / "qvacc.fdb"; }
+  int64_t Scalar(const std::string& sql) {
+    fixtures::DbSession s(file());
+    return s.Scalar(sql);
+  }
+
+  TempDir tmp;
+  ScopedEnv temp{"TEMP", MadeDir(tmp.Path() / "work")};
+  ScriptedUi ui;
+  ScopedUi useUi{ui};
+  TSystemDef saved_;
+  TACCINF savedAcc_;
+  uint8_t savedOem_ = 0;
+};
+
+TEST_F(CompanyUpgrade8Seeds, SeedsByDataTypeAndEdition) {
+  struct Case {
+    int dataType, codeType, oem;
+    void (*seed)();
+    int64_t groups, rules;
+  } cases[] = {
+      {1, 1, 0, userupdate::InsertKoseiGroupHyokaRule802, 12, 12},
+      {1, 1, 2, userupdate::InsertKoseiGroupHyokaRule802, 19, 12},
+      {2, 1, 0, userupdate::InsertKoseiGroupHyokaRule802, 0, 0},
+      {2, 3, 1, userupdate::InsertKoseiGroupHyokaRule803, 0, 10},
+      {2, 2, 0, userupdate::InsertKoseiGroupHyokaRule803, 3, 10},
+      {3, 1, 0, userupdate::InsertHyokaRule902, 0, 12},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.dataType) + "/" + std::to_string(c.codeType) + " oem " + std::to_string(c.oem));
+    AccInf.DATATYPE = c.dataType;
+    AccInf.CODETYPE = c.codeType;
+    OemKind = static_cast<uint8_t>(c.oem);
+    ASSERT_EQ(userupdate::RunPostSteps(kStepOk, {c.seed}), kStepOk);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KAMOKU_KOSEI_GROUP"), c.groups);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM VELKORAN_YOJITU_HYOKARULE"), c.rules);
+    fixtures::DbSession s(file());
+    s.Exec("DELETE FROM KAMOKU_KOSEI_GROUP");
+    s.Exec("DELETE FROM VELKORAN_YOJITU_HYOKARULE");
+    s.Commit();
+  }
+  // A failing seed (its rows are there already) keeps nothing of the run and gives 19.
+  AccInf.DATATYPE = 1;
+  OemKind = 0;
+  ASSERT_EQ(userupdate::RunPostSteps(kStepOk, {userupdate::InsertKoseiGroupHyokaRule802}), kStepOk);
+  {
+    fixtures::DbSession s(file());
+    s.Exec("DELETE FROM KAMOKU_KOSEI_GROUP");
+    s.Commit();
+  }
+  EXPECT_EQ(userupdate::RunPostSteps(kStepOk, {userupdate::InsertKoseiGroupHyokaRule802}), kStepException);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KAMOKU_KOSEI_GROUP"), 0);
+  // A failed script runs no post-step.
+  EXPECT_EQ(userupdate::RunPostSteps(kStepIsqlError, {userupdate::InsertKoseiGroupHyokaRule802}), kStepIsqlError);
+}
+
+TEST_F(CompanyUpgrade8Seeds, BlankDataPasswordIsDeleted) {
+  for (const char* password : {"　 ", "abc"}) {
+    SCOPED_TRACE(password);
+    {
+      fixtures::DbSession s(file());
+      s.Exec("DELETE FROM ACCREG WHERE ACODE LIKE 'データパスワード%'");
+      s.Exec(std::string("INSERT INTO ACCREG (AGROUP,ACODE,ATYPE,ATEXT) VALUES ('基本設定','データパスワード','文字','") +
+             password + "')");
+      s.Commit();
+    }
+    ASSERT_TRUE(userupdate::RunPreSteps({userupdate::ConvertDataPasswordV2}));
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ACCREG WHERE ACODE='データパスワード'"), 0);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ACCREG WHERE ACODE='データパスワードV2'"), std::string(password) == "abc" ? 1 : 0);
+  }
+}
+
+// ------------------------------------------------------------------ the whole chain
+
+TEST(UpgradeEndToEnd, From010To1000LikeTheSchema) {
+  // Needs every company step from 0.1.1 on and our update files of the steps from 3.0.0 on;
+  // until both are in, the run would stop at the first step without a builder.
+  TArrayDbUpdateListRec list = MakeDbUpdateLists("Tallix財務", 0).UserList;
+  InstallUserDbUpdateBuilders(list);
+  for (const TDbUpdateListRec& r : list) {
+    if (!r.RunProc) GTEST_SKIP() << "company step " << r.Version().Text() << " has no builder yet";
+  }
+  GTEST_SKIP() << "the update files sql/NNN/qvzupNN.sql of the company steps are not written yet";
 }
 
 }  // namespace
