@@ -41,6 +41,7 @@ int32_t BuildScript(const TDbVersion& version, const TStepBody& body, TUpdateScr
     }
   }
   script.AddHeader();
+  script.Lines.insert(script.Lines.end(), body.Leading.begin(), body.Leading.end());
   if (generation != TGeneration::Inline) {
     std::string missing;
     if (!script.AddUpdateFiles(files, missing)) {
@@ -137,6 +138,16 @@ void InstallUserDbUpdateBuilders(TArrayDbUpdateListRec& list) {
       {{0, 3, 4}, ExecUserDbUpdate034},
       {{0, 4, 0}, ExecUserDbUpdate040},
       {{0, 4, 1}, ExecUserDbUpdate041},
+      {{3, 0, 0}, ExecUserDbUpdate300},   {{3, 0, 1}, ExecUserDbUpdate301},   {{3, 0, 3}, ExecUserDbUpdate303},
+      {{3, 0, 4}, ExecUserDbUpdate304},   {{3, 0, 6}, ExecUserDbUpdate306},   {{3, 0, 7}, ExecUserDbUpdate307},
+      {{4, 0, 0}, ExecUserDbUpdate400},   {{4, 0, 2}, ExecUserDbUpdate402},   {{5, 0, 0}, ExecUserDbUpdate500},
+      {{5, 0, 2}, ExecUserDbUpdate502},   {{5, 0, 5}, ExecUserDbUpdate505},   {{6, 0, 0}, ExecUserDbUpdate600},
+      {{6, 1, 0}, ExecUserDbUpdate610},   {{6, 1, 3}, ExecUserDbUpdate613},   {{7, 0, 0}, ExecUserDbUpdate700},
+      {{7, 0, 2}, ExecUserDbUpdate702},   {{7, 0, 3}, ExecUserDbUpdate703},   {{7, 0, 4}, ExecUserDbUpdate704},
+      {{8, 0, 0}, ExecUserDbUpdate800},   {{8, 0, 2}, ExecUserDbUpdate802},   {{8, 0, 3}, ExecUserDbUpdate803},
+      {{9, 0, 0}, ExecUserDbUpdate900},   {{9, 0, 1}, ExecUserDbUpdate901},   {{9, 0, 2}, ExecUserDbUpdate902},
+      {{9, 0, 3}, ExecUserDbUpdate903},   {{9, 0, 4}, ExecUserDbUpdate904},   {{9, 0, 5}, ExecUserDbUpdate905},
+      {{10, 0, 0}, ExecUserDbUpdate1000},
   };
   for (TDbUpdateListRec& r : list) {
     for (const auto& b : builders) {

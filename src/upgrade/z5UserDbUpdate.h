@@ -56,6 +56,7 @@ struct TUpdateFile {
 struct TStepBody {
   Lines Statements;                 // generation 1: everything; generation 2: after the files
   std::vector<TUpdateFile> Files;  // generations 2 to 4
+  Lines Leading = {};               // generations 2 to 4: after the header, before the files
 };
 
 // Builds the whole script of a step into `script` (not saved). 18 when a needed update file is
@@ -106,6 +107,35 @@ int32_t ExecUserDbUpdate033();
 int32_t ExecUserDbUpdate034();
 int32_t ExecUserDbUpdate040();
 int32_t ExecUserDbUpdate041();
+// The steps 3.0.0 to 10.0.0 (z5UserDbUpdate300.h tells what chooses their files).
+int32_t ExecUserDbUpdate300();
+int32_t ExecUserDbUpdate301();
+int32_t ExecUserDbUpdate303();
+int32_t ExecUserDbUpdate304();
+int32_t ExecUserDbUpdate306();
+int32_t ExecUserDbUpdate307();
+int32_t ExecUserDbUpdate400();
+int32_t ExecUserDbUpdate402();
+int32_t ExecUserDbUpdate500();
+int32_t ExecUserDbUpdate502();
+int32_t ExecUserDbUpdate505();
+int32_t ExecUserDbUpdate600();
+int32_t ExecUserDbUpdate610();
+int32_t ExecUserDbUpdate613();
+int32_t ExecUserDbUpdate700();
+int32_t ExecUserDbUpdate702();
+int32_t ExecUserDbUpdate703();
+int32_t ExecUserDbUpdate704();
+int32_t ExecUserDbUpdate800();
+int32_t ExecUserDbUpdate802();
+int32_t ExecUserDbUpdate803();
+int32_t ExecUserDbUpdate900();
+int32_t ExecUserDbUpdate901();
+int32_t ExecUserDbUpdate902();
+int32_t ExecUserDbUpdate903();
+int32_t ExecUserDbUpdate904();
+int32_t ExecUserDbUpdate905();
+int32_t ExecUserDbUpdate1000();
 
 // Sets the builders of the company steps built so far into the list's entries (by version);
 // the other entries keep an empty RunProc.
