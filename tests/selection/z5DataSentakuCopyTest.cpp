@@ -226,7 +226,7 @@ TEST_F(DataCopyPaste, PasteOntoABusyTargetIsRefusedAndBothStatusesReturn) {
 
 TEST_F(DataCopyPaste, F5DeletesTheFolderAndEmptiesTheRow) {
   fs::copy(Folder(3), Folder(9), fs::copy_options::recursive);
-  Sys({"UPDATE DATALIST SET ENTTEXT='消す会社', SHOUGOU='最新物産', NENDO=1 WHERE REC=9"});
+  Sys({"UPDATE DATALIST SET ENTTEXT='消す会社', SHOUGOU='最新物産', NENDO=1, KISHU='2016-04-01', KIMATU='2017-03-31' WHERE REC=9"});
   std::vector<std::string> lines;
   QImage shot;
   RunDialog([&](TDataSentakuBox& box) {

@@ -115,6 +115,10 @@ class ServerSentakuBase : public DataListTestBase {
     SystemDef.SysDir = inst_->SysDir().string();
     SystemDef.LogonId = fixtures::Installation::LogonId(11);
     SystemDef.R4Bit2 = 0;
+    // The operator's colours as a new SYSDEF row has them.
+    SystemDef.ColHeaderColor = DefColHeaderColor;
+    SystemDef.ClientColor = DefClientColor;
+    SystemDef.ClientColor1 = DefClientColor1;
     MenuHook = NullMenuHook;
     zdrive_ = std::make_unique<TempDir>();
     drives_ = std::make_unique<ScopedEnv>("RENDO_DRIVES", "Z=" + zdrive_->Str());
