@@ -1,7 +1,7 @@
 // The shared-server data list over a fixture installation with drive Z mapped to a temporary
 // share: its key bar as a table, the list as it is loaded, sorted and searched, and the
 // operations on the areas (new area, copy and paste, delete, choice), driven off-screen by
-// keys and clicks. Picture: selection_server_list.png.
+// keys and clicks. Pictures: selection_server_list.png, selection_drive_map.png.
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QImage>
@@ -17,6 +17,7 @@
 #include "DataListTestBase.h"
 #include "data/uAccClasses.h"
 #include "data/uAccRecordHooks.h"
+#include "platform/Folders.h"
 #include "platform/ini/IniFile.h"
 #include "selection/z5ServerSentaku.h"
 #include "support/ScopedEnv.h"
@@ -247,6 +248,32 @@ TEST_F(ServerSentakuSharedServerList, AreasByFolderSortedSearchedAndTheSortKept)
   EXPECT_EQ(SysScalar("SELECT SORTCOL FROM KENSAKUJYOKEN WHERE LISTTYPE=1"), ListToStoredSortCol(kSvColFolder));
 }
 
+// [共有割当]: a folder mapped to a letter in the drive table; the letter is offered when its
+// folder holds the shared folder.
+TEST_F(ServerSentakuSharedServerList, MountingAFolderAddsItsDrive) {
+  TempDir other;
+  fs::create_directories(other.Path() / "Zivodarorer" / "sv0001");
+  const std::string table = folders::ConfigDir() + "/drives.ini";
+  std::vector<std::string> items;
+  QImage shot;
+  Run([&](TServerSentakuBox& box) {
+    uitest::ModalScript map({[&](TForm& f) {
+      auto& d = dynamic_cast<TDriveMapDlg&>(f);
+      d.cmbLetter->SetItemIndex(1);  // Y:
+      d.txtFolder->SetText(other.Str());
+      shot = f.grab().toImage();
+      uitest::Click(d.btnOK);
+    }});
+    uitest::Click(box.btnMount);
+    items = box.cmbDrive->Items();
+  });
+  fs::remove(table);
+  EXPECT_TRUE(shot.save(QStringLiteral("selection_drive_map.png")));
+  ASSERT_EQ(items.size(), 2u);
+  EXPECT_EQ(items[0].substr(0, 3), "Y: ");
+  EXPECT_EQ(items[1].substr(0, 3), "Z: ");
+}
+
 TEST_F(ServerSentakuSharedServerList, NoSharedDriveListsNothingAndKeepsTheRows) {
   Sys({"INSERT INTO SERVERDATALIST (REC, GROUPID, DRIVELETTER, PASNAME, ENTTEXT) VALUES (1, " +
        std::to_string(SystemDef.GroupId) + ", 'Z', 'Z:/Zivodarorer/sv0001', '共有一')"});
@@ -280,6 +307,65 @@ TEST_F(ServerSentakuSharedServerOps, F4AddsTheNextAreaAndItsRow) {
   EXPECT_EQ(proposed, "sv0004");
   EXPECT_TRUE(fs::is_directory(Area("sv0004")));
   EXPECT_EQ(SysScalar("SELECT COUNT(*) FROM SERVERDATALIST WHERE PASNAME='Z:/Zivodarorer/sv0004' AND ENTTEXT='新しい領域'"), 1);
+}
+
+// Names typed for a new area: lower-cased; an existing area or a name outside the shared
+// folder is refused and nothing is created.
+TEST_F(ServerSentakuSharedServerOps, F4NamesAreLowerCasedAndExistingOrDotNamesRefused) {
+  struct Case {
+    const char* typed;
+    std::string message;  // "" when the area is created
+    const char* created;
+  };
+  const Case cases[] = {
+      {"SV0009", "", "sv0009"},
+      {"sv0001", "\"Z:/Zivodarorer/sv0001\"は既に作成されています。", nullptr},
+      {"..", "\"..\"の作成に失敗しました。", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    ui_.messages.clear();
+    const auto before = SysScalar("SELECT COUNT(*) FROM SERVERDATALIST");
+    Run([&](TServerSentakuBox&) {
+      uitest::ModalScript input({[&](TForm& f) {
+        auto& d = dynamic_cast<TInputDlgBox&>(f);
+        d.txtInput->SetText(c.typed);
+        uitest::Click(d.btnOK);
+      }});
+      uitest::Key(Qt::Key_F4);
+    });
+    if (c.created) {
+      EXPECT_TRUE(ui_.messages.empty()) << ui_.MessageText(0);
+      EXPECT_TRUE(fs::is_directory(Area(c.created)));
+      EXPECT_EQ(SysScalar(std::string("SELECT COUNT(*) FROM SERVERDATALIST WHERE PASNAME='Z:/Zivodarorer/") + c.created + "'"), 1);
+    } else {
+      ASSERT_EQ(ui_.messages.size(), 1u);
+      EXPECT_EQ(ui_.MessageText(0), c.message);
+      EXPECT_EQ(SysScalar("SELECT COUNT(*) FROM SERVERDATALIST"), before);
+    }
+  }
+  EXPECT_FALSE(fs::exists(zdrive_->Path() / "sv0001"));
+}
+
+TEST_F(ServerSentakuSharedServerOps, CombinedDataWithABrokenMemberCannotBeChosen) {
+  TIniFile((Area("sv0003") / "001" / "qvacc.ini").string()).WriteInteger("DATASTS", "STATUS", 10);
+  std::vector<std::string> lines;
+  std::string caption;
+  const int result = Run([&](TServerSentakuBox& box) {
+    GoTo(box, "Z:/Zivodarorer/sv0003");
+    uitest::ModalScript refusal({[&](TForm& m) {
+      auto& mb = dynamic_cast<TMessageBox&>(m);
+      caption = mb.Caption();
+      lines = mb.Lines();
+      uitest::Click(mb.btnOK);
+    }});
+    uitest::Key(Qt::Key_F12);
+    EXPECT_EQ(box.ModalResult(), mrNone);
+  });
+  EXPECT_EQ(result, mrCancel);
+  EXPECT_EQ(caption, "選択データの状態");
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[1], "　Z:/Zivodarorer/sv0003/001");
 }
 
 TEST_F(ServerSentakuSharedServerOps, F2TwiceCopiesAnAreaAfterTheComparison) {
