@@ -405,6 +405,24 @@ TEST_F(ServerSentakuSharedServerOps, F2TwiceCopiesAnAreaAfterTheComparison) {
   EXPECT_EQ(SysScalar("SELECT COUNT(*) FROM SERVERDATALIST WHERE PASNAME='Z:/Zivodarorer/sv0002' AND ENTTEXT='共有一～コピー'"), 1);
 }
 
+TEST_F(ServerSentakuSharedServerOps, CombinedDataBringsItsMembersUnderTheTarget) {
+  std::vector<std::string> folders;
+  Run([&](TServerSentakuBox& box) {
+    GoTo(box, "Z:/Zivodarorer/sv0003");
+    uitest::Key(Qt::Key_F2);
+    GoTo(box, "Z:/Zivodarorer/sv0001");
+    auto agree = Answer(true);  // fewer journal entries than the target had
+    uitest::Key(Qt::Key_F2);
+    folders = Column(*box.PerfectGrid1, kSvColFolder);
+  });
+  EXPECT_TRUE(fs::exists(Area("sv0001") / "001" / "qvacc.fdb"));
+  EXPECT_TRUE(fs::exists(Area("sv0003") / "001" / "qvacc.fdb")) << "the source keeps its member";
+  EXPECT_EQ(folders, (std::vector<std::string>{"Z:/Zivodarorer/sv0001", "Z:/Zivodarorer/sv0001/001", "Z:/Zivodarorer/sv0002",
+                                               "Z:/Zivodarorer/sv0003", "Z:/Zivodarorer/sv0003/001"}));
+  EXPECT_EQ(SysScalar("SELECT COUNT(*) FROM CHILD_SERVERDATALIST WHERE PASNAME='Z:/Zivodarorer/sv0001/001'"), 1);
+  EXPECT_EQ(TIniFile((Area("sv0001") / "qvacc.ini").string()).ReadString("DATAINFO", "DATALISTNAME", ""), "合算本体～コピー");
+}
+
 TEST_F(ServerSentakuSharedServerOps, AFailedCopyLeavesTheTargetAsItWas) {
   const std::string ini = ReadAll(Area("sv0002") / "qvacc.ini");
   Run([&](TServerSentakuBox& box) {
