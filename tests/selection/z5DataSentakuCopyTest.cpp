@@ -19,6 +19,9 @@
 #include "selection/z5DataSentaku.h"
 #include "selection/z5DataSentakuCopy.h"
 #include "selection/z5Kidou.h"
+#include "selection/z5ServerSentaku.h"
+#include "support/ScopedEnv.h"
+#include "support/TempDir.h"
 #include "ui/PerfectGrid.h"
 #include "ui/UiTestSupport.h"
 #include "ui/z5MessageDlg.h"
@@ -320,6 +323,40 @@ TEST_F(DataCopyPaste, F4ReleasesASharedAssignment) {
   q.ExecQuery();
   EXPECT_EQ(q.FieldByName("PASNAME").AsString(), Folder(5));
   q.Close();
+}
+
+// [共有取得] on an empty row: the shared-server list opens, the chosen area becomes the row's
+// shared data and is fetched into the row's folder.
+TEST_F(DataCopyPaste, ShareGetOnAnEmptyRowAssignsTheAreaChosenInTheServerList) {
+  TempDir zdrive;
+  ScopedEnv drives("RENDO_DRIVES", "Z=" + zdrive.Str());
+  const fs::path area = zdrive.Path() / "Zivodarorer" / "sv0001";
+  fs::create_directories(area);
+  for (const char* f : {"qvacc.fdb", "qvacc.ini"}) fs::copy_file(Folder(4) + "/" + f, area / f);
+  Sys({"DELETE FROM SERVERDATALIST", "DELETE FROM CHILD_SERVERDATALIST"});
+  std::string listed;
+  RunDialog([&](TDataSentakuBox& box) {
+    GoTo(box, 8);
+    uitest::ModalScript list({[&](TForm& f) {
+      auto& s = dynamic_cast<TServerSentakuBox&>(f);
+      uitest::ShowActive(s);
+      s.PerfectGrid1->SetFocus();
+      listed = s.PerfectGrid1->CellText(kSvColFolder, 0);
+      uitest::Key(Qt::Key_F12);
+    }});
+    uitest::Click(box.btnKyoyuDataDown);
+  });
+  EXPECT_EQ(listed, "Z:/Zivodarorer/sv0001");
+  EXPECT_EQ(SystemDef.ZenkaiDrive, "Z");
+  EXPECT_TRUE(fs::exists(Folder(8) + "/qvacc.fdb")) << "fetched into the row's folder";
+  EXPECT_EQ(SysScalar("SELECT NETDRIVE FROM DATALIST WHERE REC=8"), 1);
+  EXPECT_EQ(SysScalar("SELECT KYOYULOCK FROM DATALIST WHERE REC=8"), 1);
+  EXPECT_EQ(EntText(8), "別会社");
+  EXPECT_EQ(TIniFile((area / "qvacc.ini").string()).ReadInteger("DATASTS", "SHARE_STATUS", -1), 2);
+  fs::remove_all(Folder(8));
+  Sys({"UPDATE DATALIST SET NETDRIVE=0, KYOYULOCK=0, ENTTEXT='', SHOUGOU='', DATACODE='', PASNAME='" + Folder(8) +
+       "' WHERE REC=8"});
+  SystemDef.ZenkaiDrive.clear();
 }
 
 }  // namespace
