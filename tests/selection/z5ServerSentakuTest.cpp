@@ -373,7 +373,14 @@ TEST_F(ServerSentakuSharedServerOps, F2TwiceCopiesAnAreaAfterTheComparison) {
   std::vector<std::string> lines;
   const std::string before1 = ReadAll(Area("sv0001") / "qvacc.ini");
   Run([&](TServerSentakuBox& box) {
+    // Esc ends a pending copy and leaves the dialog open.
     GoTo(box, "Z:/Zivodarorer/sv0002");
+    uitest::Key(Qt::Key_F2);
+    EXPECT_EQ(Status(Area("sv0002")), 6);
+    uitest::Key(Qt::Key_Escape);
+    EXPECT_EQ(Status(Area("sv0002")), 1);
+    EXPECT_EQ(box.ModalResult(), mrNone);
+    EXPECT_FALSE(box.CopyPending);
     uitest::Key(Qt::Key_F2);
     GoTo(box, "Z:/Zivodarorer/sv0001");
     auto no = Answer(false, &lines);
