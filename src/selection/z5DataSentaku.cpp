@@ -19,6 +19,7 @@
 #include "selection/z5DataSentakuPrintDlg.h"
 #include "selection/z5FileOperationDlg.h"
 #include "selection/z5GassanSyori.h"
+#include "selection/z5ServerSentaku.h"
 #include "ui/PerfectGrid.h"
 #include "ui/forms/Application.h"
 #include "ui/forms/Keys.h"
@@ -464,9 +465,44 @@ void TDataSentakuBox::FormCreate(QObject* Sender) {
   };
   for (int k = kF2; k <= kF7; ++k) KeyButtons[k]->OnClick = [this](QObject* s) { NotYetClick(s); };
   KeyButtons[kF3]->OnClick = [this](QObject* s) { F3Click(s); };
-  KeyButtons[kF4]->OnClick = [this](QObject* s) {
+  KeyButtons[kF4]->OnClick = [this](QObject*) {
+    if (!KeyOffered(KeyButtons[kF4])) return;
     if (KeyButtons[kF4]->CaptionA().Caption() == "F4:領域追加") AddDataArea();
-    else NotYetClick(s);
+    else ReleaseSharedData();
+    UpdateFunctionKeys();
+  };
+  KeyButtons[kF2]->OnClick = [this](QObject*) {
+    if (!KeyOffered(KeyButtons[kF2])) return;
+    // The paste's refusals and failures that raise end here with their message; the
+    // operation has taken its marks back by then.
+    try {
+      if (KeyState == 1) {
+        CopyPending = true;
+        DataCopyPaste();
+      } else if (KeyState == 2) {
+        CopyPending = false;
+        try {
+          DataCopyPaste();
+        } catch (...) {
+          CopySourceFolder.clear();
+          throw;
+        }
+        CopySourceFolder.clear();
+      }
+    } catch (const std::exception& e) {
+      uis::ShowMessage(uis::MsgKind::Error, e.what());
+    }
+    PerfectGrid1->SetFocus();
+    UpdateFunctionKeys();
+  };
+  KeyButtons[kF5]->OnClick = [this](QObject*) {
+    if (!KeyOffered(KeyButtons[kF5])) return;
+    try {
+      DataDelete(true);
+    } catch (const std::exception& e) {
+      uis::ShowMessage(uis::MsgKind::Error, e.what());
+    }
+    UpdateFunctionKeys();
   };
   KeyButtons[kF6]->OnClick = [this](QObject* s) { F6Click(s); };
   KeyButtons[kF7]->OnClick = [this](QObject* s) { F7Click(s); };
@@ -1357,10 +1393,39 @@ void TDataSentakuBox::btnKyoyuDataDownClick(QObject*) {
   } else if (!PerfectGrid1->CellText(kColName, row).empty()) {
     uis::ShowMessage(uis::MsgKind::Information, "選択したフォルダには既にデータが登録されています。\r");
   } else {
-    // Assigning shared data to an empty row goes through the shared-server list.
-    uis::ShowMessage(uis::MsgKind::Information, kNotYet);
+    AssignSharedData(row);
   }
   UpdateFunctionKeys();
+}
+
+void TDataSentakuBox::AssignSharedData(int row) {
+  if (!ServerBox) ServerBox = CreateForm<TServerSentakuBox>(this);
+  ServerBox->DriveLetter = TrimZenkaku(SystemDef.ZenkaiDrive);
+  ServerBox->Setup(0);
+  if (ServerBox->ShowModal() == mrOk) {
+    uis::Ui().ProgressShow("共有データ受信中", "共有データから受信中…");
+    try {
+      SystemDef.ZenkaiDrive = ServerBox->DriveLetter;
+      if (DM) DM->fnPutSysDef();
+      TDataSentakuRec& rec = Rows.at(std::stoi("0" + PerfectGrid1->CellText(kColIndex, row)));
+      rec.NETDRIVE = 1;
+      rec.PASNAME = ServerBox->SelectedPath;
+      rec.ENTTEXT = ServerBox->SelectedName;
+      rec.DispName = ServerBox->SelectedName;
+      rec.DataFolder = LocalDataFolder(rec);
+      if (ListCtl->CheckKyoyuDataGet(rec, 0) == 0) DataInfo.SetShareStatus(rec.PASNAME, 1);
+      ListCtl->GetDataListRecordFromPath(rec.DataFolder, rec);
+      FillRow(row, rec);
+      PerfectGrid1->SetCurCell(0, row);
+    } catch (...) {
+      uis::Ui().ProgressClose();
+      throw;
+    }
+    uis::Ui().ProgressClose();
+  }
+  show();
+  activateWindow();
+  raise();
 }
 
 void TDataSentakuBox::btnKyoyuDataUpClick(QObject*) {

@@ -42,6 +42,7 @@ class TFileOperationBox;
 class TDataPlaceBox;
 class TDataSyosaiInfoBox;
 class TFileOperationBoxEx1;
+class TServerSentakuBox;
 
 // Grid columns.
 enum : int {
@@ -228,6 +229,27 @@ class TDataSentakuBox : public TBSDI, public ISyoriKidou {
   void cmbDataManChange(QObject* Sender);
   void btnDataManClick(QObject* Sender);
   void btnDataInfoClick(QObject* Sender);
+  // ---- copy, paste, delete, release (z5DataSentakuCopy.cpp) ----
+  std::string CopyName;         // the name the pending copy will get
+  int32_t CopySourceIndex = -1; // the source's entry in Rows
+  // F2: the copy step while CopyPending is set (the key sets it just before), else the
+  // paste onto the current row. False only when the paste's copy of the files failed.
+  bool DataCopyPaste();
+  // F5: deletes the current row's data set after the checks and the user's agreement. True
+  // when the row was deleted or nothing was done; a folder that could not be removed keeps
+  // its row (reported with ReportFailure).
+  bool DataDelete(bool ReportFailure);
+  // F4 (local mode): the row no longer stands for shared data; its working copy is removed
+  // and the server area is marked free again when this computer held it.
+  bool ReleaseSharedData();
+  void ReloadAndLocate(int topRow, const TDataListRec& rec);
+  // [共有取得] on an empty local row: the area chosen in the shared-server list becomes the
+  // row's shared data, fetched to this computer.
+  void AssignSharedData(int row);
+  // The shared-server list, opened from [共有取得] on an empty row; created on first use.
+  TServerSentakuBox* ServerBox = nullptr;
+  std::string ServerDriveLetter;  // the letter chosen last
+
   // ---- save and restore, combined data, take-out (z5DataSentakuSave.cpp) ----
   bool PrepareSharedBackup();
   // 1 saved, 0 nothing done, -1 failed. An empty folder lets the operator choose.
@@ -269,6 +291,8 @@ class TDataSentakuBox : public TBSDI, public ISyoriKidou {
 
  private:
   void GridKeyDown(int& key, forms::TShiftState shift);
+  bool CopyStep(int row);
+  bool PasteStep(int row);
   void ClearChoice();
   void WriteSelected();
   bool RowIsEmpty(const TDataListRec& r) const { return r.ENTTEXT.empty(); }
