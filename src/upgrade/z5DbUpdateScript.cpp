@@ -254,7 +254,9 @@ int32_t ExecIsqlScript(const std::string& versionText) {
   RemoveQuietly(log);
 
   ProcessOptions options;
-  options.argv = {IsqlProgramPath(), "-i", script, "-e", "-m", "-o", log};
+  // -b: the first failing statement ends the run, so the version lines that follow a step's
+  // statements never run after a failure and the data set keeps its version.
+  options.argv = {IsqlProgramPath(), "-b", "-i", script, "-e", "-m", "-o", log};
   options.whileWaiting = [] { uis::Ui().ProcessPendingEvents(); };
   const ProcessResult run = RunProcess(options);
   if (!run.started) {
