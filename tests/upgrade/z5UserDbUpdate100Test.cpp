@@ -1,0 +1,529 @@
+// The company steps 1.0.0 to 2.0.4, run with isql over the 0.1.0 company database brought to the
+// version before each step.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "data/DataModule.h"
+#include "data/DbErrorReport.h"
+#include "data/uAccRecord.h"
+#include "data/z5AppInfo.h"
+#include "fixtures/FixtureDb.h"
+#include "fixtures/LegacyCompanyDb.h"
+#include "platform/DateTime.h"
+#include "platform/db/IBSQL.h"
+#include "support/ScopedEnv.h"
+#include "support/ScriptedUi.h"
+#include "support/TempDir.h"
+#include "upgrade/z5DbUpdateList.h"
+#include "upgrade/z5DbUpdateScript.h"
+#include "upgrade/z5UserDbUpdate.h"
+#include "upgrade/z5UserDbUpdate100.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string MadeDir(const fs::path& dir) {
+  fs::create_directories(dir);
+  return dir.string();
+}
+
+// Objects of the base company database and of the steps between 0.1.3 and 1.0.0 that the steps
+// here use and the 0.1.0 fixture does not carry yet, in the form those steps leave them. Drop
+// this list's entries as the steps that make them join the chain.
+const std::vector<std::string>& EarlierObjects() {
+  static const std::vector<std::string> sql = {
+      "ALTER TABLE KAMOKUMST ADD GROUPM0 VARCHAR(6) CHARACTER SET ASCII",
+      "ALTER TABLE KAMOKU_SZ ADD KAISIZAN NUMERIC(16,4) DEFAULT 0, ADD KAKOZAN NUMERIC(16,4) DEFAULT 0, "
+      "ADD HAIBUN01 NUMERIC(16,4) DEFAULT 0, ADD HAIBUN02 NUMERIC(16,4) DEFAULT 0, ADD HAIBUN03 NUMERIC(16,4) DEFAULT 0, "
+      "ADD HAIBUN04 NUMERIC(16,4) DEFAULT 0, ADD HAIBUN05 NUMERIC(16,4) DEFAULT 0, ADD HAIBUN06 NUMERIC(16,4) DEFAULT 0, "
+      "ADD HAIBUN07 NUMERIC(16,4) DEFAULT 0, ADD HAIBUN08 NUMERIC(16,4) DEFAULT 0, ADD HAIBUN09 NUMERIC(16,4) DEFAULT 0, "
+      "ADD HAIBUN10 NUMERIC(16,4) DEFAULT 0, ADD HAIBUN11 NUMERIC(16,4) DEFAULT 0, ADD HAIBUN12 NUMERIC(16,4) DEFAULT 0, "
+      "ADD HAIBUN13 NUMERIC(16,4) DEFAULT 0, ADD HAIBUN14 NUMERIC(16,4) DEFAULT 0, ADD HAIBUN15 NUMERIC(16,4) DEFAULT 0, "
+      "ADD HAIBUN16 NUMERIC(16,4) DEFAULT 0",
+      "CREATE TABLE KAMOKU_PZ (SCODE AC_CODE NOT NULL, KCODE AC_CODE NOT NULL, HCODE AC_CODE NOT NULL, "
+      "BCODE AC_CODE NOT NULL, MNUM INTEGER NOT NULL, HAIBUN NUMERIC(16,4) DEFAULT 0, NUKIZAN NUMERIC(16,4) DEFAULT 0, "
+      "ZEIGAKU NUMERIC(16,4) DEFAULT 0, KOMIZAN NUMERIC(16,4) DEFAULT 0, PRIMARY KEY (SCODE, KCODE, HCODE, BCODE, MNUM))",
+      "CREATE TABLE VELKORAN_HIKAKU (REC INTEGER NOT NULL PRIMARY KEY, MEISHOU VARCHAR(20) CHARACTER SET SJIS_0208, "
+      "GROUPA1 VARCHAR(6), GROUPA2 VARCHAR(6), GROUPB1 VARCHAR(6), GROUPB2 VARCHAR(6))",
+      "CREATE TABLE TORDIC (REC INTEGER NOT NULL PRIMARY KEY, TEKCODE INTEGER, KAR_KCODE AC_CODE, KAR_HCODE AC_CODE, "
+      "KAR_BCODE AC_CODE, KAS_KCODE AC_CODE, KAS_HCODE AC_CODE, KAS_BCODE AC_CODE)",
+      "CREATE TABLE ACCTOTALNAME (REC INTEGER NOT NULL PRIMARY KEY, KGROUP VARCHAR(6))",
+      "CREATE PROCEDURE SYSKMKCODEINF (TXT VARCHAR(40) CHARACTER SET SJIS_0208) RETURNS (CODE VARCHAR(6) CHARACTER SET "
+      "ASCII) AS BEGIN CODE = ''; FOR SELECT FIRST 1 COALESCE(KCODE, '') FROM ACCDEF2 WHERE KNAME = :TXT ORDER BY "
+      "KCODE INTO :CODE DO BEGIN END SUSPEND; END",
+      "CREATE PROCEDURE SP_SEIGO_TEKDIC AS BEGIN END",
+      "CREATE PROCEDURE SP_SEIGO_TORDIC AS BEGIN END",
+      "ALTER TABLE SIWAKE ADD SDAYNUM INTEGER DEFAULT 0, ADD MDAYNUM INTEGER DEFAULT 0, ADD DNUM INTEGER DEFAULT 0, "
+      "ADD SNUM INTEGER DEFAULT 0, ADD SITREC INTEGER DEFAULT 0, ADD KGROUP AC_CODE, ADD KNAME AC_NAME, "
+      "ADD HNAME AC_NAME, ADD BNAME AC_NAME, ADD TAXDC INTEGER DEFAULT 0, ADD RIT CURRENCY DEFAULT 0, "
+      "ADD SIKIN INTEGER DEFAULT 0, ADD R_KGROUP AC_CODE, ADD R_KCODE AC_CODE, ADD R_HCODE AC_CODE, "
+      "ADD R_BCODE AC_CODE, ADD R_KNAME AC_NAME, ADD R_HNAME AC_NAME, ADD R_BNAME AC_NAME, "
+      "ADD R_TAXCODE INTEGER DEFAULT 0, ADD R_TAXUH INTEGER DEFAULT 0, ADD R_TAXDC INTEGER DEFAULT 0, "
+      "ADD R_NUK CURRENCY DEFAULT 0, ADD R_ZEI CURRENCY DEFAULT 0, ADD R_RIT CURRENCY DEFAULT 0, "
+      "ADD R_SIKIN INTEGER DEFAULT 0, ADD KINGAKU CURRENCY DEFAULT 0, ADD ZEIGAKU CURRENCY DEFAULT 0, "
+      "ADD ZEIRITUNO INTEGER DEFAULT 0, ADD AUTCALCU INTEGER DEFAULT 0, ADD TAXCALCU INTEGER DEFAULT 0, "
+      "ADD OLDRATE INTEGER DEFAULT 0, ADD TEKCODE INTEGER DEFAULT 0, ADD TEKTEXT VARCHAR(50), "
+      "ADD TORCODE INTEGER DEFAULT 0, ADD TORTEXT VARCHAR(20), ADD FUSEN1 INTEGER DEFAULT 0, "
+      "ADD FUSEN2 INTEGER DEFAULT 0, ADD FUSEN3 INTEGER DEFAULT 0, ADD FUSEN4 INTEGER DEFAULT 0, "
+      "ADD FUSEN5 INTEGER DEFAULT 0, ADD CTIME TIMESTAMP, ADD COMMENT VARCHAR(50), ADD AO_COMMENT VARCHAR(50), "
+      "ADD RTIME TIMESTAMP, ADD OPCODE INTEGER DEFAULT 0",
+      "CREATE TABLE SIWAKE2 (REC INTEGER NOT NULL PRIMARY KEY, SWKREC INTEGER NOT NULL, LINKKEY VARCHAR(20), "
+      "LINKKUB INTEGER DEFAULT 0, LINKREC INTEGER DEFAULT 0)",
+  };
+  return sql;
+}
+
+// Rows the tests read: balance-sheet and profit-and-loss flags by group, the fixed-asset group,
+// the system accounts, an opening balance per account of branch 01, and the comparison items.
+const std::vector<std::string>& EarlierRows() {
+  static const std::vector<std::string> sql = {
+      "UPDATE KAMOKUMST SET GROUPM0 = GROUPM1, BPFLG = CASE WHEN GROUPM1 < '4000' THEN 'B' ELSE 'P' END",
+      "INSERT INTO ACCDEF2 (KCODE, KNAME) VALUES ('1101', '現金')",
+      "INSERT INTO ACCDEF2 (KCODE, KNAME) VALUES ('2205', '繰越利益剰余金')",
+      "INSERT INTO ACCDEF2 (KCODE, KNAME) VALUES ('2104', '元入金')",
+      "INSERT INTO ACCDEF2 (KCODE, KNAME) VALUES ('1306', '事業主貸')",
+      "INSERT INTO ACCDEF2 (KCODE, KNAME) VALUES ('8101', '雑収入')",
+      "INSERT INTO VELKORAN_HIKAKU (REC, MEISHOU) VALUES (31, '旧名称')",
+  };
+  return sql;
+}
+
+// Stand-in for the company steps that have no builder on this branch yet: moves the version
+// only. Drop it when the branches of those steps are joined.
+int32_t VersionOnlyStandIn(const TDbVersion& v) {
+  userupdate::TStepBody body;
+  return userupdate::RunStep(v, body);
+}
+
+class CompanyUpgradeSteps : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_ = SystemDef;
+    savedAcc_ = AccInf;
+    savedMode_ = ConnectMode;
+    ConnectMode = 0;
+    SystemDef.DataDir = MadeDir(tmp.Path() / "data");
+    SystemDef.LogDir = MadeDir(tmp.Path() / "log");
+    SystemDef.DbUser = "GKFMCB";
+    SystemDef.DbPassword = "mirsol";
+    SystemDef.HostName = "";
+    SystemDef.GoGlobal = 0;
+    fw::AccDbFile = "qvacc.fdb";
+    ResetDbErrorTerminating();
+    CreateDataModule();
+    AccInf.DATATYPE = 1;
+    AccInf.CODETYPE = 1;
+    AccInf.SITEN = 1;
+    AccInf.KISHU = EncodeDate(2008, 4, 1);
+    AccInf.KAISI = EncodeDate(2008, 4, 1);
+    AccInf.KAISINO = 1;
+  }
+  void TearDown() override {
+    FreeDataModule();
+    SystemDef = saved_;
+    AccInf = savedAcc_;
+    ConnectMode = savedMode_;
+  }
+
+  // The 0.1.0 fixture brought to `before`: the builders of this branch up to 0.1.3, then the
+  // objects and rows of the steps in between, then the version alone.
+  void Prepare(const TDbVersion& before, int dataType = 1, int bumon = 2) {
+    fs::remove(file());
+    fixtures::CreateLegacyCompanyDatabase(file(), dataType, bumon);
+    ASSERT_EQ(ExecUserDbUpdate011(), kStepOk) << ErrDataup();
+    ASSERT_EQ(ExecUserDbUpdate013(), kStepOk) << ErrDataup();
+    {
+      fixtures::DbSession s(file());
+      for (const std::string& sql : EarlierObjects()) {
+        s.Exec(sql);
+        s.Commit();
+      }
+      for (const std::string& sql : EarlierRows()) s.Exec(sql);
+      // Opening balances of branch 01, department ' ', one per account; the past-year slots.
+      for (const fixtures::LegacyAccount& a : fixtures::LegacyCompanyChart()) {
+        s.Exec("INSERT INTO KAMOKU_SZ (SCODE, KCODE, HCODE, BCODE, KAISIZAN) VALUES ('01', '" + a.kcode +
+               "', ' ', ' ', 100)");
+        for (int slot = -31; slot <= 16; ++slot)
+          s.Exec("INSERT INTO KAMOKU_PZ (SCODE, KCODE, HCODE, BCODE, MNUM) VALUES ('01', '" + a.kcode + "', ' ', ' ', " +
+                 std::to_string(slot) + ")");
+      }
+      s.Commit();
+    }
+    ASSERT_EQ(VersionOnlyStandIn(before), kStepOk) << ErrDataup();
+  }
+
+  fs::path file() const { return tmp.Path() / "data" / "qvacc.fdb"; }
+  int64_t Scalar(const std::string& sql) {
+    fixtures::DbSession s(file());
+    return s.Scalar(sql);
+  }
+  // A selectable procedure's first value, its writes committed.
+  int64_t Call(const std::string& sql) {
+    fixtures::DbSession s(file());
+    const int64_t v = s.Scalar(sql);
+    s.Commit();
+    return v;
+  }
+  void Exec(const std::string& sql) {
+    fixtures::DbSession s(file());
+    s.Exec(sql);
+    s.Commit();
+  }
+  std::string ErrDataup() {
+    const fs::path p = tmp.Path() / "log" / "ErrDataup.txt";
+    return fs::exists(p) ? TempDir::Read(p) : std::string();
+  }
+  std::string Version() {
+    fixtures::DbSession s(file());
+    return TDbVersion{static_cast<int32_t>(s.Scalar("SELECT MAJOR FROM ACCVERSION WHERE REC=1")),
+                      static_cast<int32_t>(s.Scalar("SELECT MINOR1 FROM ACCVERSION WHERE REC=1")),
+                      static_cast<int32_t>(s.Scalar("SELECT MINOR2 FROM ACCVERSION WHERE REC=1"))}
+        .Text();
+  }
+
+  TempDir tmp;
+  ScopedEnv temp{"TEMP", MadeDir(tmp.Path() / "work")};
+  ScriptedUi ui;
+  ScopedUi useUi{ui};
+  TSystemDef saved_;
+  TACCINF savedAcc_;
+  uint8_t savedMode_ = 0;
+};
+
+class CompanyUpgrade100 : public CompanyUpgradeSteps {};
+class CompanyUpgrade102 : public CompanyUpgradeSteps {};
+class CompanyUpgrade105 : public CompanyUpgradeSteps {};
+class CompanyUpgrade204 : public CompanyUpgradeSteps {};
+
+}  // namespace
+
+// ------------------------------------------------------------------ 1.0.0
+
+TEST_F(CompanyUpgrade100, OpeningBalancesFollowIntoThePastYearSlot) {
+  struct Case {
+    const char* what;
+    int dataType, kaisino;
+    bool closingDone;  // an operation-log row of the year-end update
+    const char* kcode;
+    int slot;
+    int64_t expected;  // NUKIZAN of the slot after KAISIZAN of branch 01 becomes 250
+  } cases[] = {
+      {"corporation, data from the fourth month", 1, 4, false, "1101", 4, 250},
+      {"corporation, retained earnings are left alone", 1, 4, false, "2205", 4, 0},
+      {"individual mid-year before any year-end update: every account", 2, 4, false, "2104", 4, 250},
+      {"individual after a year-end update: not the capital", 2, 4, true, "2104", 4, 0},
+      {"individual from the first month: the ordinary accounts", 2, 1, false, "1101", 0, 250},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Prepare({0, 4, 1}, c.dataType);
+    ASSERT_EQ(ExecUserDbUpdate100(), kStepOk) << ErrDataup();
+    EXPECT_EQ(Version(), "1.0.0");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM VELKORAN_HIKAKU WHERE REC=31 AND MEISHOU='一人当たり人件費'"), 1);
+    Exec("UPDATE ACCDEF1 SET KAISINO=" + std::to_string(c.kaisino));
+    if (c.closingDone) Exec("INSERT INTO OPINF (OPCODE, JOBNAME) VALUES (1, '翌年度更新')");
+    Exec(std::string("UPDATE KAMOKU_SZ SET KAISIZAN=250 WHERE SCODE='01' AND KCODE='") + c.kcode + "'");
+    EXPECT_EQ(Scalar(std::string("SELECT CAST(SUM(NUKIZAN) AS INTEGER) FROM KAMOKU_PZ WHERE SCODE='01' AND KCODE='") +
+                     c.kcode + "'"),
+              c.expected);
+    EXPECT_EQ(Scalar(std::string("SELECT CAST(NUKIZAN AS INTEGER) FROM KAMOKU_PZ WHERE SCODE='01' AND KCODE='") +
+                     c.kcode + "' AND MNUM=" + std::to_string(c.slot)),
+              c.expected);
+  }
+}
+
+// ------------------------------------------------------------------ 1.0.2
+
+TEST(CompanyUpgrade1Slots, SlotBeforeTheStartMonth) {
+  const int expected[] = {0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14};
+  for (int m = 1; m <= 12; ++m) EXPECT_EQ(userupdate::SlotBeforeStartMonth(m), expected[m - 1]) << m;
+  EXPECT_EQ(userupdate::SlotBeforeStartMonth(0), 0);
+}
+
+TEST_F(CompanyUpgrade102, AFailedRepairEndsTheStepWithoutAScript) {
+  Prepare({1, 0, 1});
+  // The past-year table is gone: the repair's update cannot run.
+  Exec("DROP TABLE KAMOKU_PZ");
+  EXPECT_EQ(ExecUserDbUpdate102(), kStepIsqlError);
+  EXPECT_EQ(Version(), "1.0.1");
+  EXPECT_FALSE(fs::exists(UpdateScriptFile()));
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_TRUE(ui.Shown("Ver 1.0.2のデータベース更新に失敗しました。(過年度残高の評価と修復)"));
+  // The program's own attachment is gone again: isql can open the file.
+  EXPECT_EQ(VersionOnlyStandIn({1, 0, 2}), kStepOk) << ErrDataup();
+}
+
+TEST_F(CompanyUpgrade102, TheRepairWritesTheSlotBeforeTheStart) {
+  struct Case {
+    const char* what;
+    int dataType;
+    bool fromFiscalStart;
+    int kaisino;
+    const char* kcode;
+    int slot;
+    int64_t expected;  // NUKIZAN of that slot after the step (the opening balance is 100)
+  } cases[] = {
+      {"from the fiscal start: balance-sheet account at slot 0", 1, true, 1, "1101", 0, 100},
+      {"from the fiscal start: profit and loss untouched", 1, true, 1, "6202", 0, 0},
+      {"individual from the fiscal start: owner's drawings untouched", 2, true, 1, "1306", 0, 0},
+      {"mid-year from the seventh month: slot 8, profit and loss too", 1, false, 7, "6202", 8, 100},
+      {"mid-year: individual's capital too", 2, false, 7, "2104", 8, 100},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Prepare({1, 0, 1}, c.dataType);
+    AccInf.DATATYPE = c.dataType;
+    AccInf.KAISI = c.fromFiscalStart ? AccInf.KISHU : EncodeDate(2008, 10, 1);
+    AccInf.KAISINO = c.kaisino;
+    ASSERT_EQ(ExecUserDbUpdate102(), kStepOk) << ErrDataup();
+    EXPECT_EQ(Version(), "1.0.2");
+    EXPECT_EQ(Scalar(std::string("SELECT CAST(NUKIZAN AS INTEGER) FROM KAMOKU_PZ WHERE SCODE='01' AND KCODE='") +
+                     c.kcode + "' AND MNUM=" + std::to_string(c.slot)),
+              c.expected);
+  }
+  // Only the system account names the program looks up are kept.
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ACCDEF2"), 4);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ACCDEF2 WHERE KNAME='雑収入'"), 0);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM RDB$PROCEDURES WHERE RDB$PROCEDURE_NAME='ONE_TIME_PROC'"), 0);
+}
+
+TEST_F(CompanyUpgrade102, JournalTotalsAreRebuiltFromTheLiveLines) {
+  Prepare({1, 0, 1}, 1, 1);
+  ASSERT_EQ(ExecUserDbUpdate102(), kStepOk) << ErrDataup();
+  // Totals with no journal behind them, and a department row without its blank sub-account row.
+  Exec("INSERT INTO KAMOKU_MS (SCODE, BCODE, KCODE, HCODE, MNUM, KAR_NUK) VALUES ('01', ' ', '1101', ' ', 5, 999)");
+  Exec("INSERT INTO KAMOKU_TAX (SCODE, BCODE, KKUBUN, MNUM, KAR, KAS) VALUES ('01', ' ', 1, 5, 7, 7)");
+  Exec("INSERT INTO KAMOKU_SZ (SCODE, KCODE, HCODE, BCODE) VALUES ('01', '1102', '001', '01')");
+  Exec("INSERT INTO TORDIC (REC, TEKCODE, KAR_KCODE, KAS_BCODE) VALUES (1, 5, '', '01')");
+  Exec("DELETE FROM HOJOMST WHERE KCODE='8201' AND HCODE=' '");
+  EXPECT_EQ(Call("SELECT RPCNT FROM SP_SIWAKE_REPAIR"), 0);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KAMOKU_MS WHERE KAR_NUK<>0 OR KAR_TAX<>0 OR KAS_NUK<>0 OR KAS_TAX<>0"), 0);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KAMOKU_TAX WHERE KAR<>0 OR KAS<>0"), 0);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KAMOKU_SZ WHERE SCODE='01' AND KCODE='1102' AND HCODE=' ' AND BCODE='01'"), 1);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM HOJOMST WHERE KCODE='8201' AND HCODE=' '"), 1);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM TORDIC WHERE TEKCODE IS NULL AND KAR_KCODE IS NULL AND KAS_BCODE='01'"), 1);
+  // Every past-year slot of the blank sub-account of an existing combination is there.
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KAMOKU_MS WHERE SCODE='01' AND KCODE='1101' AND HCODE=' ' AND BCODE=' '"), 16);
+
+  // Two live entries and a deleted one; department 01's tax goes to the blank department (BUMON 1).
+  Exec("INSERT INTO KAMOKU_MS (SCODE, BCODE, KCODE, HCODE, MNUM) VALUES ('01', '01', '6202', ' ', 5)");
+  Exec("INSERT INTO KAMOKU_TAX (SCODE, BCODE, KKUBUN, MNUM, KAR, KAS) VALUES ('01', ' ', 2, 5, 0, 0)");
+  const char* lines[] = {
+      "(1, 1, 0, 1, '2008-08-01', 5, '01', '6202', ' ', '01', 2, 1000, 80)",
+      "(2, 1, 0, 2, '2008-08-01', 5, '01', '1101', ' ', ' ', 0, 1080, 0)",
+      "(3, 2, 0, 1, '2008-08-02', 5, '01', '6202', ' ', '01', 2, 500, 40)",
+      "(4, 2, 0, 2, '2008-08-02', 5, '01', '1101', ' ', ' ', 0, 540, 0)",
+      "(5, 3, 1, 1, '2008-08-03', 5, '01', '6202', ' ', '01', 2, 9000, 720)",
+      "(6, 3, 1, 2, '2008-08-03', 5, '01', '1101', ' ', ' ', 0, 9720, 0)",
+  };
+  for (const char* l : lines)
+    Exec(std::string("INSERT INTO SIWAKE (REC, SWKREC, DELFLG, TAISHAKU, HIZUKE, MNUM, SCODE, KCODE, HCODE, BCODE, "
+                     "TAXUH, NUK, ZEI) VALUES ") + l);
+  Exec("UPDATE KAMOKU_MS SET KAR_NUK=0, KAR_TAX=0, KAS_NUK=0, KAS_TAX=0");
+  EXPECT_EQ(Call("SELECT RPCNT FROM SP_SIWAKE_REPAIR"), 4);
+  EXPECT_EQ(Scalar("SELECT CAST(KAR_NUK + 100 * KAR_TAX AS INTEGER) FROM KAMOKU_MS WHERE SCODE='01' AND BCODE='01' "
+                   "AND KCODE='6202' AND HCODE=' ' AND MNUM=5"),
+            1500 + 100 * 120);
+  EXPECT_EQ(Scalar("SELECT CAST(KAS_NUK AS INTEGER) FROM KAMOKU_MS WHERE SCODE='01' AND BCODE=' ' AND KCODE='1101' "
+                   "AND HCODE=' ' AND MNUM=5"),
+            1620);
+  EXPECT_EQ(Scalar("SELECT CAST(KAR AS INTEGER) FROM KAMOKU_TAX WHERE SCODE='01' AND BCODE=' ' AND KKUBUN=2 AND MNUM=5"),
+            120);
+  EXPECT_EQ(Scalar("SELECT SIWAKECOUNT FROM SISETUMST WHERE SCODE='01'"), 2);
+  EXPECT_EQ(Scalar("SELECT SIWAKECOUNT FROM SISETUMST WHERE SCODE='02'"), 0);
+}
+
+TEST_F(CompanyUpgrade102, ConvertedFixedAssetsMoveToAFixedAssetAccount) {
+  Prepare({1, 0, 1});
+  Exec("UPDATE ACCDEF1 SET CONVERT=1");
+  Exec("UPDATE KAMOKUMST SET HOJOSW='○' WHERE KCODE='1401'");
+  Exec("INSERT INTO KAMOKU_SZ (SCODE, KCODE, HCODE, BCODE) VALUES ('01', '1401', '001', ' ')");
+  Exec("INSERT INTO KS_SISAN (REC, SCODE, KCODE, HCODE, SIHAKCODE, SIHAHCODE, SYUNYUKCODE, SYUNYUHCODE) "
+       "VALUES (1, '01', '1402', ' ', NULL, NULL, NULL, NULL)");
+  Exec("INSERT INTO KS_SISAN (REC, SCODE, KCODE, HCODE, SIHAKCODE, SIHAHCODE, SYUNYUKCODE, SYUNYUHCODE) "
+       "VALUES (2, '01', '6202', ' ', NULL, NULL, NULL, NULL)");
+  ASSERT_EQ(ExecUserDbUpdate102(), kStepOk) << ErrDataup();
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KS_SISAN WHERE REC=1 AND KCODE='1402' AND HCODE=' ' AND ISINPSYUTOKIN=1"), 1);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KS_SISAN WHERE REC=2 AND KCODE='1401' AND HCODE='001' AND ISINPSYUTOKIN=1"), 1);
+}
+
+// ------------------------------------------------------------------ 1.0.5
+
+TEST_F(CompanyUpgrade105, TotalNamesByTheKindOfCompany) {
+  struct Case {
+    int dataType, codeType;
+    int64_t rows;
+    const char* row10;  // PLUSNAME of REC 10, empty when there are no rows
+  } cases[] = {
+      {1, 1, 38, "資産の部合計"}, {2, 1, 31, "資産の部合計"}, {2, 2, 24, "資産の部合計"}, {3, 1, 0, ""}, {2, 3, 0, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.dataType) + "/" + std::to_string(c.codeType));
+    Prepare({1, 0, 3});
+    Exec("INSERT INTO ORGDIC_1 (REC, CREC, SORTCODE, TEXT) VALUES (3, 0, 3, '雑費')");
+    AccInf.DATATYPE = c.dataType;
+    AccInf.CODETYPE = c.codeType;
+    ASSERT_EQ(ExecUserDbUpdate105(), kStepOk) << ErrDataup();
+    EXPECT_EQ(Version(), "1.0.5");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ACCTOTALNAME"), c.rows);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ACCTOTALNAME WHERE VERSION<>1"), 0);
+    if (c.rows > 0) {
+      EXPECT_EQ(Scalar(std::string("SELECT COUNT(*) FROM ACCTOTALNAME WHERE REC=10 AND KGROUP='1900' AND PLUSNAME='") +
+                       c.row10 + "' AND MINUSNAME=''"),
+                1);
+    }
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ORGDIC_1 WHERE CREC<>REC"), 0);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME='JOBCONTROL'"), 4);
+  }
+}
+
+// ------------------------------------------------------------------ 2.0.4
+
+TEST_F(CompanyUpgrade204, RelayAccountAndTheFixedAssetSettingsOfIndividuals) {
+  struct Case {
+    const char* what;
+    int dataType, codeType, siten;
+    bool has1401;
+    int64_t settings;  // KS_SETSWK_INIT rows after the step
+  } cases[] = {
+      {"individual, other codes, no branches", 2, 2, 0, false, 35},
+      {"individual, other codes, branches", 2, 2, 1, false, 35},
+      {"already has 1401", 2, 2, 1, true, -1},
+      {"corporation", 1, 2, 1, false, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Prepare({2, 0, 0}, c.dataType);
+    AccInf.DATATYPE = c.dataType;
+    AccInf.CODETYPE = c.codeType;
+    AccInf.SITEN = c.siten;
+    if (!c.has1401) Exec("DELETE FROM KS_SETSWK_INIT WHERE KCODE='1401'");
+    const int64_t before = Scalar("SELECT COUNT(*) FROM KS_SETSWK_INIT");
+    ASSERT_EQ(ExecUserDbUpdate204(), kStepOk) << ErrDataup();
+    EXPECT_EQ(Version(), "2.0.4");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM TUSIN_ID WHERE REC=1 AND HOLDER='' AND PASWORD=''"), 1);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM SUITOTYO_SABUN"), 0);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KS_SETSWK_INIT"), c.settings < 0 ? before : c.settings);
+    if (c.settings > 0) {
+      EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KS_SETSWK_INIT WHERE ACCGROUP=2 AND KCODE IS NULL"), 4);
+      EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KS_SETSWK_INIT WHERE KGROUP=0 AND KCODE IS NULL AND GSKEIJYO=1 AND "
+                       "SYOKYAKU1_KCODE='6202' AND BAISONKCODE='1608' AND BAIEKIKCODE='2205'"),
+                1);
+      EXPECT_EQ(Scalar("SELECT MIN(REC) * 100 + MAX(REC) FROM KS_SETSWK_INIT"), 135);
+      // Without branches the settings are made for the blank branch only.
+      EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KS_SETSWK WHERE SCODE<>' '") > 0, c.siten != 0);
+    }
+  }
+}
+
+namespace {
+
+// Runs the journal writer's update of entry REC 1/2 on `file` and returns what it reports and
+// leaves: NEWREC, NEWSWKREC, NEWSWKNO, UPREC, the link of the new debit row and of the old one,
+// and the number of rows sharing the new SWKNO.
+std::vector<int64_t> RunUpdate(const fs::path& file, int amount, const std::string& date, int fusen, int linkkub) {
+  fixtures::DbSession s(file);
+  s.Exec("SET GENERATOR SIWAKE_REC_GEN TO 1");
+  s.Exec("DELETE FROM SIWAKE");
+  s.Exec("DELETE FROM SIWAKE2");
+  for (int side = 1; side <= 2; ++side) {
+    const std::string k = side == 1 ? "'1101'" : "'8101'";
+    const std::string rk = side == 1 ? "'8101'" : "'1101'";
+    s.Exec("INSERT INTO SIWAKE (REC, SWKREC, SWKNO, DELFLG, TAISHAKU, HIZUKE, MNUM, KESSAN, SDAYNUM, DNUM, SNUM, SCODE, "
+           "SITREC, KCODE, HCODE, BCODE, KNAME, HNAME, BNAME, TAXCODE, NUK, ZEI, R_KCODE, R_HCODE, R_BCODE, R_KNAME, "
+           "R_HNAME, R_BNAME, R_TAXCODE, R_NUK, R_ZEI, KINGAKU, ZEIGAKU, TEKTEXT, TORTEXT, AUTCALCU, TAXCALCU, OLDRATE, "
+           "LINKKEY, LINKKUB, LINKREC) VALUES (" +
+           std::to_string(side) + ", 1, 1, 0, " + std::to_string(side) +
+           ", '2008-05-10', 2, 0, 1, 0, 0, '01', 7, " + k + ", ' ', ' ', 'a', 'b', 'c', 0, 1000, 0, " + rk +
+           ", ' ', ' ', 'a', 'b', 'c', 0, 1000, 0, 1000, 0, 't', 'u', 0, 0, 0, 'K', " + std::to_string(linkkub) +
+           ", 0)");
+    s.Exec("INSERT INTO SIWAKE2 (REC, SWKREC, LINKKEY, LINKKUB) VALUES (" + std::to_string(side) + ", 1, 'K', " +
+           std::to_string(linkkub) + ")");
+  }
+  s.Commit();
+  TIBSQL q;
+  s.Prepare(q, "SELECT NEWREC, NEWSWKREC, NEWSWKNO, UPREC FROM SP_SIWAKE_UPD(1, 1, 1, 0, '" + date +
+                   "', 2, 0, 1, 0, 0, 0, '01', '', '1101', ' ', ' ', 'a', 'b', 'c', 0, 0, 0, " + std::to_string(amount) +
+                   ", 0, 0, 0, '', '8101', ' ', ' ', 'a', 'b', 'c', 0, 0, 0, " + std::to_string(amount) +
+                   ", 0, 0, 0, " + std::to_string(amount) + ", 0, 0, 0, 0, 0, 0, 't', 0, 'u', " +
+                   std::to_string(fusen) + ", 0, 0, 0, 0, NULL, NULL, NULL, 'K', " + std::to_string(linkkub) +
+                   ", 0, 0, 0, 0, 1)");
+  q.ExecQuery();
+  std::vector<int64_t> out;
+  for (const char* f : {"NEWREC", "NEWSWKREC", "NEWSWKNO", "UPREC"}) out.push_back(q.FieldByName(f).AsInteger());
+  q.Close();
+  s.Commit();
+  const std::string newRec = std::to_string(out[0]);
+  out.push_back(s.Scalar("SELECT LINKREC FROM SIWAKE WHERE REC=" + newRec));
+  out.push_back(s.Scalar("SELECT LINKKUB + LINKREC FROM SIWAKE WHERE REC=1"));
+  out.push_back(s.Scalar("SELECT COUNT(*) FROM SIWAKE WHERE SWKNO=" + std::to_string(out[2])));
+  out.push_back(s.Scalar("SELECT FUSEN1 FROM SIWAKE WHERE REC=" + newRec));
+  return out;
+}
+
+}  // namespace
+
+TEST_F(CompanyUpgrade204, TheJournalUpdateAnswersAsOnANewDatabase) {
+  Prepare({2, 0, 0});
+  ASSERT_EQ(ExecUserDbUpdate204(), kStepOk) << ErrDataup();
+  const fs::path fresh = tmp.Path() / "fresh.fdb";
+  fixtures::CreateDatabaseFromSchema(fresh, "company.sql");
+  {
+    fixtures::DbSession s(fresh);
+    s.Exec("INSERT INTO KAMOKUMST (KCODE, USERCODE, GROUPM1, KNAME) VALUES ('1101', '1101', '1100', 'a')");
+    s.Exec("INSERT INTO KAMOKUMST (KCODE, USERCODE, GROUPM1, KNAME) VALUES ('8101', '8101', '8100', 'a')");
+    s.Commit();
+  }
+  struct Case {
+    const char* what;
+    int amount;
+    const char* date;
+    int fusen, linkkub;
+    std::vector<int64_t> expected;  // NEWREC, NEWSWKREC, NEWSWKNO, UPREC, new LINKREC, old link, rows of SWKNO, FUSEN1
+  } cases[] = {
+      {"same content with a sticky note keeps its keys", 1000, "2008-05-10", 3, 0, {1, 1, 1, 0, 0, 0, 2, 3}},
+      {"an exchanged entry's new amount links the new pair to the old", 2000, "2008-05-10", 0, 10,
+       {3, 2, 1, 0, 1, 0, 4, 0}},
+      {"an ordinary entry's new amount", 2000, "2008-05-10", 0, 0, {3, 2, 1, 0, 0, 0, 4, 0}},
+      {"a new date moves the history to the new entry number", 1000, "2008-06-01", 0, 0, {3, 2, 2, 0, 0, 0, 4, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(RunUpdate(fresh, c.amount, c.date, c.fusen, c.linkkub), c.expected) << "new database";
+    EXPECT_EQ(RunUpdate(file(), c.amount, c.date, c.fusen, c.linkkub), c.expected) << "upgraded database";
+  }
+}
+
+TEST_F(CompanyUpgrade204, NewSubAccountRowsFollowTheDepartmentUse) {
+  Prepare({2, 0, 0}, 1, 1);
+  ASSERT_EQ(ExecUserDbUpdate204(), kStepOk) << ErrDataup();
+  Exec("UPDATE ACCDEF1 SET HOJO_INS_MODE=0");
+  for (const char* b : {"00", "01"}) {
+    for (const char* k : {"1101", "6202"})
+      Exec(std::string("INSERT INTO KAMOKU_SZ (SCODE, KCODE, HCODE, BCODE) VALUES ('01', '") + k + "', ' ', '" + b +
+           "')");
+  }
+  // With departments kept for profit and loss only, a balance-sheet account's new sub-account
+  // gets the blank department alone; a profit-and-loss account's gets every department, the
+  // common one with full allocation rates.
+  struct Case {
+    const char* kcode;
+    int64_t rows, common;
+  } cases[] = {{"1101", 1, 0}, {"6202", 3, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.kcode);
+    fixtures::DbSession s(file());
+    const std::string k = c.kcode;
+    EXPECT_EQ(s.Scalar("SELECT COUNT(*) FROM SP_HOJO_KAMOKUSZ_INS('01', '" + k +
+                       "', '009') WHERE OUT_SCODE='01' AND OUT_KCODE='" + k + "' AND OUT_HCODE='009'"),
+              1);
+    EXPECT_EQ(s.Scalar("SELECT COUNT(*) FROM KAMOKU_SZ WHERE KCODE='" + k + "' AND HCODE='009'"), c.rows);
+    EXPECT_EQ(s.Scalar("SELECT COUNT(*) FROM KAMOKU_SZ WHERE KCODE='" + k + "' AND HCODE='009' AND BCODE='00' AND "
+                       "KAISIZAN=0 AND KAKOZAN=0 AND HAIBUN01=100 AND HAIBUN16=100"),
+              c.common);
+  }
+}
