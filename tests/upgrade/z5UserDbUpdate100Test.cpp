@@ -55,6 +55,10 @@ const std::vector<std::string>& EarlierObjects() {
       "CREATE PROCEDURE SYSKMKCODEINF (TXT VARCHAR(40) CHARACTER SET SJIS_0208) RETURNS (CODE VARCHAR(6) CHARACTER SET "
       "ASCII) AS BEGIN CODE = ''; FOR SELECT FIRST 1 COALESCE(KCODE, '') FROM ACCDEF2 WHERE KNAME = :TXT ORDER BY "
       "KCODE INTO :CODE DO BEGIN END SUSPEND; END",
+      "CREATE PROCEDURE SP_UPDATE_KANENDOZAN_SUB (PSCODE VARCHAR(6) CHARACTER SET ASCII, PKCODE VARCHAR(6) CHARACTER "
+      "SET ASCII, PHCODE VARCHAR(6) CHARACTER SET ASCII, PBCODE VARCHAR(6) CHARACTER SET ASCII, PMNUM INTEGER, PTAXUH "
+      "INTEGER, PVALUE NUMERIC(16,4)) AS BEGIN UPDATE KAMOKU_PZ SET NUKIZAN=:PVALUE WHERE SCODE=:PSCODE AND "
+      "KCODE=:PKCODE AND HCODE=:PHCODE AND BCODE=:PBCODE AND MNUM=:PMNUM; END",
       "CREATE PROCEDURE SP_SEIGO_TEKDIC AS BEGIN END",
       "CREATE PROCEDURE SP_SEIGO_TORDIC AS BEGIN END",
       "ALTER TABLE SIWAKE ADD SDAYNUM INTEGER DEFAULT 0, ADD MDAYNUM INTEGER DEFAULT 0, ADD DNUM INTEGER DEFAULT 0, "
@@ -88,6 +92,7 @@ const std::vector<std::string>& EarlierRows() {
       "INSERT INTO ACCDEF2 (KCODE, KNAME) VALUES ('1306', '事業主貸')",
       "INSERT INTO ACCDEF2 (KCODE, KNAME) VALUES ('8101', '雑収入')",
       "INSERT INTO VELKORAN_HIKAKU (REC, MEISHOU) VALUES (31, '旧名称')",
+      "INSERT INTO VELKORAN_HIKAKU (REC, MEISHOU, GROUPA1) VALUES (28, '材料費', '9999')",
   };
   return sql;
 }
@@ -195,7 +200,9 @@ class CompanyUpgradeSteps : public ::testing::Test {
 };
 
 class CompanyUpgrade100 : public CompanyUpgradeSteps {};
+class CompanyUpgrade101 : public CompanyUpgradeSteps {};
 class CompanyUpgrade102 : public CompanyUpgradeSteps {};
+class CompanyUpgrade103 : public CompanyUpgradeSteps {};
 class CompanyUpgrade105 : public CompanyUpgradeSteps {};
 class CompanyUpgrade204 : public CompanyUpgradeSteps {};
 
@@ -233,6 +240,41 @@ TEST_F(CompanyUpgrade100, OpeningBalancesFollowIntoThePastYearSlot) {
     EXPECT_EQ(Scalar(std::string("SELECT CAST(NUKIZAN AS INTEGER) FROM KAMOKU_PZ WHERE SCODE='01' AND KCODE='") +
                      c.kcode + "' AND MNUM=" + std::to_string(c.slot)),
               c.expected);
+  }
+}
+
+// ------------------------------------------------------------------ 1.0.1
+
+TEST_F(CompanyUpgrade101, PastYearSlotsFromMonthlyAmountsOrBalances) {
+  Prepare({1, 0, 0}, 2);
+  Exec("INSERT INTO OPINF (OPCODE, JOBNAME) VALUES (1, '翌年度更新')");
+  ASSERT_EQ(ExecUserDbUpdate101(), kStepOk) << ErrDataup();
+  EXPECT_EQ(Version(), "1.0.1");
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM OPINF"), 0);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM VELKORAN_HIKAKU WHERE REC=28 AND GROUPA1='5100' AND GROUPA2='5300' AND "
+                   "GROUPB1='5510' AND GROUPB2='5530'"),
+            1);
+  Exec("UPDATE KAMOKU_PZ SET KOMIZAN=50 WHERE MNUM=-16");
+  struct Case {
+    const char* what;
+    int hassei;
+    const char* kcode;
+    int64_t first, last;  // NUKIZAN of slots -15 and 0 after sixteen values of 10
+  } cases[] = {
+      {"monthly amounts of a balance-sheet account run on from the slot before", 1, "1101", 60, 210},
+      {"profit and loss starts from nothing", 1, "6202", 10, 160},
+      {"an individual's drawings start from nothing", 1, "1306", 10, 160},
+      {"balances are written as they are", 0, "1102", 10, 10},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string values;
+    for (int i = 0; i < 16; ++i) values += ", 10";
+    Exec("EXECUTE PROCEDURE SP_UPDATE_KANENDOZAN(" + std::to_string(c.hassei) + ", '01', '" + c.kcode +
+         "', ' ', ' ', -15, 0" + values + ")");
+    const std::string where = std::string(" FROM KAMOKU_PZ WHERE SCODE='01' AND KCODE='") + c.kcode + "' AND MNUM=";
+    EXPECT_EQ(Scalar("SELECT CAST(NUKIZAN AS INTEGER)" + where + "-15"), c.first);
+    EXPECT_EQ(Scalar("SELECT CAST(NUKIZAN AS INTEGER)" + where + "0"), c.last);
   }
 }
 
@@ -349,6 +391,40 @@ TEST_F(CompanyUpgrade102, ConvertedFixedAssetsMoveToAFixedAssetAccount) {
   ASSERT_EQ(ExecUserDbUpdate102(), kStepOk) << ErrDataup();
   EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KS_SISAN WHERE REC=1 AND KCODE='1402' AND HCODE=' ' AND ISINPSYUTOKIN=1"), 1);
   EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KS_SISAN WHERE REC=2 AND KCODE='1401' AND HCODE='001' AND ISINPSYUTOKIN=1"), 1);
+}
+
+// ------------------------------------------------------------------ 1.0.3
+
+TEST_F(CompanyUpgrade103, BlankBranchRowsAndTheCapitalCarryIn) {
+  for (int siten : {0, 1}) {
+    SCOPED_TRACE(siten);
+    Prepare({1, 0, 2}, 2);
+    Exec("INSERT INTO KAMOKU_SZ (SCODE, KCODE, HCODE, BCODE, KAKOZAN) VALUES (' ', '1101', ' ', ' ', 5)");
+    Exec("INSERT INTO KAMOKU_PZ (SCODE, KCODE, HCODE, BCODE, MNUM, NUKIZAN, ZEIGAKU) VALUES (' ', '1101', ' ', ' ', 0, 5, 5)");
+    Exec("INSERT INTO KAMOKU_MS (SCODE, BCODE, KCODE, HCODE, MNUM, BYOSAN) VALUES (' ', ' ', '1101', ' ', 1, 5)");
+    Exec("UPDATE KAMOKU_PZ SET NUKIZAN=7 WHERE SCODE='01' AND KCODE='1101' AND MNUM=0");
+    AccInf.SITEN = siten;
+    ASSERT_EQ(ExecUserDbUpdate103(), kStepOk) << ErrDataup();
+    EXPECT_EQ(Version(), "1.0.3");
+    const int64_t kept = siten == 1 ? 0 : 1;
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KAMOKU_SZ WHERE SCODE=' ' AND KAKOZAN=5"), kept);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KAMOKU_PZ WHERE SCODE=' ' AND NUKIZAN=5 AND ZEIGAKU=5"), kept);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KAMOKU_MS WHERE SCODE=' ' AND BYOSAN=5"), kept);
+    EXPECT_EQ(Scalar("SELECT CAST(NUKIZAN AS INTEGER) FROM KAMOKU_PZ WHERE SCODE='01' AND KCODE='1101' AND MNUM=0"), 7);
+  }
+  // Branch 01 keeps departments: one row per department. Its blank department holds 37
+  // balance-sheet accounts of 100 each: 35 debit, the capital and retained earnings credit.
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM SP_MOTOIREKIN_KURIIRE('01')"), 3);
+  EXPECT_EQ(Scalar("SELECT CAST(MOTOIREZAN AS INTEGER) * 1000000 + CAST(KIMATU_KARIZAN AS INTEGER) * 100 + "
+                   "CAST(KIMATU_KASIZAN AS INTEGER) / 100 FROM SP_MOTOIREKIN_KURIIRE('01') WHERE BCODE=' '"),
+            3300LL * 1000000 + 3500 * 100 + 2);
+  ASSERT_EQ(Call("SELECT COUNT(*) FROM SP_MOTOIREKIN_KURIIRE('01')"), 3);
+  EXPECT_EQ(Scalar("SELECT CAST(KAISIZAN AS INTEGER) FROM KAMOKU_SZ WHERE SCODE='01' AND BCODE=' ' AND KCODE='2104'"),
+            3300);
+  EXPECT_EQ(Scalar("SELECT CAST(KAISIZAN AS INTEGER) FROM KAMOKU_SZ WHERE SCODE='01' AND BCODE=' ' AND KCODE='1306'"),
+            0);
+  Exec("UPDATE ACCDEF1 SET DATATYPE=1");
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM SP_MOTOIREKIN_KURIIRE('01')"), 0) << "a corporation has no capital to carry";
 }
 
 // ------------------------------------------------------------------ 1.0.5
