@@ -14,6 +14,7 @@
 #include "fixtures/LegacyCompanyDb.h"
 #include "platform/DateTime.h"
 #include "platform/db/IBSQL.h"
+#include "platform/db/IBServices.h"
 #include "support/ScopedEnv.h"
 #include "support/ScriptedUi.h"
 #include "support/TempDir.h"
@@ -602,4 +603,60 @@ TEST_F(CompanyUpgrade204, NewSubAccountRowsFollowTheDepartmentUse) {
                        "KAISIZAN=0 AND KAKOZAN=0 AND HAIBUN01=100 AND HAIBUN16=100"),
               c.common);
   }
+}
+
+// The steps of this family one after the other, as a run applies them, then a backup and a
+// restore of the result: every procedure keeps the parameters its callers and the restore
+// expect.
+TEST_F(CompanyUpgrade204, TheStepsInOrderSurviveABackupAndRestore) {
+  Prepare({0, 4, 1}, 2);
+  AccInf.DATATYPE = 2;
+  AccInf.CODETYPE = 2;
+  struct Step {
+    TDbVersion version;
+    int32_t (*run)();
+  } steps[] = {
+      {{1, 0, 0}, ExecUserDbUpdate100}, {{1, 0, 1}, ExecUserDbUpdate101}, {{1, 0, 2}, ExecUserDbUpdate102},
+      {{1, 0, 3}, ExecUserDbUpdate103}, {{1, 0, 5}, ExecUserDbUpdate105}, {{2, 0, 0}, nullptr},
+      {{2, 0, 4}, ExecUserDbUpdate204},
+  };
+  for (const Step& st : steps) {
+    SCOPED_TRACE(st.version.Text());
+    ASSERT_EQ(st.run ? st.run() : VersionOnlyStandIn(st.version), kStepOk) << ErrDataup();
+    EXPECT_EQ(Version(), st.version.Text());
+  }
+  EXPECT_TRUE(ui.messages.empty());
+
+  const std::vector<std::string> params = {"user_name=GKFMCB", "password=mirsol"};
+  const std::string backup = (tmp.Path() / "qvacc.fbk").string();
+  const fs::path restored = tmp.Path() / "restored" / "qvacc.fdb";
+  fs::create_directories(restored.parent_path());
+  TIBBackupService b;
+  b.Params = params;
+  b.Attach();
+  b.DatabaseName = file().string();
+  b.BackupFile = {backup};
+  b.ServiceStart();
+  while (!b.Eof()) b.GetNextLine();
+  b.Detach();
+  TIBRestoreService r;
+  r.Params = params;
+  r.Attach();
+  r.BackupFile = {backup};
+  r.DatabaseName = {restored.string()};
+  r.Options = TIBRestoreService::CreateNewDB;
+  r.ServiceStart();
+  ASSERT_NO_THROW({
+    while (!r.Eof()) r.GetNextLine();
+  });
+  r.Detach();
+
+  fixtures::DbSession s(restored);
+  EXPECT_EQ(s.Scalar("SELECT MAJOR*10000+MINOR1*100+MINOR2 FROM ACCVERSION WHERE REC=1"), 20004);
+  EXPECT_EQ(s.Scalar("SELECT COUNT(*) FROM ACCTOTALNAME"), 24);
+  EXPECT_EQ(s.Scalar("SELECT COUNT(*) FROM KS_SETSWK_INIT"), 70) << "the settings of account 1401 were there";
+  EXPECT_EQ(s.Scalar("SELECT COUNT(*) FROM RDB$PROCEDURES WHERE RDB$PROCEDURE_NAME IN ('SP_SIWAKE_UPD', "
+                     "'SP_SIWAKE_REPAIR', 'SP_HOJO_KAMOKUSZ_INS', 'SP_UPDATE_KANENDOZAN', 'SP_MOTOIREKIN_KURIIRE')"),
+            5);
+  EXPECT_EQ(s.Scalar("SELECT RPCNT FROM SP_SIWAKE_REPAIR"), 0);
 }
