@@ -11,13 +11,17 @@
 #include "data/uAccRecord.h"
 #include "data/z5AppInfo.h"
 #include "fixtures/FixtureDb.h"
+#include "fixtures/Installation.h"
 #include "fixtures/LegacyCompanyDb.h"
 #include "platform/DateTime.h"
 #include "platform/db/IBSQL.h"
 #include "platform/db/IBServices.h"
+#include "support/DataModuleTestBase.h"
 #include "support/ScopedEnv.h"
 #include "support/ScriptedUi.h"
 #include "support/TempDir.h"
+#include "ui/UiTestSupport.h"
+#include "upgrade/z5DbUpdate.h"
 #include "upgrade/z5DbUpdateList.h"
 #include "upgrade/z5DbUpdateScript.h"
 #include "upgrade/z5UserDbUpdate.h"
@@ -32,12 +36,10 @@ std::string MadeDir(const fs::path& dir) {
   return dir.string();
 }
 
-// Objects of the base company database and of the steps between 0.1.3 and 1.0.0 that the steps
-// here use and the 0.1.0 fixture does not carry yet, in the form those steps leave them. Drop
-// this list's entries as the steps that make them join the chain.
-const std::vector<std::string>& EarlierObjects() {
+// Objects of the base company database that the steps here use and the 0.1.0 fixture does not
+// carry yet (no step makes them); they belong in the fixture itself.
+const std::vector<std::string>& BaseObjects() {
   static const std::vector<std::string> sql = {
-      "ALTER TABLE KAMOKUMST ADD GROUPM0 VARCHAR(6) CHARACTER SET ASCII",
       "ALTER TABLE KAMOKU_SZ ADD KAISIZAN NUMERIC(16,4) DEFAULT 0, ADD KAKOZAN NUMERIC(16,4) DEFAULT 0, "
       "ADD HAIBUN01 NUMERIC(16,4) DEFAULT 0, ADD HAIBUN02 NUMERIC(16,4) DEFAULT 0, ADD HAIBUN03 NUMERIC(16,4) DEFAULT 0, "
       "ADD HAIBUN04 NUMERIC(16,4) DEFAULT 0, ADD HAIBUN05 NUMERIC(16,4) DEFAULT 0, ADD HAIBUN06 NUMERIC(16,4) DEFAULT 0, "
@@ -48,8 +50,6 @@ const std::vector<std::string>& EarlierObjects() {
       "CREATE TABLE KAMOKU_PZ (SCODE AC_CODE NOT NULL, KCODE AC_CODE NOT NULL, HCODE AC_CODE NOT NULL, "
       "BCODE AC_CODE NOT NULL, MNUM INTEGER NOT NULL, HAIBUN NUMERIC(16,4) DEFAULT 0, NUKIZAN NUMERIC(16,4) DEFAULT 0, "
       "ZEIGAKU NUMERIC(16,4) DEFAULT 0, KOMIZAN NUMERIC(16,4) DEFAULT 0, PRIMARY KEY (SCODE, KCODE, HCODE, BCODE, MNUM))",
-      "CREATE TABLE VELKORAN_HIKAKU (REC INTEGER NOT NULL PRIMARY KEY, MEISHOU VARCHAR(20) CHARACTER SET SJIS_0208, "
-      "GROUPA1 VARCHAR(6), GROUPA2 VARCHAR(6), GROUPB1 VARCHAR(6), GROUPB2 VARCHAR(6))",
       "CREATE TABLE TORDIC (REC INTEGER NOT NULL PRIMARY KEY, TEKCODE INTEGER, KAR_KCODE AC_CODE, KAR_HCODE AC_CODE, "
       "KAR_BCODE AC_CODE, KAS_KCODE AC_CODE, KAS_HCODE AC_CODE, KAS_BCODE AC_CODE)",
       "CREATE TABLE ACCTOTALNAME (REC INTEGER NOT NULL PRIMARY KEY, KGROUP VARCHAR(6))",
@@ -82,16 +82,35 @@ const std::vector<std::string>& EarlierObjects() {
   return sql;
 }
 
-// Rows the tests read: balance-sheet and profit-and-loss flags by group, the fixed-asset group,
-// the system accounts, an opening balance per account of branch 01, and the comparison items.
-const std::vector<std::string>& EarlierRows() {
+// Objects that the steps between 0.1.3 and 1.0.0 make, in the form they leave them; drop them
+// here as those steps join the chain.
+const std::vector<std::string>& EarlierStepObjects() {
   static const std::vector<std::string> sql = {
-      "UPDATE KAMOKUMST SET GROUPM0 = GROUPM1, BPFLG = CASE WHEN GROUPM1 < '4000' THEN 'B' ELSE 'P' END",
+      "ALTER TABLE KAMOKUMST ADD GROUPM0 VARCHAR(6) CHARACTER SET ASCII",
+      "CREATE TABLE VELKORAN_HIKAKU (REC INTEGER NOT NULL PRIMARY KEY, MEISHOU VARCHAR(20) CHARACTER SET SJIS_0208, "
+      "GROUPA1 VARCHAR(6), GROUPA2 VARCHAR(6), GROUPB1 VARCHAR(6), GROUPB2 VARCHAR(6))",
+  };
+  return sql;
+}
+
+// Base rows the tests read: balance-sheet and profit-and-loss flags by group and the system
+// accounts.
+const std::vector<std::string>& BaseRows() {
+  static const std::vector<std::string> sql = {
+      "UPDATE KAMOKUMST SET BPFLG = CASE WHEN GROUPM1 < '4000' THEN 'B' ELSE 'P' END",
       "INSERT INTO ACCDEF2 (KCODE, KNAME) VALUES ('1101', '現金')",
       "INSERT INTO ACCDEF2 (KCODE, KNAME) VALUES ('2205', '繰越利益剰余金')",
       "INSERT INTO ACCDEF2 (KCODE, KNAME) VALUES ('2104', '元入金')",
       "INSERT INTO ACCDEF2 (KCODE, KNAME) VALUES ('1306', '事業主貸')",
       "INSERT INTO ACCDEF2 (KCODE, KNAME) VALUES ('8101', '雑収入')",
+  };
+  return sql;
+}
+
+// Rows of the earlier steps' objects: the fixed-asset group and the comparison items.
+const std::vector<std::string>& EarlierStepRows() {
+  static const std::vector<std::string> sql = {
+      "UPDATE KAMOKUMST SET GROUPM0 = GROUPM1",
       "INSERT INTO VELKORAN_HIKAKU (REC, MEISHOU) VALUES (31, '旧名称')",
       "INSERT INTO VELKORAN_HIKAKU (REC, MEISHOU, GROUPA1) VALUES (28, '材料費', '9999')",
   };
@@ -144,11 +163,15 @@ class CompanyUpgradeSteps : public ::testing::Test {
     ASSERT_EQ(ExecUserDbUpdate013(), kStepOk) << ErrDataup();
     {
       fixtures::DbSession s(file());
-      for (const std::string& sql : EarlierObjects()) {
-        s.Exec(sql);
-        s.Commit();
+      for (const auto* list : {&BaseObjects(), &EarlierStepObjects()}) {
+        for (const std::string& sql : *list) {
+          s.Exec(sql);
+          s.Commit();
+        }
       }
-      for (const std::string& sql : EarlierRows()) s.Exec(sql);
+      for (const auto* list : {&BaseRows(), &EarlierStepRows()}) {
+        for (const std::string& sql : *list) s.Exec(sql);
+      }
       // Opening balances of branch 01, department ' ', one per account; the past-year slots.
       for (const fixtures::LegacyAccount& a : fixtures::LegacyCompanyChart()) {
         s.Exec("INSERT INTO KAMOKU_SZ (SCODE, KCODE, HCODE, BCODE, KAISIZAN) VALUES ('01', '" + a.kcode +
@@ -659,4 +682,85 @@ TEST_F(CompanyUpgrade204, TheStepsInOrderSurviveABackupAndRestore) {
                      "'SP_SIWAKE_REPAIR', 'SP_HOJO_KAMOKUSZ_INS', 'SP_UPDATE_KANENDOZAN', 'SP_MOTOIREKIN_KURIIRE')"),
             5);
   EXPECT_EQ(s.Scalar("SELECT RPCNT FROM SP_SIWAKE_REPAIR"), 0);
+}
+
+// ------------------------------------------------------------------ the whole chain
+
+namespace {
+
+class CompanyUpgrade20Chain : public OneCompanyTestBase<fixtures::CompanyPlan::Corporation> {
+ protected:
+  void SetUp() override {
+    OneCompanyTestBase::SetUp();
+    SystemDef.HostName = "";
+    SystemDef.SysDir = inst_->SysDir().string();
+    SystemDef.DataDir = company_->Folder().string();
+    SystemDef.GroupId = fixtures::Installation::kGroupId;
+    SystemDef.PcName = "PC01";
+    SystemDef.TempDir = inst_->AppTempDir().string();
+    ResetDbErrorTerminating();
+    env_ = std::make_unique<fixtures::InstallationEnv>(*inst_);
+    CreateDataModule();
+    ASSERT_TRUE(DM->fnAccDefConnected("", true));
+    box = forms::CreateForm<TDbUpdateBox>(nullptr);
+  }
+  void TearDown() override {
+    if (box) box->Free();
+    FreeDataModule();
+    env_.reset();
+    ResetDbErrorTerminating();
+    OneCompanyTestBase::TearDown();
+  }
+
+  ScriptedUi ui;
+  ScopedUi useUi{ui};
+  std::unique_ptr<fixtures::InstallationEnv> env_;
+  TDbUpdateBox* box = nullptr;
+};
+
+}  // namespace
+
+// A data set at 0.1.0 taken through every company step up to 2.0.4 by the upgrade run.
+TEST_F(CompanyUpgrade20Chain, FromA010DataSetTo204ThroughTheRun) {
+  TArrayDbUpdateListRec list = MakeDbUpdateLists("Tallix財務", 0).UserList;
+  InstallUserDbUpdateBuilders(list);
+  for (const TDbUpdateListRec& r : list) {
+    if (r.Version() <= TDbVersion{2, 0, 4} && !r.RunProc)
+      GTEST_SKIP() << "step " << r.Version().Text() << " has no builder on this branch yet";
+  }
+  fs::remove(company_->DbFile());
+  fixtures::CreateLegacyCompanyDatabase(company_->DbFile());
+  {
+    fixtures::DbSession s(company_->DbFile());
+    for (const std::string& sql : BaseObjects()) {
+      s.Exec(sql);
+      s.Commit();
+    }
+    for (const std::string& sql : BaseRows()) s.Exec(sql);
+    s.Commit();
+  }
+  // The run ends with 2.0.4 here: the later steps leave the list.
+  std::erase_if(box->UserList, [](const TDbUpdateListRec& r) { return TDbVersion{2, 0, 4} < r.Version(); });
+  ASSERT_TRUE(DM->fnAccDatConnected("", company_->Folder().string(), false));
+  box->PrepareUpdate(1, "");
+  ASSERT_TRUE(box->NeedUpdate);
+  uitest::ModalScript script({[&](forms::TForm&) {
+                                uitest::Click(box->cboxAgree);
+                                uitest::Click(box->btnOk);
+                              },
+                              [&](forms::TForm&) {}});
+  EXPECT_EQ(box->ShowModal(), 1);
+  EXPECT_FALSE(script.WatchdogFired());
+  EXPECT_EQ(box->DbVersion.Text(), "2.0.4");
+  int rows = 0;
+  for (const TDbUpdateListRec& r : box->UserList) {
+    if (r.Version() <= TDbVersion{2, 0, 4}) {
+      const QTreeWidgetItem* item = box->ListView1->topLevelItem(rows++);
+      ASSERT_NE(item, nullptr);
+      EXPECT_EQ(item->text(2).toStdString(), "完了") << r.Version().Text();
+    }
+  }
+  DM->AccDatDisconnect(company_->Folder().string(), false, false);
+  fixtures::DbSession s(company_->DbFile());
+  EXPECT_EQ(s.Scalar("SELECT MAJOR*10000+MINOR1*100+MINOR2 FROM ACCVERSION WHERE REC=1"), 20004);
 }
