@@ -63,8 +63,8 @@ BEGIN
   END
 END^
 SET TERM ; ^)");
-  // The three past-year balance procedures of the balance family are altered here once that
-  // family is joined.
+  // TODO: ALTER of SP_KANENDO_ZANDAKA, SP_KANENDO_BUMON_ZANDAKA and SP_KANENDO_GROUPZANDAKA from the
+  // shared report-procedure texts goes here; until then this builder is not in the step table.
   s.insert(s.end(), {
       "UPDATE VELKORAN_HIKAKU  SET GROUPA1='4100', GROUPA2='5820', GROUPB1='',     GROUPB2=''     WHERE REC=1;",
       "UPDATE VELKORAN_HIKAKU  SET GROUPA1='4100', GROUPA2='4110', GROUPB1='',     GROUPB2=''     WHERE REC=13;",

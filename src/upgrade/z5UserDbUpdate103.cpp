@@ -92,8 +92,10 @@ BEGIN
   END
 END^
 SET TERM ; ^)");
-  // The trial-balance and journal-list procedures of the report families are altered here
-  // once those families are joined.
+  // TODO: the blocks of SP_ZEIGAKU_ADD with SP_SISANHYO_BUMON, SP_SISANHYO_BUMON_A4,
+  // SP_SISANHYO_BUMON_A3 and SP_MONITOR_LISTUP with SP_MONITOR_LISTDOWN, each followed by COMMIT,
+  // from the shared report-procedure texts go here; until then this builder is not in the step
+  // table.
   userupdate::TStepBody body;
   body.Statements = std::move(s);
   return userupdate::RunStep({1, 0, 3}, body);

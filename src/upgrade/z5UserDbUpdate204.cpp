@@ -421,9 +421,12 @@ void ResetKsSetSwkInit(Lines& s) {
 
 int32_t ExecUserDbUpdate204() {
   userupdate::Lines s;
-  // The journal-list procedures of the list family come first here once that family is joined.
+  // TODO: ALTER of SP_MONITOR_LISTUP and SP_MONITOR_LISTDOWN from the shared report-procedure
+  // texts comes first; until then this builder is not in the step table.
   userupdate::ResetKsSetSwkInit(s);
-  // The trial-balance procedures of the balance family follow here once that family is joined.
+  // TODO: SP_SISANHYO_A4/A3, SP_SISANHYO_BUMON_A4, SP_SISANHYO_BUMON_A3 and SP_SISANHYO_KESSAN,
+  // each in its own SET TERM block, follow here; SP_KANENDO_BUMON_ZANDAKA_A4 and
+  // SP_KANENDO_BUMON_GROUPZANDAKA after SUITOTYO_SABUN.
   userupdate::AddText(s, R"(RECREATE TABLE TUSIN_ID (
   REC INTEGER NOT NULL,
   HOLDER VARCHAR(30) CHARACTER SET ASCII DEFAULT '',

@@ -312,10 +312,13 @@ TEST(CompanyUpgrade1Slots, SlotBeforeTheStartMonth) {
 
 TEST_F(CompanyUpgrade102, AFailedRepairEndsTheStepWithoutAScript) {
   Prepare({1, 0, 1});
-  // The past-year table is gone: the repair's update cannot run.
-  Exec("DROP TABLE KAMOKU_PZ");
+  // The past-year table refuses every update: the repair fails half-way.
+  Exec("CREATE EXCEPTION PZ_LOCKED 'locked'");
+  Exec("CREATE TRIGGER PZ_LOCK FOR KAMOKU_PZ ACTIVE BEFORE UPDATE POSITION 0 AS BEGIN "
+       "IF (NEW.KCODE > '1101') THEN EXCEPTION PZ_LOCKED; END");
   EXPECT_EQ(ExecUserDbUpdate102(), kStepIsqlError);
   EXPECT_EQ(Version(), "1.0.1");
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KAMOKU_PZ WHERE NUKIZAN<>0"), 0) << "the rows written before are rolled back";
   EXPECT_FALSE(fs::exists(UpdateScriptFile()));
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_TRUE(ui.Shown("Ver 1.0.2のデータベース更新に失敗しました。(過年度残高の評価と修復)"));
