@@ -137,6 +137,12 @@ void InstallUserDbUpdateBuilders(TArrayDbUpdateListRec& list) {
       {{0, 3, 4}, ExecUserDbUpdate034},
       {{0, 4, 0}, ExecUserDbUpdate040},
       {{0, 4, 1}, ExecUserDbUpdate041},
+      {{1, 0, 0}, ExecUserDbUpdate100},
+      {{1, 0, 1}, ExecUserDbUpdate101},
+      {{1, 0, 2}, ExecUserDbUpdate102},
+      {{1, 0, 3}, ExecUserDbUpdate103},
+      {{1, 0, 5}, ExecUserDbUpdate105},
+      {{2, 0, 4}, ExecUserDbUpdate204},
   };
   for (TDbUpdateListRec& r : list) {
     for (const auto& b : builders) {

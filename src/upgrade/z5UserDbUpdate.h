@@ -106,6 +106,12 @@ int32_t ExecUserDbUpdate033();
 int32_t ExecUserDbUpdate034();
 int32_t ExecUserDbUpdate040();
 int32_t ExecUserDbUpdate041();
+int32_t ExecUserDbUpdate100();
+int32_t ExecUserDbUpdate101();
+int32_t ExecUserDbUpdate102();
+int32_t ExecUserDbUpdate103();
+int32_t ExecUserDbUpdate105();
+int32_t ExecUserDbUpdate204();
 
 // Sets the builders of the company steps built so far into the list's entries (by version);
 // the other entries keep an empty RunProc.
