@@ -1,12 +1,15 @@
 // Company step 0.2.2: the account master's own group column, by which the balance, budget and
 // analysis procedures group accounts from then on (the fixed-asset classes too), the chart
-// settings and fixed-asset journal settings started anew, the view of the account rows with it, and
-// the tables of the account-breakdown statements with their first rows. A database that already has the column gets the version alone.
+// settings and fixed-asset journal settings started anew, the blue-return interest and rent tables
+// in their new form, the view of the account rows with it, the tables of the account-breakdown
+// statements with their first rows, and the cash-flow layout started again from its defaults. A
+// database that already has the column gets the version alone.
 #include <cstdio>
 #include <sstream>
 #include <string>
 
 #include "upgrade/z5UserDbUpdate011.h"
+#include "upgrade/z5UserDbUpdate014.h"
 #include "upgrade/z5UserDbUpdate020.h"
 
 namespace {
@@ -72,6 +75,58 @@ SET TERM ; ^
 EXECUTE PROCEDURE ONE_TIME_PROC;
 Commit;
 DROP PROCEDURE ONE_TIME_PROC;)");
+}
+
+// The blue-return statement may now be typed over by hand; the interest and rent tables take
+// their new form (the rent's lease period as year and month), starting with two empty interest
+// rows.
+void AddBlueReturnBlock(Lines& s) {
+  userupdate::AddText(s, R"(ALTER TABLE AO_SINKOKU ADD TEGAKI Integer DEFAULT 0;
+UPDATE "AO_SINKOKU" SET TEGAKI=0;
+COMMIT;
+RECREATE TABLE AO_RISI (
+  REC INTEGER NOT NULL,
+  SIHARAISAKI1 VARCHAR(20) CHARACTER SET SJIS_0208,
+  SIHARAISAKI2 VARCHAR(20) CHARACTER SET SJIS_0208,
+  KIMATU CURRENCY,
+  RISI CURRENCY,
+  KEIHI CURRENCY,
+  PRIMARY KEY (REC));
+RECREATE TABLE AO_FUDOUSAN (
+  REC INTEGER NOT NULL,
+  NUMBER INTEGER DEFAULT 0,
+  KUBUN VARCHAR(6) CHARACTER SET SJIS_0208,
+  YOUTO VARCHAR(6) CHARACTER SET SJIS_0208,
+  SHOZAITI VARCHAR(30) CHARACTER SET SJIS_0208,
+  TINSYAKU VARCHAR(30) CHARACTER SET SJIS_0208,
+  KAISI_YY INTEGER DEFAULT 0,
+  KAISI_MM INTEGER DEFAULT 0,
+  SHUURYOU_YY INTEGER DEFAULT 0,
+  SHUURYOU_MM INTEGER DEFAULT 0,
+  MENSEKI CURRENCY,
+  GETUGAKU CURRENCY,
+  NENGAKU CURRENCY,
+  REIKIN CURRENCY,
+  KENRIKIN CURRENCY,
+  KOUSINRYOU CURRENCY,
+  MEIGIRYOU CURRENCY,
+  SIKIKIN CURRENCY,
+  PRIMARY KEY (REC));
+INSERT INTO AO_RISI(REC) VALUES(1);
+INSERT INTO AO_RISI(REC) VALUES(2);
+COMMIT;)");
+}
+
+// The cash-flow statement starts again from the default layout, numbered anew.
+void AddCashFlowItems(Lines& s) {
+  userupdate::AddText(s, R"(DELETE FROM "CASHFMKU";
+DELETE FROM "CASHFMST";
+SET GENERATOR CASHFMST_GEN TO 0;
+SET GENERATOR CASHFMKU_GEN TO 0;
+COMMIT;)");
+  const Lines inserts = userupdate::CashFlowInserts();
+  s.insert(s.end(), inserts.begin(), inserts.end());
+  s.push_back("COMMIT;");
 }
 
 // From here on the fixed-asset classes of a facility's accounts come from their own group.
@@ -246,9 +301,11 @@ int32_t ExecUserDbUpdate022() {
   Lines s;
   if (!userupdate::ColumnExists("KAMOKUMST", "GROUPM0")) {
     AddSettingsBlock(s);
+    AddBlueReturnBlock(s);
     AddGroupM0Block(s);
     AddCallSisetuByGroupM0(s);
     AddUtiwakeTables(s);
+    AddCashFlowItems(s);
   }
   userupdate::TStepBody body;
   body.Statements = std::move(s);

@@ -4,7 +4,9 @@
 // them all from those four facts.
 #include "upgrade/z5UserDbUpdateProcs.h"
 
+#include <functional>
 #include <iterator>
+#include <utility>
 #include <stdexcept>
 #include <vector>
 
@@ -407,6 +409,816 @@ std::string ZeigakuAddProcedure(const std::string& verb) {
     s.push_back("    " + std::string(i == 1 ? "" : "ELSE ") + "IF (VMNUM = " + std::to_string(i) + ") THEN BEGIN RKAR" +
                 Two(i) + " = RKAR" + Two(i) + " + VKAR; RKAS" + Two(i) + " = RKAS" + Two(i) + " + VKAS; END");
   s.insert(s.end(), {"  END", "  SUSPEND;", "END ^", ""});
+  return Join(s);
+}
+
+
+// ------------------------------------------------------------------ trial balances
+//
+// Every trial balance works on one account at a time: its opening balance and the debit and
+// credit totals of the sixteen slots are gathered into the work variables AKAISIZAN, AKARnn and
+// AKASnn, and the procedure then returns them as they are (department trial balance) or adds
+// them to the line of a fixed form. Sums and shares are kept in NUMERIC(18,4); rates are held
+// as fractions, so an amount times a rate stays within range for any realistic amount.
+
+namespace {
+
+using Columns = std::vector<std::pair<std::string, std::string>>;
+
+constexpr const char* kCodeType = "VARCHAR(6) CHARACTER SET ASCII";
+constexpr const char* kAmountType = "NUMERIC(16,4)";
+constexpr const char* kWorkType = "NUMERIC(18,4)";
+constexpr const char* kNameType = "VARCHAR(14)";
+
+std::string Num(int i) { return std::to_string(i); }
+
+// The slot of a month of the fiscal year: the closing slots 4, 8 and 12 follow each quarter.
+int SlotOfMonth(int month) { return month + (month - 1) / 3; }
+
+// "P01, P02, ..." over the slots, each written as before + prefix + nn + after.
+std::string SlotList(const std::string& prefix, int first, int last, const std::string& before = "",
+                     const std::string& after = "") {
+  std::string out;
+  for (int i = first; i <= last; ++i) out += (out.empty() ? "" : ", ") + before + prefix + Two(i) + after;
+  return out;
+}
+
+// The balance column of a past-year slot: ZANM32 .. ZANM00 up to slot 0, ZANP01 .. after it.
+std::string ZanColumn(int slot) { return slot <= 0 ? "ZANM" + Two(-slot) : "ZANP" + Two(slot); }
+
+// A statement per slot, several to a line.
+void AddPerSlot(Lines& s, const std::string& indent, int first, int last,
+                const std::function<std::string(int)>& statement) {
+  std::string line = indent;
+  for (int i = first; i <= last; ++i) {
+    line += statement(i) + " ";
+    if (line.size() > 100) {
+      line.pop_back();
+      s.push_back(line);
+      line = indent;
+    }
+  }
+  if (line != indent) {
+    line.pop_back();
+    s.push_back(line);
+  }
+}
+
+// Writes "  NAME TYPE," lines, the last one closing the list.
+void AddDeclared(Lines& s, const Columns& columns) {
+  for (size_t i = 0; i < columns.size(); ++i)
+    s.push_back("  " + columns[i].first + " " + columns[i].second + (i + 1 < columns.size() ? "," : ")"));
+}
+
+void AddSlotColumns(Columns& c) {
+  c.push_back({"KAISIZAN", kAmountType});
+  for (const char* p : {"KAR", "KAS"})
+    for (int i = 1; i <= 16; ++i) c.push_back({p + Two(i), kAmountType});
+}
+
+void AddDeclare(Lines& s, const std::vector<std::string>& names, const std::string& type) {
+  for (const std::string& n : names) s.push_back("  DECLARE VARIABLE " + n + " " + type + ";");
+}
+
+std::vector<std::string> SlotNames(const std::string& prefix, int first, int last) {
+  std::vector<std::string> out;
+  for (int i = first; i <= last; ++i) out.push_back(prefix + Two(i));
+  return out;
+}
+
+// The work variables of one account's amounts and of the department shares.
+void AddAmountVariables(Lines& s) {
+  AddDeclare(s, {"AKAISIZAN"}, kWorkType);
+  AddDeclare(s, SlotNames("AKAR", 1, 16), kWorkType);
+  AddDeclare(s, SlotNames("AKAS", 1, 16), kWorkType);
+  AddDeclare(s, SlotNames("H", 1, 16), kWorkType);
+  AddDeclare(s, {"VOWN", "VCOM", "VOKAR", "VOKAS", "VCKAR", "VCKAS", "VRATE", "VOPENRATE", "VTOTAL"}, kWorkType);
+  AddDeclare(s, {"VMNUM", "VKAISINO", "VBUMON", "VKIND"}, "INTEGER");
+  AddDeclare(s, {"VKCODE", "VHCODE", "VKARIUKE", "VKARIBARAI"}, kCodeType);
+}
+
+// The accounting settings and the two suspense tax accounts, which get the tax table added.
+void AddSettingsRead(Lines& s) {
+  s.insert(s.end(), {
+      "  VKAISINO = 1;",
+      "  VBUMON = 0;",
+      "  SELECT COALESCE(KAISINO, 1), COALESCE(BUMON, 0) FROM ACCDEF1 WHERE REC = 1 INTO :VKAISINO, :VBUMON;",
+      "  VKARIUKE = '';",
+      "  VKARIBARAI = '';",
+      "  SELECT CODE FROM SYSKMKCODEINF('仮受消費税') INTO :VKARIUKE;",
+      "  SELECT CODE FROM SYSKMKCODEINF('仮払消費税') INTO :VKARIBARAI;",
+  });
+}
+
+// A slot amount of KAMOKU_MS with or without its tax part.
+std::string Amount(const std::string& side) {
+  return "COALESCE(" + side + "_NUK, 0) + CASE WHEN :PTAX = 0 THEN COALESCE(" + side + "_TAX, 0) ELSE 0 END";
+}
+
+std::string RateOfSlot(const std::string& slot) {
+  std::string out = "CASE " + slot;
+  for (int i = 1; i <= 16; ++i) out += " WHEN " + Num(i) + " THEN H" + Two(i);
+  return out + " ELSE 0 END";
+}
+
+// Puts VOKAR and VOKAS into the work columns of slot VMNUM.
+void AddSlotStore(Lines& s, const std::string& in) {
+  for (int i = 1; i <= 16; ++i)
+    s.push_back(in + (i == 1 ? "" : "ELSE ") + "IF (VMNUM = " + Num(i) + ") THEN BEGIN AKAR" + Two(i) +
+                " = VOKAR; AKAS" + Two(i) + " = VOKAS; END");
+}
+
+void AddClearAmounts(Lines& s, const std::string& in) {
+  s.push_back(in + "AKAISIZAN = 0;");
+  AddPerSlot(s, in, 1, 16, [](int i) { return "AKAR" + Two(i) + " = 0; AKAS" + Two(i) + " = 0;"; });
+}
+
+std::string Repeat(const std::string& value, int n) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += (i ? ", " : "") + value;
+  return out;
+}
+
+// The tax table of suspense tax account VKCODE (kind VKIND) added to the work columns.
+void AddZeigakuAdd(Lines& s, const std::string& in, const std::string& scode, const std::string& bcode,
+                   const std::string& rates) {
+  const std::string work = SlotList("AKAR", 1, 16, ":") + ", " + SlotList("AKAS", 1, 16, ":");
+  s.push_back(in + "SELECT " + SlotList("RKAR", 1, 16) + ", " + SlotList("RKAS", 1, 16));
+  s.push_back(in + "  FROM SP_ZEIGAKU_ADD(" + scode + ", " + bcode + ", :VKIND, " + work + ", " + rates + ")");
+  s.push_back(in + "  INTO " + work + ";");
+}
+
+constexpr const char* kSuspense = "(VKCODE = VKARIUKE OR VKCODE = VKARIBARAI)";
+
+void AddKind(Lines& s, const std::string& in) {
+  s.push_back(in + "VKIND = 2;");
+  s.push_back(in + "IF (VKCODE = VKARIUKE) THEN VKIND = 1;");
+}
+
+// How a department's amounts are gathered.
+struct TDeptAmounts {
+  bool step102 = false;      // the shares and the tax table as step 1.0.2 wrote them
+  bool subAccount = false;   // one sub-account VHCODE: no tax table, the opening balance always shared
+  bool monthBefore = false;  // the mid-year opening share by the slot of the month before the start month
+};
+
+// The rate of the slot that shares the opening balance, chosen by the start month VKAISINO.
+std::string OpeningRate(bool monthBefore) {
+  std::string out = "CASE VKAISINO WHEN 1 THEN H01";
+  for (int m = 2; m <= 12; ++m) out += " WHEN " + Num(m) + " THEN H" + Two(SlotOfMonth(monthBefore ? m - 1 : m));
+  return out + " ELSE 0 END";
+}
+
+// The amounts of account VKCODE (and sub-account VHCODE) of branch PSCODE and department
+// PBCODE, with the common department's shares when PHIBUN is 1.
+void AddDeptAmounts(Lines& s, const TDeptAmounts& o, const std::string& in) {
+  const std::string h = o.subAccount ? " AND HCODE = :VHCODE" : "";
+  // The department's own rates (the account's row comes first: its sub-account is blank).
+  AddPerSlot(s, in, 1, 16, [](int i) { return "H" + Two(i) + " = 0;"; });
+  s.push_back(in + "SELECT FIRST 1 " + SlotList("HAIBUN", 1, 16, "COALESCE(", ", 0) * 0.01"));
+  s.push_back(in + "  FROM KAMOKU_SZ WHERE SCODE = :PSCODE AND KCODE = :VKCODE AND BCODE = :PBCODE" + h +
+              " ORDER BY HCODE");
+  s.push_back(in + "  INTO " + SlotList("H", 1, 16, ":") + ";");
+  s.push_back(in + "VOPENRATE = " + OpeningRate(o.monthBefore) + ";");
+  // Opening balance: the common department's share by the rate of the start month's slot;
+  // "00" keeps its own share of its own balance.
+  s.insert(s.end(), {
+      in + "SELECT COALESCE(SUM(CASE WHEN BCODE = :PBCODE THEN KAISIZAN ELSE 0 END), 0),",
+      in + "    COALESCE(SUM(CASE WHEN BCODE = '00' THEN KAISIZAN ELSE 0 END), 0)",
+      in + "  FROM KAMOKU_SZ WHERE SCODE = :PSCODE AND KCODE = :VKCODE AND BCODE IN (:PBCODE, '00')" + h,
+      in + "  INTO :VOWN, :VCOM;",
+      in + "AKAISIZAN = VOWN;",
+      in + "IF (PHIBUN = 1" + (o.subAccount ? std::string() : " AND (VKAISINO > 1 OR VBUMON = 2)") + ") THEN",
+      in + "BEGIN",
+      in + "  IF (PBCODE = '00') THEN AKAISIZAN = FLOOR(0.5 + VOWN * VOPENRATE);",
+      in + "  ELSE AKAISIZAN = VOWN + FLOOR(0.5 + VCOM * VOPENRATE);",
+      in + "END",
+  });
+  // Slot totals, each share rounded on its own.
+  AddPerSlot(s, in, 1, 16, [](int i) { return "AKAR" + Two(i) + " = 0; AKAS" + Two(i) + " = 0;"; });
+  const bool shareCommonInLoop = o.step102 || o.subAccount;
+  s.insert(s.end(), {
+      in + "FOR SELECT MNUM,",
+      in + "    COALESCE(SUM(CASE WHEN BCODE = :PBCODE THEN " + Amount("KAR") + " ELSE 0 END), 0),",
+      in + "    COALESCE(SUM(CASE WHEN BCODE = :PBCODE THEN " + Amount("KAS") + " ELSE 0 END), 0),",
+      in + "    COALESCE(SUM(CASE WHEN BCODE = '00' THEN " + Amount("KAR") + " ELSE 0 END), 0),",
+      in + "    COALESCE(SUM(CASE WHEN BCODE = '00' THEN " + Amount("KAS") + " ELSE 0 END), 0)",
+      in + "  FROM KAMOKU_MS WHERE SCODE = :PSCODE AND KCODE = :VKCODE AND BCODE IN (:PBCODE, '00')" + h,
+      in + "    AND MNUM BETWEEN 1 AND 16",
+      in + "  GROUP BY MNUM",
+      in + "  INTO :VMNUM, :VOKAR, :VOKAS, :VCKAR, :VCKAS",
+      in + "DO",
+      in + "BEGIN",
+      in + "  VRATE = " + RateOfSlot("VMNUM") + ";",
+      in + "  IF (PHIBUN = 1 AND PBCODE <> '00') THEN",
+      in + "  BEGIN",
+      in + "    VOKAR = VOKAR + FLOOR(0.5 + VCKAR * VRATE);",
+      in + "    VOKAS = VOKAS + FLOOR(0.5 + VCKAS * VRATE);",
+      in + "  END",
+  });
+  if (shareCommonInLoop) {
+    s.insert(s.end(), {
+        in + "  IF (PHIBUN = 1 AND PBCODE = '00') THEN",
+        in + "  BEGIN",
+        in + "    VOKAR = FLOOR(0.5 + VOKAR * VRATE);",
+        in + "    VOKAS = FLOOR(0.5 + VOKAS * VRATE);",
+        in + "  END",
+    });
+  }
+  AddSlotStore(s, in + "  ");
+  s.push_back(in + "END");
+  if (o.subAccount) return;
+  const std::string rates = SlotList("H", 1, 16, ":");
+  if (o.step102) {
+    // Every department, "00" included, adds its own tax table at its rates.
+    s.push_back(in + "IF (PTAX = 1 AND PHIBUN = 1 AND " + kSuspense + ") THEN");
+    s.push_back(in + "BEGIN");
+    AddKind(s, in + "  ");
+    AddZeigakuAdd(s, in + "  ", ":PSCODE", ":PBCODE", rates);
+    s.push_back(in + "END");
+    return;
+  }
+  // The department's own tax table, then the common department's at the department's rates;
+  // "00" keeps its rated part of the whole.
+  s.push_back(in + "IF (PTAX = 1 AND " + kSuspense + ") THEN");
+  s.push_back(in + "BEGIN");
+  AddKind(s, in + "  ");
+  AddZeigakuAdd(s, in + "  ", ":PSCODE", ":PBCODE", Repeat("1", 16));
+  s.push_back(in + "  IF (PHIBUN = 1 AND PBCODE <> '00') THEN");
+  s.push_back(in + "  BEGIN");
+  AddZeigakuAdd(s, in + "    ", ":PSCODE", "'00'", rates);
+  s.push_back(in + "  END");
+  s.push_back(in + "END");
+  s.push_back(in + "IF (PHIBUN = 1 AND PBCODE = '00') THEN");
+  s.push_back(in + "BEGIN");
+  AddPerSlot(s, in + "  ", 1, 16, [](int i) {
+    return "AKAR" + Two(i) + " = FLOOR(0.5 + AKAR" + Two(i) + " * H" + Two(i) + "); AKAS" + Two(i) +
+           " = FLOOR(0.5 + AKAS" + Two(i) + " * H" + Two(i) + ");";
+  });
+  s.push_back(in + "END");
+}
+
+// The amounts of account VKCODE over the branches that `filter` (on alias Z) lets through, and
+// the tax table of branch `taxScode` for the suspense tax accounts.
+void AddBranchAmounts(Lines& s, const std::string& filter, const std::string& taxScode, const std::string& in) {
+  s.push_back(in + "SELECT COALESCE(SUM(Z.KAISIZAN), 0) FROM KAMOKU_SZ Z WHERE Z.KCODE = :VKCODE AND " + filter);
+  s.push_back(in + "  INTO :AKAISIZAN;");
+  AddPerSlot(s, in, 1, 16, [](int i) { return "AKAR" + Two(i) + " = 0; AKAS" + Two(i) + " = 0;"; });
+  s.insert(s.end(), {
+      in + "FOR SELECT Z.MNUM, COALESCE(SUM(" + Amount("Z.KAR") + "), 0),",
+      in + "    COALESCE(SUM(" + Amount("Z.KAS") + "), 0)",
+      in + "  FROM KAMOKU_MS Z WHERE Z.KCODE = :VKCODE AND Z.MNUM BETWEEN 1 AND 16 AND " + filter,
+      in + "  GROUP BY Z.MNUM",
+      in + "  INTO :VMNUM, :VOKAR, :VOKAS",
+      in + "DO",
+      in + "BEGIN",
+  });
+  AddSlotStore(s, in + "  ");
+  s.push_back(in + "END");
+  s.push_back(in + "IF (PTAX = 1 AND " + std::string(kSuspense) + ") THEN");
+  s.push_back(in + "BEGIN");
+  AddKind(s, in + "  ");
+  AddZeigakuAdd(s, in + "  ", taxScode, "''", Repeat("0", 16));
+  s.push_back(in + "END");
+}
+
+void AddCopyAmounts(Lines& s, const std::string& in) {
+  s.push_back(in + "KAISIZAN = AKAISIZAN;");
+  AddPerSlot(s, in, 1, 16, [](int i) { return "KAR" + Two(i) + " = AKAR" + Two(i) + "; KAS" + Two(i) + " = AKAS" + Two(i) + ";"; });
+}
+
+void AddSumAmounts(Lines& s, const std::string& in) {
+  s.push_back(in + "KAISIZAN = KAISIZAN + AKAISIZAN;");
+  AddPerSlot(s, in, 1, 16, [](int i) {
+    return "KAR" + Two(i) + " = KAR" + Two(i) + " + AKAR" + Two(i) + "; KAS" + Two(i) + " = KAS" + Two(i) + " + AKAS" +
+           Two(i) + ";";
+  });
+}
+
+const std::vector<std::pair<std::string, std::string>> kInDepartment = {
+    {"PTAX", "INTEGER"}, {"PHIBUN", "INTEGER"}, {"PSCODE", kCodeType}, {"PBCODE", kCodeType}};
+
+void AddInputs(Lines& s, const Columns& inputs) {
+  for (size_t i = 0; i < inputs.size(); ++i)
+    s.push_back("  " + inputs[i].first + " " + inputs[i].second + (i + 1 < inputs.size() ? "," : ")"));
+}
+
+}  // namespace
+
+std::string SisanhyoBumonProcedure(int32_t step, const std::string& verb) {
+  if (step != kStep102 && step != kStep103)
+    throw std::invalid_argument("SP_SISANHYO_BUMON is written by the steps 1.0.2 and 1.0.3 only");
+  Lines s{verb + " PROCEDURE SP_SISANHYO_BUMON ("};
+  AddInputs(s, kInDepartment);
+  s.push_back("RETURNS (");
+  Columns out = {{"GROUPM1", kCodeType}, {"GROUPM2", kCodeType}, {"USERCODE", kCodeType},
+                 {"KCODE", kCodeType},   {"KNAME", kNameType},    {"BSPL", "VARCHAR(1) CHARACTER SET ASCII"},
+                 {"HOJCNT", "INTEGER"},  {"HCODE", kCodeType},    {"HNAME", kNameType},
+                 {"TAISHAKU", "INTEGER"}};
+  AddSlotColumns(out);
+  AddDeclared(s, out);
+  s.push_back("AS");
+  AddAmountVariables(s);
+  AddDeclare(s, {"VSCODE"}, kCodeType);
+  s.push_back("BEGIN");
+  AddSettingsRead(s);
+  s.insert(s.end(), {
+      "  FOR SELECT DISTINCT SCODE, GROUPM1, USERCODE FROM KAMOKU_VIEW",
+      "    WHERE SCODE = :PSCODE AND BCODE = :PBCODE",
+      "    ORDER BY SCODE, GROUPM1, USERCODE",
+      "    INTO :VSCODE, :GROUPM1, :USERCODE",
+      "  DO",
+      "  BEGIN",
+      "    SELECT FIRST 1 KCODE, GROUPM2, KNAME, BPFLG, DAC FROM KAMOKUMST WHERE USERCODE = :USERCODE ORDER BY KCODE",
+      "      INTO :VKCODE, :GROUPM2, :KNAME, :BSPL, :TAISHAKU;",
+      "    KCODE = VKCODE;",
+      "    SELECT COUNT(*) FROM KAMOKU_SZ WHERE SCODE = :PSCODE AND BCODE = :PBCODE AND KCODE = :VKCODE",
+      "      AND HCODE <> ' ' INTO :HOJCNT;",
+  });
+  AddDeptAmounts(s, {.step102 = step == kStep102}, "    ");
+  AddCopyAmounts(s, "    ");
+  s.insert(s.end(), {
+      "    HCODE = '';",
+      "    HNAME = '';",
+      "    SUSPEND;",
+      "    IF (HOJCNT > 0) THEN",
+      "    BEGIN",
+      "      HOJCNT = 0;",
+      "      FOR SELECT Z.HCODE FROM KAMOKU_SZ Z",
+      "        WHERE Z.SCODE = :PSCODE AND Z.BCODE = :PBCODE AND Z.KCODE = :VKCODE",
+      "          AND EXISTS (SELECT 1 FROM KAMOKU_MS M WHERE M.SCODE = Z.SCODE AND M.KCODE = Z.KCODE",
+      "            AND M.HCODE = Z.HCODE AND M.BCODE IN (:PBCODE, '00'))",
+      "        ORDER BY Z.HCODE",
+      "        INTO :VHCODE",
+      "      DO",
+      "      BEGIN",
+  });
+  AddDeptAmounts(s, {.step102 = step == kStep102, .subAccount = true}, "        ");
+  AddCopyAmounts(s, "        ");
+  s.insert(s.end(), {
+      "        HCODE = VHCODE;",
+      "        IF (VHCODE = ' ') THEN",
+      "        BEGIN",
+      // The account's own postings show only when there is something to show.
+      "          HNAME = KNAME;",
+      "          VTOTAL = ABS(AKAISIZAN);",
+  });
+  AddPerSlot(s, "          ", 1, 16, [](int i) {
+    return "VTOTAL = VTOTAL + ABS(AKAR" + Two(i) + ") + ABS(AKAS" + Two(i) + ");";
+  });
+  s.insert(s.end(), {
+      "          IF (VTOTAL <> 0) THEN SUSPEND;",
+      "        END",
+      "        ELSE",
+      "        BEGIN",
+      "          HNAME = NULL;",
+      "          SELECT HNAME FROM HOJOMST WHERE KCODE = :VKCODE AND HCODE = :VHCODE INTO :HNAME;",
+      "          SUSPEND;",
+      "        END",
+      "      END",
+      "    END",
+      "  END",
+      "END ^",
+      "",
+  });
+  return Join(s);
+}
+
+// ------------------------------------------------------------------ fixed forms
+
+namespace {
+
+enum class TFormScope : uint8_t { Branches, Department, Whole };
+
+struct TFormSpec {
+  std::string name;       // procedure
+  std::string lines;      // line table
+  std::string assign;     // the account column naming the line
+  TFormScope scope;
+  int32_t version;        // 103, 200 or 204
+  int lastZanSlot;        // KESSAN: past-year balances from slot -15 to this slot; else below -15
+};
+
+constexpr int kNoZan = -16;
+
+// The branches a whole-company or branch form reads, on alias Z.
+constexpr const char* kBranchFilter =
+    "(COALESCE(:PSITENGROUP, '') = '' OR Z.SCODE IN (SELECT G.SCODE FROM SISETUGROUPLIST G WHERE G.GCODE = "
+    ":PSITENGROUP)) AND (COALESCE(:PSCODE, '') = '' OR Z.SCODE = :PSCODE)";
+
+std::string FormProcedure(const TFormSpec& f, const std::string& verb) {
+  Lines s{verb + " PROCEDURE " + f.name + " ("};
+  switch (f.scope) {
+    case TFormScope::Branches:
+      AddInputs(s, {{"PTAX", "INTEGER"}, {"PSCODE", kCodeType}, {"PSITENGROUP", kCodeType}});
+      break;
+    case TFormScope::Department:
+      AddInputs(s, kInDepartment);
+      break;
+    case TFormScope::Whole:
+      AddInputs(s, {{"PTAX", "INTEGER"}});
+      break;
+  }
+  s.push_back("RETURNS (");
+  Columns out = {{"GROUPM1", kCodeType}, {"GROUPM2", kCodeType},  {"MSTREC", "INTEGER"},
+                 {"SUBREC", "INTEGER"},  {"USERCODE", kCodeType}, {"KCODE", kCodeType},
+                 {"KNAME", kNameType},   {"BSPL", "VARCHAR(1) CHARACTER SET ASCII"}, {"TAISHAKU", "INTEGER"}};
+  AddSlotColumns(out);
+  for (int n = -15; n <= f.lastZanSlot; ++n) out.push_back({ZanColumn(n), kAmountType});
+  AddDeclared(s, out);
+  s.push_back("AS");
+  AddAmountVariables(s);
+  AddDeclare(s, {"VUSERCODE", "VGROUPM1", "VGROUPM2", "VONEUSER", "VONEKCODE"}, kCodeType);
+  AddDeclare(s, {"VBSPL"}, "VARCHAR(1) CHARACTER SET ASCII");
+  AddDeclare(s, {"VLINENAME", "VKNAME", "VONENAME"}, kNameType);
+  AddDeclare(s, {"VDAC", "VCOUNT", "VNAMED", "VTAKE"}, "INTEGER");
+  s.push_back("BEGIN");
+  AddSettingsRead(s);
+  s.insert(s.end(), {
+      "  FOR SELECT REC, SUBREC, KNAME1 FROM " + f.lines + " ORDER BY KGROUP, SUBREC",
+      "    INTO :MSTREC, :SUBREC, :VLINENAME",
+      "  DO",
+      "  BEGIN",
+      "    KNAME = VLINENAME;",
+      "    VCOUNT = 0;",
+      "    VNAMED = 0;",
+      "    KAISIZAN = 0;",
+  });
+  AddPerSlot(s, "    ", 1, 16, [](int i) { return "KAR" + Two(i) + " = 0; KAS" + Two(i) + " = 0;"; });
+  if (f.lastZanSlot > kNoZan) AddPerSlot(s, "    ", -15, f.lastZanSlot, [](int n) { return ZanColumn(n) + " = 0;"; });
+  s.insert(s.end(), {
+      "    FOR SELECT KCODE, USERCODE, GROUPM1, GROUPM2, KNAME, BPFLG, DAC FROM KAMOKUMST",
+      "      WHERE " + f.assign + " = :MSTREC ORDER BY KCODE",
+      "      INTO :VKCODE, :VUSERCODE, :VGROUPM1, :VGROUPM2, :VKNAME, :VBSPL, :VDAC",
+      "    DO",
+      "    BEGIN",
+      "      VTAKE = 0;",
+  });
+  // Which accounts count for the line.
+  switch (f.scope) {
+    case TFormScope::Branches:
+      s.push_back(std::string("      IF (EXISTS (SELECT 1 FROM KAMOKU_SZ Z WHERE Z.KCODE = :VKCODE AND ") + kBranchFilter +
+                  ")) THEN VTAKE = 1;");
+      break;
+    case TFormScope::Whole:
+      s.push_back("      IF (EXISTS (SELECT 1 FROM KAMOKU_SZ Z WHERE Z.KCODE = :VKCODE)) THEN VTAKE = 1;");
+      break;
+    case TFormScope::Department:
+      if (f.version == kStep103)
+        s.push_back("      IF (EXISTS (SELECT 1 FROM KAMOKU_MS M WHERE M.KCODE = :VKCODE AND M.SCODE = :PSCODE AND "
+                    "(M.BCODE = :PBCODE OR (:PHIBUN = 1 AND M.BCODE = '00')))) THEN VTAKE = 1;");
+      else
+        s.push_back("      IF (EXISTS (SELECT 1 FROM KAMOKU_SZ Z WHERE Z.KCODE = :VKCODE AND Z.SCODE = :PSCODE AND "
+                    "Z.BCODE = :PBCODE)) THEN VTAKE = 1;");
+      break;
+  }
+  s.insert(s.end(), {"      IF (VTAKE = 1) THEN", "      BEGIN"});
+  switch (f.scope) {
+    case TFormScope::Branches:
+      AddBranchAmounts(s, kBranchFilter, ":PSCODE", "        ");
+      break;
+    case TFormScope::Whole:
+      AddBranchAmounts(s, "1 = 1", "''", "        ");
+      break;
+    case TFormScope::Department:
+      AddDeptAmounts(s, {.monthBefore = true}, "        ");
+      break;
+  }
+  AddSumAmounts(s, "        ");
+  if (f.lastZanSlot > kNoZan) {
+    // Past-year balances; without tax only the suspense tax accounts keep their tax part.
+    s.insert(s.end(), {
+        "        FOR SELECT MNUM, COALESCE(SUM(COALESCE(NUKIZAN, 0) + CASE WHEN :PTAX = 0 OR :VKCODE = :VKARIUKE",
+        "            OR :VKCODE = :VKARIBARAI THEN COALESCE(ZEIGAKU, 0) ELSE 0 END), 0)",
+        "          FROM KAMOKU_PZ WHERE KCODE = :VKCODE AND MNUM BETWEEN -15 AND " + Num(f.lastZanSlot),
+        "          GROUP BY MNUM",
+        "          INTO :VMNUM, :VOWN",
+        "        DO",
+        "        BEGIN",
+    });
+    for (int n = -15; n <= f.lastZanSlot; ++n)
+      s.push_back(std::string("          ") + (n == -15 ? "" : "ELSE ") + "IF (VMNUM = " + Num(n) + ") THEN " +
+                  ZanColumn(n) + " = " + ZanColumn(n) + " + VOWN;");
+    s.push_back("        END");
+  }
+  s.insert(s.end(), {
+      "        VCOUNT = VCOUNT + 1;",
+      "        GROUPM1 = VGROUPM1;",
+      "        GROUPM2 = VGROUPM2;",
+      "        BSPL = VBSPL;",
+      "        TAISHAKU = VDAC;",
+      "        VONEUSER = VUSERCODE;",
+      "        VONEKCODE = VKCODE;",
+      "        VONENAME = VKNAME;",
+  });
+  if (f.version >= kStep200) {
+    // A line without a name of its own takes the account's and is named after it.
+    s.insert(s.end(), {
+        "        IF (COALESCE(KNAME, '') = '') THEN",
+        "        BEGIN",
+        "          KNAME = VKNAME;",
+        "          VNAMED = 1;",
+        "        END",
+    });
+    if (f.version >= kStep204) s.push_back("        ELSE IF (KNAME = VKNAME) THEN VNAMED = 1;");
+  }
+  s.insert(s.end(), {"      END", "    END", "    IF (VCOUNT > 0) THEN", "    BEGIN"});
+  if (f.version == kStep103) {
+    s.insert(s.end(), {
+        "      IF (VCOUNT = 1) THEN",
+        "      BEGIN",
+        "        USERCODE = VONEUSER;",
+        "        KCODE = VONEKCODE;",
+        "        KNAME = VONENAME;",
+        "      END",
+    });
+  } else {
+    s.insert(s.end(), {
+        "      IF (VCOUNT = 1 AND VNAMED = 1) THEN",
+        "      BEGIN",
+        "        USERCODE = VONEUSER;",
+        "        KCODE = VONEKCODE;",
+        "      END",
+    });
+  }
+  s.insert(s.end(), {
+      "      ELSE",
+      "      BEGIN",
+      "        USERCODE = '-';",
+      "        KCODE = '-';",
+      "      END",
+      "      SUSPEND;",
+      "    END",
+      "  END",
+      "END ^",
+      "",
+  });
+  return Join(s);
+}
+
+const char* FormTable(TFixedForm form) { return form == TFixedForm::A4 ? "EXTERA4" : "EXTERA3"; }
+const char* FormColumn(TFixedForm form) { return form == TFixedForm::A4 ? "EXT1_A4" : "EXT1_A3"; }
+const char* FormSuffix(TFixedForm form) { return form == TFixedForm::A4 ? "A4" : "A3"; }
+
+}  // namespace
+
+std::string SisanhyoFormProcedure(TFixedForm form, int32_t step, const std::string& verb) {
+  if (step != kStep200 && step != kStep204)
+    throw std::invalid_argument("SP_SISANHYO_A4 and _A3 are written by the steps 2.0.0 and 2.0.4 only");
+  return FormProcedure({std::string("SP_SISANHYO_") + FormSuffix(form), FormTable(form), FormColumn(form),
+                        TFormScope::Branches, step, kNoZan},
+                       verb);
+}
+
+std::string SisanhyoBumonFormProcedure(TFixedForm form, int32_t step, const std::string& verb) {
+  if (step != kStep103 && step != kStep200 && step != kStep204)
+    throw std::invalid_argument("SP_SISANHYO_BUMON_A4 and _A3 are written by the steps 1.0.3, 2.0.0 and 2.0.4 only");
+  return FormProcedure({std::string("SP_SISANHYO_BUMON_") + FormSuffix(form), FormTable(form), FormColumn(form),
+                        TFormScope::Department, step, kNoZan},
+                       verb);
+}
+
+std::string SisanhyoKessanProcedure(int32_t step, const std::string& verb) {
+  if (step != kStep200 && step != kStep204)
+    throw std::invalid_argument("SP_SISANHYO_KESSAN is written by the steps 2.0.0 and 2.0.4 only");
+  return FormProcedure({"SP_SISANHYO_KESSAN", "EXTERKS", "EXT1_KS", TFormScope::Whole, step, step == kStep200 ? 0 : 15},
+                       verb);
+}
+
+// ------------------------------------------------------------------ past-year balance readers
+
+namespace {
+
+// Every balance and budget column set to 0.
+void AddKanendoClear(Lines& s, const std::string& in) {
+  AddPerSlot(s, in, -32, 15, [](int n) { return ZanColumn(n) + " = 0;"; });
+  AddPerSlot(s, in, 1, 15, [](int i) { return "YOSAN" + Two(i) + " = 0;"; });
+}
+
+// VOWN added to the balance (`zan`) or budget column of slot VMNUM.
+void AddKanendoStore(Lines& s, const std::string& in, bool zan) {
+  const int first = zan ? -32 : 1;
+  for (int n = first; n <= 15; ++n) {
+    const std::string col = zan ? ZanColumn(n) : "YOSAN" + Two(n);
+    s.push_back(in + (n == first ? "" : "ELSE ") + "IF (VMNUM = " + Num(n) + ") THEN " + col + " = " + col +
+                " + VOWN;");
+  }
+}
+
+// The summed past-year balances (slots -32 to 15) and budgets (1 to 15) of the KAMOKU_PZ and
+// KAMOKU_MS rows that `where` selects, added to the columns.
+void AddKanendoSums(Lines& s, const std::string& in, const std::string& where, bool budgets = true) {
+  s.insert(s.end(), {
+      in + "FOR SELECT MNUM, COALESCE(SUM(NUKIZAN), 0) FROM KAMOKU_PZ",
+      in + "  WHERE " + where + " AND MNUM BETWEEN -32 AND 15",
+      in + "  GROUP BY MNUM INTO :VMNUM, :VOWN",
+      in + "DO",
+      in + "BEGIN",
+  });
+  AddKanendoStore(s, in + "  ", true);
+  s.push_back(in + "END");
+  if (!budgets) return;
+  s.insert(s.end(), {
+      in + "FOR SELECT MNUM, COALESCE(SUM(BYOSAN), 0) FROM KAMOKU_MS",
+      in + "  WHERE " + where + " AND MNUM BETWEEN 1 AND 15",
+      in + "  GROUP BY MNUM INTO :VMNUM, :VOWN",
+      in + "DO",
+      in + "BEGIN",
+  });
+  AddKanendoStore(s, in + "  ", false);
+  s.push_back(in + "END");
+}
+
+// The balances and budgets of one department with the common department's shares: balances by
+// the KAMOKU_PZ rate of the department's row of the slot, budgets by the KAMOKU_SZ rates of
+// the department (`rateRow` selects the row). "00" keeps its own rated part.
+void AddKanendoShared(Lines& s, const std::string& in, const std::string& keys, const std::string& rateRow) {
+  const std::string where = "SCODE = :PSCODE AND " + keys + " AND BCODE IN (:PBCODE, '00')";
+  AddPerSlot(s, in, 1, 16, [](int i) { return "H" + Two(i) + " = 0;"; });
+  s.push_back(in + "SELECT FIRST 1 " + SlotList("HAIBUN", 1, 16, "COALESCE(", ", 0) * 0.01"));
+  s.push_back(in + "  FROM KAMOKU_SZ WHERE SCODE = :PSCODE AND BCODE = :PBCODE AND " + rateRow + " ORDER BY HCODE");
+  s.push_back(in + "  INTO " + SlotList("H", 1, 16, ":") + ";");
+  const Lines share = {
+      in + "  IF (PHIBUN = 1 AND PBCODE = '00') THEN VOWN = VOKAR;",
+      in + "  ELSE IF (PHIBUN = 1) THEN VOWN = VOWN + FLOOR(0.5 + VCOM * VRATE);",
+  };
+  s.insert(s.end(), {
+      in + "FOR SELECT MNUM, COALESCE(SUM(CASE WHEN BCODE = :PBCODE THEN NUKIZAN ELSE 0 END), 0),",
+      in + "    COALESCE(SUM(CASE WHEN BCODE = '00' THEN NUKIZAN ELSE 0 END), 0),",
+      in + "    COALESCE(SUM(CASE WHEN BCODE = :PBCODE THEN NUKIZAN * CAST(COALESCE(HAIBUN, 0) * 0.01 AS NUMERIC(18,4)) "
+           "ELSE 0 END), 0),",
+      in + "    COALESCE(MAX(CASE WHEN BCODE = :PBCODE THEN HAIBUN ELSE 0 END), 0) * 0.01",
+      in + "  FROM KAMOKU_PZ WHERE " + where + " AND MNUM BETWEEN -32 AND 15",
+      in + "  GROUP BY MNUM INTO :VMNUM, :VOWN, :VCOM, :VOKAR, :VRATE",
+      in + "DO",
+      in + "BEGIN",
+      in + "  VOKAR = FLOOR(0.5 + VOKAR);",
+  });
+  s.insert(s.end(), share.begin(), share.end());
+  AddKanendoStore(s, in + "  ", true);
+  s.push_back(in + "END");
+  s.insert(s.end(), {
+      in + "FOR SELECT MNUM, COALESCE(SUM(CASE WHEN BCODE = :PBCODE THEN BYOSAN ELSE 0 END), 0),",
+      in + "    COALESCE(SUM(CASE WHEN BCODE = '00' THEN BYOSAN ELSE 0 END), 0)",
+      in + "  FROM KAMOKU_MS WHERE " + where + " AND MNUM BETWEEN 1 AND 15",
+      in + "  GROUP BY MNUM INTO :VMNUM, :VOWN, :VCOM",
+      in + "DO",
+      in + "BEGIN",
+      in + "  VRATE = " + RateOfSlot("VMNUM") + ";",
+      in + "  VOKAR = FLOOR(0.5 + VOWN * VRATE);",
+  });
+  s.insert(s.end(), share.begin(), share.end());
+  AddKanendoStore(s, in + "  ", false);
+  s.push_back(in + "END");
+}
+
+}  // namespace
+
+const char* KanendoMemberName(TKanendoMember member) {
+  switch (member) {
+    case TKanendoMember::Zandaka:
+      return "SP_KANENDO_ZANDAKA";
+    case TKanendoMember::BumonZandaka:
+      return "SP_KANENDO_BUMON_ZANDAKA";
+    case TKanendoMember::GroupZandaka:
+      return "SP_KANENDO_GROUPZANDAKA";
+    case TKanendoMember::BumonGroupZandaka:
+      return "SP_KANENDO_BUMON_GROUPZANDAKA";
+    case TKanendoMember::BumonZandakaA4:
+      return "SP_KANENDO_BUMON_ZANDAKA_A4";
+  }
+  return "";
+}
+
+std::string KanendoProcedure(TKanendoMember member, const std::string& verb) {
+  using M = TKanendoMember;
+  Lines s{verb + " PROCEDURE " + KanendoMemberName(member) + " ("};
+  switch (member) {
+    case M::Zandaka:
+      AddInputs(s, {{"PSCODE", kCodeType}});
+      break;
+    case M::BumonZandaka:
+    case M::BumonZandakaA4:
+      AddInputs(s, {{"PSCODE", kCodeType}, {"PBCODE", kCodeType}, {"PHIBUN", "INTEGER"}});
+      break;
+    case M::GroupZandaka:
+      AddInputs(s, {{"PGCODE", kCodeType}});
+      break;
+    case M::BumonGroupZandaka:
+      AddInputs(s, {{"PSCODE", kCodeType}, {"PGCODE", kCodeType}});
+      break;
+  }
+  s.push_back("RETURNS (");
+  Columns out;
+  if (member == M::BumonZandakaA4)
+    out = {{"GROUPM1", kCodeType}, {"GROUPM2", kCodeType}, {"MSTREC", "INTEGER"}, {"SUBREC", "INTEGER"}};
+  else
+    out = {{"USERCODE", kCodeType}, {"KCODE", kCodeType}, {"HCODE", kCodeType}};
+  for (int n = -32; n <= 15; ++n) out.push_back({ZanColumn(n), kAmountType});
+  for (int i = 1; i <= 15; ++i) out.push_back({"YOSAN" + Two(i), kAmountType});
+  AddDeclared(s, out);
+  s.push_back("AS");
+  AddDeclare(s, SlotNames("H", 1, 16), kWorkType);
+  AddDeclare(s, {"VOWN", "VCOM", "VOKAR", "VRATE"}, kWorkType);
+  AddDeclare(s, {"VMNUM", "VCOUNT"}, "INTEGER");
+  AddDeclare(s, {"VKCODE", "VBPFLG"}, kCodeType);
+  s.push_back("BEGIN");
+
+  if (member == M::BumonZandakaA4) {
+    // With allocation one row per account of a line, each with its shares; without, one row
+    // per line, its budgets those of the line's profit-and-loss accounts.
+    s.insert(s.end(), {
+        "  FOR SELECT REC, SUBREC FROM EXTERA4 ORDER BY KGROUP, SUBREC INTO :MSTREC, :SUBREC",
+        "  DO",
+        "  BEGIN",
+        "    VCOUNT = 0;",
+    });
+    AddKanendoClear(s, "    ");
+    s.insert(s.end(), {
+        "    FOR SELECT K.KCODE, K.GROUPM1, K.GROUPM2, K.BPFLG FROM KAMOKUMST K",
+        "      WHERE K.EXT1_A4 = :MSTREC AND EXISTS (SELECT 1 FROM KAMOKU_SZ Z WHERE Z.KCODE = K.KCODE",
+        "        AND Z.SCODE = :PSCODE AND Z.BCODE = :PBCODE)",
+        "      ORDER BY K.KCODE",
+        "      INTO :VKCODE, :GROUPM1, :GROUPM2, :VBPFLG",
+        "    DO",
+        "    BEGIN",
+        "      VCOUNT = VCOUNT + 1;",
+        "      IF (PHIBUN = 1) THEN",
+        "      BEGIN",
+    });
+    AddKanendoClear(s, "        ");
+    AddKanendoShared(s, "        ", "KCODE = :VKCODE", "KCODE = :VKCODE");
+    s.insert(s.end(), {
+        "        SUSPEND;",
+        "      END",
+        "      ELSE",
+        "      BEGIN",
+    });
+    AddKanendoSums(s, "        ", "SCODE = :PSCODE AND BCODE = :PBCODE AND KCODE = :VKCODE", false);
+    s.insert(s.end(), {
+        "        IF (VBPFLG = 'P') THEN",
+        "        BEGIN",
+        "          FOR SELECT MNUM, COALESCE(SUM(BYOSAN), 0) FROM KAMOKU_MS",
+        "            WHERE SCODE = :PSCODE AND BCODE = :PBCODE AND KCODE = :VKCODE AND MNUM BETWEEN 1 AND 15",
+        "            GROUP BY MNUM INTO :VMNUM, :VOWN",
+        "          DO",
+        "          BEGIN",
+    });
+    AddKanendoStore(s, "            ", false);
+    s.insert(s.end(), {
+        "          END",
+        "        END",
+        "      END",
+        "    END",
+        "    IF (PHIBUN IS DISTINCT FROM 1 AND VCOUNT > 0) THEN SUSPEND;",
+        "  END",
+        "END ^",
+        "",
+    });
+    return Join(s);
+  }
+
+  // The keys: account and sub-account, over the rows that the member reads.
+  std::string rows;  // on KAMOKU_SZ, KAMOKU_PZ and KAMOKU_MS alike (unqualified columns)
+  switch (member) {
+    case M::Zandaka:
+      rows = "(COALESCE(:PSCODE, '') = '' OR SCODE = :PSCODE)";
+      break;
+    case M::BumonZandaka:
+      rows = "SCODE = :PSCODE AND BCODE = :PBCODE";
+      break;
+    case M::GroupZandaka:
+      rows = "SCODE IN (SELECT G.SCODE FROM SISETUGROUPLIST G WHERE G.GCODE = :PGCODE)";
+      break;
+    case M::BumonGroupZandaka:
+      rows = "SCODE = :PSCODE AND BCODE IN (SELECT G.BCODE FROM GROUPLIST G WHERE G.GCODE = :PGCODE)";
+      break;
+    default:
+      break;
+  }
+  s.insert(s.end(), {
+      "  FOR SELECT KCODE, HCODE FROM KAMOKU_SZ WHERE " + rows,
+      "    GROUP BY KCODE, HCODE ORDER BY KCODE, HCODE",
+      "    INTO :KCODE, :HCODE",
+      "  DO",
+      "  BEGIN",
+      "    USERCODE = NULL;",
+      "    SELECT USERCODE FROM KAMOKUMST WHERE KCODE = :KCODE INTO :USERCODE;",
+  });
+  AddKanendoClear(s, "    ");
+  if (member == M::BumonZandaka) {
+    s.push_back("    IF (PHIBUN = 1) THEN");
+    s.push_back("    BEGIN");
+    AddKanendoShared(s, "      ", "KCODE = :KCODE AND HCODE = :HCODE", "KCODE = :KCODE AND HCODE = :HCODE");
+    s.push_back("    END");
+    s.push_back("    ELSE");
+    s.push_back("    BEGIN");
+    AddKanendoSums(s, "      ", rows + " AND KCODE = :KCODE AND HCODE = :HCODE");
+    s.push_back("    END");
+  } else {
+    AddKanendoSums(s, "    ", rows + " AND KCODE = :KCODE AND HCODE = :HCODE");
+  }
+  s.insert(s.end(), {"    SUSPEND;", "  END", "END ^", ""});
   return Join(s);
 }
 

@@ -10,6 +10,8 @@
 namespace userprocs {
 
 // The company step that writes a version, as major * 100 + minor1 * 10 + minor2 (1.0.3 -> 103).
+constexpr int32_t kStep101 = 101;
+constexpr int32_t kStep102 = 102;
 constexpr int32_t kStep103 = 103;
 constexpr int32_t kStep200 = 200;
 constexpr int32_t kStep204 = 204;
@@ -41,5 +43,30 @@ std::string JournalListProcedure(TListMember member, int32_t step, const std::st
 
 // The consumption-tax table of a tax kind added to sixteen slot totals.
 std::string ZeigakuAddProcedure(const std::string& verb = "ALTER");
+
+// The fixed forms of the trial balance: which line table and which account column assign an
+// account to a line.
+enum class TFixedForm : uint8_t { A4, A3 };
+
+// The past-year balance and budget readers: whole company or one branch, one department, a
+// branch group, a department group, and the A4 form lines of one department.
+enum class TKanendoMember : uint8_t { Zandaka, BumonZandaka, GroupZandaka, BumonGroupZandaka, BumonZandakaA4 };
+
+// The trial balance of one department of one branch (SP_SISANHYO_BUMON); `step` 102 or 103.
+// With allocation the common department "00" keeps FLOOR(0.5 + amount x its rate) and every
+// other department adds FLOOR(0.5 + common amount x its rate), each share rounded on its own.
+std::string SisanhyoBumonProcedure(int32_t step, const std::string& verb);
+// The fixed-form trial balance of the whole company or of filtered branches
+// (SP_SISANHYO_A4, SP_SISANHYO_A3); `step` 200 or 204.
+std::string SisanhyoFormProcedure(TFixedForm form, int32_t step, const std::string& verb);
+// The fixed-form trial balance of one department (SP_SISANHYO_BUMON_A4, _A3); `step` 103, 200
+// or 204.
+std::string SisanhyoBumonFormProcedure(TFixedForm form, int32_t step, const std::string& verb);
+// The closing-statement fixed form with the past-year balances (SP_SISANHYO_KESSAN); `step`
+// 200 (previous year only) or 204.
+std::string SisanhyoKessanProcedure(int32_t step, const std::string& verb);
+// A past-year balance and budget reader (SP_KANENDO_*).
+std::string KanendoProcedure(TKanendoMember member, const std::string& verb);
+const char* KanendoMemberName(TKanendoMember member);
 
 }  // namespace userprocs

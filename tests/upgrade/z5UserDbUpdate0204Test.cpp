@@ -65,6 +65,12 @@ class CompanyUpgradeSteps : public ::testing::Test {
     UpdateScriptClock = nullptr;
   }
   fs::path file() const { return tmp.Path() / "data" / "qvacc.fdb"; }
+  // The steps 0.1.1 to 0.1.5, which step 0.2.2 builds on.
+  void RunSteps01() {
+    for (auto step : {ExecUserDbUpdate011, ExecUserDbUpdate012, ExecUserDbUpdate013, ExecUserDbUpdate014,
+                      ExecUserDbUpdate015})
+      ASSERT_EQ(step(), kStepOk) << ErrDataup();
+  }
   int64_t Scalar(const std::string& sql) {
     fixtures::DbSession s(file());
     return s.Scalar(sql);
@@ -177,7 +183,7 @@ TEST_F(CompanyUpgrade02, TheAccountsGetAGroupColumnOfTheirOwn) {
     SCOPED_TRACE(c.what);
     fs::remove(file());
     fixtures::CreateLegacyCompanyDatabase(file());
-    ASSERT_EQ(ExecUserDbUpdate011(), kStepOk) << ErrDataup();
+    ASSERT_NO_FATAL_FAILURE(RunSteps01());
     if (c.columnThere) {
       Exec({"ALTER TABLE KAMOKUMST ADD GROUPM0 AC_CODE"});
       Exec({"UPDATE KAMOKUMST SET GROUPM0='X'"});
@@ -250,6 +256,35 @@ TEST_F(CompanyUpgrade02, TheAccountsGetAGroupColumnOfTheirOwn) {
                 1);
     }
   }
+}
+
+TEST_F(CompanyUpgrade02, BlueReturnTablesAndTheCashFlowLayoutStartAnew) {
+  ASSERT_NO_FATAL_FAILURE(RunSteps01());
+  // What users entered before: blue-return settings, interest and rent rows, a changed layout.
+  Exec({"INSERT INTO AO_SINKOKU (REC, GYOUSHUKUBUN) VALUES (1, 3)", "INSERT INTO AO_RISI (REC, KIMARU) VALUES (7, 100)",
+        "INSERT INTO AO_FUDOUSAN (REC, KAISI) VALUES (1, '2008-04-01')", "DELETE FROM CASHFMKU WHERE CM_REC = 33",
+        "UPDATE CASHFMST SET CM_NAME1 = 'x' WHERE CM_REC = 2"});
+  ASSERT_EQ(ExecUserDbUpdate022(), kStepOk) << ErrDataup();
+  // The settings keep their rows, not to be typed over by hand.
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM AO_SINKOKU WHERE REC = 1 AND GYOUSHUKUBUN = 3 AND TEGAKI = 0"), 1);
+  Exec({"INSERT INTO AO_SINKOKU (REC) VALUES (2)"});
+  EXPECT_EQ(Scalar("SELECT TEGAKI FROM AO_SINKOKU WHERE REC = 2"), 0);
+  // Two empty interest rows with the year-end borrowing; no rent rows, the lease by year and month.
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM AO_RISI WHERE REC IN (1, 2) AND KIMATU IS NULL AND RISI IS NULL AND "
+                   "KEIHI IS NULL AND SIHARAISAKI1 IS NULL"),
+            2);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM AO_RISI"), 2);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM AO_FUDOUSAN"), 0);
+  Exec({"INSERT INTO AO_FUDOUSAN (REC, KAISI_YY, SHUURYOU_MM, SIKIKIN) VALUES (1, 20, 3, 500)"});
+  EXPECT_EQ(Scalar("SELECT KAISI_YY + KAISI_MM + SHUURYOU_YY + SHUURYOU_MM + NUMBER + SIKIKIN FROM AO_FUDOUSAN"), 523);
+  // The default layout again, its account rows numbered from 1.
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM CASHFMST"), 102);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM CASHFMST WHERE CM_NAME1 = 'x'"), 0);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM CASHFMKU"), 502);
+  EXPECT_EQ(Scalar("SELECT MIN(REC) * 1000 + MAX(REC) FROM CASHFMKU"), 1502);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM CASHFMKU WHERE CM_REC = 33"),
+            Scalar("SELECT COUNT(*) FROM CASHFMKU WHERE CM_REC = 76"));
+  EXPECT_GT(Scalar("SELECT COUNT(*) FROM CASHFMKU WHERE CM_REC = 33"), 0);
 }
 
 // ------------------------------------------------------------------ 0.3.x
@@ -453,7 +488,7 @@ TEST_F(CompanyUpgrade03, ManagementAnalysisSettingsByKindOfData) {
           "INSERT INTO KAMOKUMST (KCODE, USERCODE, GROUPM1, KNAME) VALUES ('9999', '9999', '9900', '諸口')"});
     AccInf.DATATYPE = c.dataType;
     AccInf.CODETYPE = c.codeType;
-    ASSERT_EQ(ExecUserDbUpdate011(), kStepOk) << ErrDataup();
+    ASSERT_NO_FATAL_FAILURE(RunSteps01());
     ASSERT_EQ(ExecUserDbUpdate022(), kStepOk) << ErrDataup();
     ASSERT_EQ(ExecUserDbUpdate033(), kStepOk) << ErrDataup();
     EXPECT_EQ(Version(), "0.3.3");
@@ -492,7 +527,7 @@ TEST_F(CompanyUpgrade03, CapitalCarryIn) {
     SCOPED_TRACE(c.what);
     fs::remove(file());
     fixtures::CreateLegacyCompanyDatabase(file(), c.dataType, c.bumon);
-    ASSERT_EQ(ExecUserDbUpdate011(), kStepOk) << ErrDataup();
+    ASSERT_NO_FATAL_FAILURE(RunSteps01());
     ASSERT_EQ(ExecUserDbUpdate022(), kStepOk) << ErrDataup();
     ASSERT_EQ(ExecUserDbUpdate033(), kStepOk) << ErrDataup();
     std::vector<std::string> rows = {
