@@ -107,6 +107,12 @@ int32_t ExecUserDbUpdate033();
 int32_t ExecUserDbUpdate034();
 int32_t ExecUserDbUpdate040();
 int32_t ExecUserDbUpdate041();
+int32_t ExecUserDbUpdate100();
+int32_t ExecUserDbUpdate101();
+int32_t ExecUserDbUpdate102();
+int32_t ExecUserDbUpdate103();
+int32_t ExecUserDbUpdate105();
+int32_t ExecUserDbUpdate204();
 // The steps 3.0.0 to 10.0.0 (z5UserDbUpdate300.h tells what chooses their files).
 int32_t ExecUserDbUpdate300();
 int32_t ExecUserDbUpdate301();

@@ -516,8 +516,6 @@ class CompanyUpgrade015Run : public OneCompanyTestBase<fixtures::CompanyPlan::Co
     std::string alter = "ALTER TABLE ACCDEF1";
     for (size_t i = 0; i < columns.size(); ++i) alter += (i ? ", ADD " : " ADD ") + columns[i];
     s.Exec(alter);
-    s.Exec("CREATE TABLE ACCTOTALNAME (KGROUP VARCHAR(6) CHARACTER SET ASCII NOT NULL PRIMARY KEY, "
-           "PLUSNAME VARCHAR(20))");
     s.Commit();
   }
 

@@ -129,11 +129,12 @@ TEST(UpgradeFamily, GenerationsAndFiltersOfTheSteps) {
     if (r.RunProc) installed.push_back(r.Version().Text());
   }
   EXPECT_EQ(installed, (std::vector<std::string>{"0.1.1", "0.1.2", "0.1.3", "0.1.4", "0.1.5", "0.2.0", "0.2.1", "0.2.2",
-                                                 "0.3.0", "0.3.1", "0.3.2", "0.3.3", "0.3.4", "0.4.0", "0.4.1", "3.0.0",
-                                                 "3.0.1", "3.0.3", "3.0.4", "3.0.6", "3.0.7", "4.0.0", "4.0.2", "5.0.0",
-                                                 "5.0.2", "5.0.5", "6.0.0", "6.1.0", "6.1.3", "7.0.0", "7.0.2", "7.0.3",
-                                                 "7.0.4", "8.0.0", "8.0.2", "8.0.3", "9.0.0", "9.0.1", "9.0.2", "9.0.3",
-                                                 "9.0.4", "9.0.5", "10.0.0"}));
+                                                 "0.3.0", "0.3.1", "0.3.2", "0.3.3", "0.3.4", "0.4.0", "0.4.1", "1.0.0",
+                                                 "1.0.1", "1.0.2", "1.0.3", "1.0.5", "2.0.4", "3.0.0", "3.0.1", "3.0.3",
+                                                 "3.0.4", "3.0.6", "3.0.7", "4.0.0", "4.0.2", "5.0.0", "5.0.2", "5.0.5",
+                                                 "6.0.0", "6.1.0", "6.1.3", "7.0.0", "7.0.2", "7.0.3", "7.0.4", "8.0.0",
+                                                 "8.0.2", "8.0.3", "9.0.0", "9.0.1", "9.0.2", "9.0.3", "9.0.4", "9.0.5",
+                                                 "10.0.0"}));
 }
 
 class UpgradeFamilyScripts : public ::testing::Test {
@@ -599,6 +600,18 @@ TEST_F(UpgradeFamilyChain, StepsInOrderFromA010Database) {
       {{0, 3, 4}, ExecUserDbUpdate034, {{"SELECT COUNT(*) FROM SYSKMKCODEINF('諸口')", 1}}},
       {{0, 4, 0}, ExecUserDbUpdate040, {}},
       {{0, 4, 1}, ExecUserDbUpdate041, {{"SELECT COUNT(*) FROM KANSA_ITEM", 12}}},
+      {{1, 0, 0}, ExecUserDbUpdate100,
+       {{"SELECT COUNT(*) FROM VELKORAN_HIKAKU WHERE REC=31 AND MEISHOU='一人当たり人件費'", 1}}},
+      {{1, 0, 1}, ExecUserDbUpdate101,
+       {{"SELECT COUNT(*) FROM VELKORAN_HIKAKU WHERE REC=28 AND GROUPA1='5100' AND GROUPB2='5530'", 1}}},
+      {{1, 0, 2}, ExecUserDbUpdate102, {{"SELECT RPCNT FROM SP_SIWAKE_REPAIR", 0}}},
+      {{1, 0, 3}, ExecUserDbUpdate103, {{"SELECT COUNT(*) FROM SP_MOTOIREKIN_KURIIRE('01')", 0}}},
+      // The fixture is a corporation's general code system.
+      {{1, 0, 5}, ExecUserDbUpdate105,
+       {{"SELECT COUNT(*) FROM ACCTOTALNAME", 38},
+        {"SELECT COUNT(*) FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME='JOBCONTROL'", 4}}},
+      {{2, 0, 4}, ExecUserDbUpdate204,
+       {{"SELECT COUNT(*) FROM TUSIN_ID WHERE REC=1", 1}, {"SELECT COUNT(*) FROM SUITOTYO_SABUN", 0}}},
   };
   // Every installed builder before 3.0.0 has its row, in list order; the file-reading steps
   // from 3.0.0 on run in the end-to-end test of z5UserDbUpdate300Test.cpp.
@@ -612,6 +625,11 @@ TEST_F(UpgradeFamilyChain, StepsInOrderFromA010Database) {
   EXPECT_EQ(chained, installed);
 
   fixtures::CreateLegacyCompanyDatabase(file());
+  AccInf.DATATYPE = 1;
+  AccInf.CODETYPE = 1;
+  AccInf.KISHU = EncodeDate(2008, 4, 1);
+  AccInf.KAISI = EncodeDate(2008, 4, 1);
+  AccInf.KAISINO = 1;
   for (const Step& st : steps) {
     SCOPED_TRACE(st.version.Text());
     ASSERT_EQ(st.run(), kStepOk) << ErrDataup();
@@ -638,6 +656,12 @@ TEST_F(UpgradeFamilyChain, StepsInOrderFromA010Database) {
   fixtures::DbSession s(restored);
   EXPECT_EQ(s.Scalar("SELECT COUNT(*) FROM KS_SETSWK_INIT"), 70);
   EXPECT_EQ(s.Scalar("SELECT COUNT(*) FROM SP_MB_SELECT_SYUGYOU('', '')"), 1);
+  EXPECT_EQ(s.Scalar("SELECT MAJOR*10000+MINOR1*100+MINOR2 FROM ACCVERSION WHERE REC=1"), 20004);
+  EXPECT_EQ(s.Scalar("SELECT COUNT(*) FROM ACCTOTALNAME"), 38);
+  EXPECT_EQ(s.Scalar("SELECT COUNT(*) FROM RDB$PROCEDURES WHERE RDB$PROCEDURE_NAME IN ('SP_SIWAKE_UPD', "
+                     "'SP_SIWAKE_REPAIR', 'SP_HOJO_KAMOKUSZ_INS', 'SP_UPDATE_KANENDOZAN', 'SP_MOTOIREKIN_KURIIRE')"),
+            5);
+  EXPECT_EQ(s.Scalar("SELECT RPCNT FROM SP_SIWAKE_REPAIR"), 0);
 }
 
 // ------------------------------------------------------------------ step 0.1.3 and the guard
