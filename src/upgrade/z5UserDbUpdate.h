@@ -112,6 +112,7 @@ int32_t ExecUserDbUpdate101();
 int32_t ExecUserDbUpdate102();
 int32_t ExecUserDbUpdate103();
 int32_t ExecUserDbUpdate105();
+int32_t ExecUserDbUpdate200();
 int32_t ExecUserDbUpdate204();
 // The steps 3.0.0 to 10.0.0 (z5UserDbUpdate300.h tells what chooses their files).
 int32_t ExecUserDbUpdate300();

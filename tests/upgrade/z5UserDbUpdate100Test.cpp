@@ -187,6 +187,7 @@ class CompanyUpgrade101 : public CompanyUpgradeSteps {};
 class CompanyUpgrade102 : public CompanyUpgradeSteps {};
 class CompanyUpgrade103 : public CompanyUpgradeSteps {};
 class CompanyUpgrade105 : public CompanyUpgradeSteps {};
+class CompanyUpgrade200 : public CompanyUpgradeSteps {};
 class CompanyUpgrade204 : public CompanyUpgradeSteps {};
 
 }  // namespace
@@ -440,6 +441,118 @@ TEST_F(CompanyUpgrade105, TotalNamesByTheKindOfCompany) {
     }
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM ORGDIC_1 WHERE CREC<>REC"), 0);
     EXPECT_EQ(Scalar("SELECT COUNT(*) FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME='JOBCONTROL'"), 4);
+  }
+}
+
+// ------------------------------------------------------------------ 2.0.0
+
+TEST_F(CompanyUpgrade200, ThresholdsBudgetAndVarianceItems) {
+  Prepare({1, 0, 5});
+  Exec("UPDATE KAMOKUMST SET VELKORAN_BADRATE=0.9, VELKORAN_BADKIND=1, VELKORAN_GOODRATE=1.2, VELKORAN_GOODKIND=0");
+  Exec("INSERT INTO KAMOKU_MS (SCODE, BCODE, KCODE, HCODE, MNUM, BYOSAN) VALUES ('01', ' ', '6202', ' ', 1, 5)");
+  ASSERT_EQ(ExecUserDbUpdate200(), kStepOk) << ErrDataup();
+  EXPECT_EQ(Version(), "2.0.0");
+  // Only profit-and-loss accounts of the groups 4000 to 7000 keep their thresholds.
+  struct Case {
+    const char* kcode;
+    bool kept;
+  } cases[] = {{"1101", false}, {"2104", false}, {"5606", true}, {"6202", true}, {"8101", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.kcode);
+    const std::string k = c.kcode;
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KAMOKUMST WHERE KCODE='" + k +
+                     "' AND VELKORAN_YOJITU_RATE1=0.9 AND VELKORAN_YOJITU_KIND1=1 AND VELKORAN_YOJITU_RATE2=1.2 AND "
+                     "VELKORAN_YOJITU_KIND2=0"),
+              c.kept ? 1 : 0);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KAMOKUMST WHERE KCODE='" + k +
+                     "' AND VELKORAN_YOJITU_RATE1 IS NULL AND VELKORAN_YOJITU_KIND1 IS NULL AND VELKORAN_YOJITU_RATE2 "
+                     "IS NULL AND VELKORAN_YOJITU_KIND2 IS NULL"),
+              c.kept ? 0 : 1);
+  }
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KAMOKU_MS WHERE RYOSAN=0 AND BYOSAN=5"), 1);
+  EXPECT_EQ(Scalar("SELECT SUM(REC) FROM VELKORAN_YOJITUHENDOU"), 15);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM VELKORAN_YOJITUHENDOU WHERE MEISHOU='限界利益' AND RATE1=0.95 AND KIND1=0 AND "
+                   "RATE2=1.05 AND KIND2=1 AND REC=3"),
+            1);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM VELKORAN_YOJITUHENDOU WHERE KIND1=1 AND RATE1=1.05 AND RATE2=0.95 AND KIND2=0"),
+            2);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM RDB$TRIGGERS WHERE RDB$TRIGGER_NAME IN ('ACCDEF1_BEFORE_UPDATE', "
+                   "'SIWAKE_AFTER_DELETE')"),
+            0);
+  // The last slot of the first n months counts the closing slot of every completed quarter.
+  const int64_t lastSlot[] = {0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 16, 13, -1};
+  for (int n = 0; n <= 14; ++n) {
+    const int in = n == 14 ? -1 : n;
+    EXPECT_EQ(Call("EXECUTE PROCEDURE SP_CONVERT_12TO16(" + std::to_string(in) + ")"), lastSlot[n]) << in;
+  }
+}
+
+TEST_F(CompanyUpgrade200, DeletingAnEntryMarksBothLinesAndClearsTheLink) {
+  Prepare({1, 0, 5});
+  ASSERT_EQ(ExecUserDbUpdate200(), kStepOk) << ErrDataup();
+  for (int rec = 1; rec <= 3; ++rec) {
+    const std::string swk = rec == 3 ? "2" : "1";
+    Exec("INSERT INTO SIWAKE (REC, SWKREC, SWKNO, DELFLG, TAISHAKU, HIZUKE, MNUM, SCODE, KCODE, LINKKEY, LINKKUB, "
+         "LINKREC, OPCODE) VALUES (" +
+         std::to_string(rec) + ", " + swk + ", 1, 0, 1, '2008-05-10', 2, '01', '1101', 'K', 10, 7, 3)");
+  }
+  EXPECT_EQ(Call("SELECT RESULT+1 AS RES FROM SP_SIWAKE_DEL(1, 9)"), 1);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM SIWAKE WHERE SWKREC=1 AND DELFLG=1 AND LINKKEY='' AND LINKKUB=0 AND "
+                   "LINKREC=0 AND OPCODE=9 AND RTIME IS NOT NULL"),
+            2);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM SIWAKE WHERE SWKREC=2 AND DELFLG=0 AND LINKKEY='K' AND OPCODE=3"), 1);
+}
+
+TEST_F(CompanyUpgrade200, DictionaryDepartmentsAndIndividualFixedAssetSettings) {
+  struct Case {
+    const char* what;
+    int dataType;
+    bool settingsChanged;
+  } cases[] = {{"corporation", 1, false}, {"individual", 2, true}};
+  int rec = 100;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Prepare({1, 0, 5}, c.dataType);
+    AccInf.DATATYPE = c.dataType;
+    Exec("UPDATE KS_SETSWK_INIT SET GSKEIJYO=1, SYOKYAKU1_KCODE='6204'");
+    Exec("INSERT INTO BUMONMST (BCODE, BNAME) VALUES ('D1', 'a')");
+    // A data set whose department key of the dictionaries no longer holds: only its name is
+    // left, and one entry names a department that is gone.
+    for (const char* t : {"TEKDIC", "TORDIC"}) {
+      const std::string table = t;
+      Exec("ALTER TABLE " + table + " DROP CONSTRAINT " + table + "_KAS_BCODE");
+      Exec("ALTER TABLE " + table + " ADD CONSTRAINT " + table + "_KAS_BCODE CHECK (REC IS NOT NULL)");
+      for (const char* b : {"'D1'", "'GONE'", "NULL"})
+        Exec("INSERT INTO " + table + " (REC, KAS_BCODE) VALUES (" + std::to_string(++rec) + ", " + b + ")");
+    }
+    const int64_t group2 = Scalar("SELECT COUNT(*) FROM KS_SETSWK_INIT WHERE ACCGROUP=2");
+    const int64_t all = Scalar("SELECT COUNT(*) FROM KS_SETSWK_INIT");
+    ASSERT_EQ(ExecUserDbUpdate200(), kStepOk) << ErrDataup();
+    EXPECT_EQ(Version(), "2.0.0");
+    Exec("UPDATE BUMONMST SET BCODE='D9' WHERE BCODE='D1'");
+    for (const char* t : {"TEKDIC", "TORDIC"}) {
+      SCOPED_TRACE(t);
+      const std::string table = t;
+      EXPECT_EQ(Scalar("SELECT COUNT(*) FROM " + table + " WHERE KAS_BCODE='D9'"), 1);
+      EXPECT_EQ(Scalar("SELECT COUNT(*) FROM " + table + " WHERE KAS_BCODE IS NULL"), 2);
+      EXPECT_EQ(Scalar("SELECT COUNT(*) FROM RDB$RELATION_CONSTRAINTS C JOIN RDB$REF_CONSTRAINTS R ON "
+                       "R.RDB$CONSTRAINT_NAME=C.RDB$CONSTRAINT_NAME WHERE C.RDB$RELATION_NAME='" + table +
+                       "' AND C.RDB$CONSTRAINT_NAME='" + table +
+                       "_KAS_BCODE' AND R.RDB$UPDATE_RULE='CASCADE' AND R.RDB$DELETE_RULE='SET NULL'"),
+                1);
+    }
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM RDB$RELATION_CONSTRAINTS WHERE RDB$CONSTRAINT_NAME='GAIKYOSYO_ITEM_CO010' "
+                     "AND RDB$CONSTRAINT_TYPE='FOREIGN KEY'"),
+              1);
+    Exec("INSERT INTO GAIKYOSYO_ITEM (FORMVER, ID, ITEMNO, KCODE, HCODE) VALUES (1, 1, '01', '1102', '001')");
+    Exec("DELETE FROM HOJOMST WHERE KCODE='1102' AND HCODE='001'");
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM GAIKYOSYO_ITEM"), 0);
+    // An individual's second account group posts no transfer and depreciates into 6202.
+    EXPECT_GT(group2, 0);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KS_SETSWK_INIT WHERE GSKEIJYO=0 AND SYOKYAKU1_KCODE='6202'"),
+              c.settingsChanged ? group2 : 0);
+    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM KS_SETSWK_INIT WHERE GSKEIJYO=1 AND SYOKYAKU1_KCODE='6204'"),
+              c.settingsChanged ? all - group2 : all);
   }
 }
 
