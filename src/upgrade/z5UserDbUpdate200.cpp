@@ -2,6 +2,7 @@
 // analysis with its variance thresholds, the new journal and ledger paging lists, the
 // business-overview items and the repaired department keys of the dictionaries.
 #include <initializer_list>
+#include <string>
 
 #include "data/uAccRecord.h"
 #include "upgrade/z5UserDbUpdate100.h"
@@ -105,6 +106,49 @@ WHERE (ACCGROUP=2) AND (SYOKYAKU1_KCODE='6204');
 Commit;)");
 }
 
+// The index labels of the business-partner dictionary, by SORTCODE 1 to 50 ("　" is left blank).
+constexpr const char* kTorDicLabels[50] = {
+    "あ", "か", "さ", "た", "な", "は", "ま", "や", "ら", "わ",    //
+    "い", "き", "し", "ち", "に", "ひ", "み", "　", "り", "　",  //
+    "う", "く", "す", "つ", "ぬ", "ふ", "む", "ゆ", "る", "　",    //
+    "え", "け", "せ", "て", "ね", "へ", "め", "　", "れ", "　",  //
+    "お", "こ", "そ", "と", "の", "ほ", "も", "よ", "ろ", "　",    //
+};
+
+// A new branch's dictionary index rows get their labels; after the table's own insert
+// trigger, which makes the rows.
+void AddBranchLabelTrigger(userupdate::Lines& s) {
+  userupdate::AddText(s, R"(CREATE TRIGGER SISETUMST_AFTER_INSERT2 FOR SISETUMST
+ACTIVE AFTER INSERT POSITION 2
+AS
+BEGIN)");
+  for (int i = 0; i < 50; ++i) {
+    s.push_back(std::string("  UPDATE TORDICTI SET TEXT='") + kTorDicLabels[i] + "' WHERE SCODE=NEW.SCODE AND SORTCODE=" +
+                std::to_string(i + 1) + ";");
+  }
+  s.push_back("END ^");
+}
+
+// A general corporation's cash-flow statement gets its closing-balance line once.
+void AddCashFlowRow(userupdate::Lines& s) {
+  userupdate::AddText(s, R"(SET TERM ^ ;
+CREATE PROCEDURE ONE_TIME_PROC
+AS
+  DECLARE VARIABLE WDATATYPE INTEGER;
+  DECLARE VARIABLE WCODETYPE INTEGER;
+BEGIN
+  SELECT DATATYPE, CODETYPE FROM ACCDEF1 WHERE REC=1 INTO :WDATATYPE, :WCODETYPE;
+  IF (WDATATYPE = 1 AND WCODETYPE = 1) THEN
+  BEGIN
+    IF (NOT EXISTS (SELECT 1 FROM CASHFMKU WHERE CM_REC=2 AND CF_KCODE='9999')) THEN
+      INSERT INTO CASHFMKU (CF_REC, CM_REC, CF_CAL, CF_KCODE, CF_CTYPE) VALUES (1, 2, '+', '9999', 1);
+  END
+END ^
+SET TERM ; ^
+EXECUTE PROCEDURE ONE_TIME_PROC;
+DROP PROCEDURE ONE_TIME_PROC;)");
+}
+
 }  // namespace
 
 int32_t ExecUserDbUpdate200() {
@@ -116,10 +160,14 @@ int32_t ExecUserDbUpdate200() {
   AddBudgetBlock(s);
   // TODO: SP_YOJITU_HENDOUSONEKI_BUMON.
   AddOverviewAndDictionaryBlock(s, AccInf.DATATYPE);
-  // TODO: the fixed-form trial balances (SP_SISANHYO_A4/A3, _BUMON_A4, _BUMON_A3, _KESSAN);
-  // the budget procedures with the branch trigger SISETUMST_AFTER_INSERT2 and the one-time
-  // cash-flow row; the carry-forward procedures. Until then this builder is not in the step
-  // table.
+  // TODO: the fixed-form trial balances (SP_SISANHYO_A4/A3, _BUMON_A4, _BUMON_A3, _KESSAN).
+  // TODO: SP_YOSAN_READ, SP_UPDATE_YOSANSUB and SP_UPDATE_YOSAN join the trigger's block.
+  s.push_back("SET TERM ^ ;");
+  AddBranchLabelTrigger(s);
+  s.push_back("SET TERM ; ^");
+  AddCashFlowRow(s);
+  // TODO: the carry-forward procedures. Until all blocks are written this builder is not in the
+  // step table.
   s.push_back("Commit;");
   userupdate::TStepBody body;
   body.Statements = std::move(s);

@@ -479,6 +479,19 @@ TEST_F(CompanyUpgrade200, ThresholdsBudgetAndVarianceItems) {
   EXPECT_EQ(Scalar("SELECT COUNT(*) FROM RDB$TRIGGERS WHERE RDB$TRIGGER_NAME IN ('ACCDEF1_BEFORE_UPDATE', "
                    "'SIWAKE_AFTER_DELETE')"),
             0);
+  // A general corporation's cash-flow statement gets its closing-balance line once.
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM CASHFMKU WHERE CM_REC=2 AND CF_KCODE='9999' AND CF_CAL='+' AND CF_CTYPE=1"),
+            1);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM RDB$PROCEDURES WHERE RDB$PROCEDURE_NAME='ONE_TIME_PROC'"), 0);
+  // A new branch's partner-dictionary index rows, made by the branch's insert trigger, get their
+  // labels; no row is added.
+  Exec("INSERT INTO SISETUMST (SCODE, SNAME) VALUES ('09', 'x')");
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM TORDICTI WHERE SCODE='09'"), 50);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM TORDICTI WHERE SCODE='09' AND ((SORTCODE=1 AND TEXT='あ') OR (SORTCODE=11 "
+                   "AND TEXT='い') OR (SORTCODE=49 AND TEXT='ろ') OR (SORTCODE IN (18, 20, 30, 38, 40, 50) AND "
+                   "TEXT='　'))"),
+            9);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM TORDICTI WHERE SCODE='09' AND TEXT<>''"), 50);
   // The last slot of the first n months counts the closing slot of every completed quarter.
   const int64_t lastSlot[] = {0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 16, 13, -1};
   for (int n = 0; n <= 14; ++n) {
