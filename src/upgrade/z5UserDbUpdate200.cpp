@@ -149,6 +149,52 @@ EXECUTE PROCEDURE ONE_TIME_PROC;
 DROP PROCEDURE ONE_TIME_PROC;)");
 }
 
+// The carry-over balances' suspense-tax share: sixteen debit and credit slot totals plus the tax
+// table of one branch, department and tax kind.
+void AddKurikosiZeigakuAdd(userupdate::Lines& s) {
+  auto slot = [](const char* prefix, int n) {
+    return std::string(prefix) + (n < 10 ? "0" : "") + std::to_string(n);
+  };
+  s.push_back("RECREATE PROCEDURE SP_KURIKOSI_ZEIGAKU_ADD (");
+  s.push_back("  PSISCODE VARCHAR(6) CHARACTER SET ASCII,");
+  s.push_back("  PBUMCODE VARCHAR(6) CHARACTER SET ASCII,");
+  s.push_back("  PTKCODE INTEGER,");
+  for (const char* side : {"KAR", "KAS"}) {
+    for (int n = 1; n <= 16; ++n) {
+      const bool last = std::string(side) == "KAS" && n == 16;
+      s.push_back("  " + slot(side, n) + " NUMERIC(16,4)" + (last ? ")" : ","));
+    }
+  }
+  s.push_back("RETURNS (");
+  for (const char* side : {"RKAR", "RKAS"}) {
+    for (int n = 1; n <= 16; ++n) {
+      const bool last = std::string(side) == "RKAS" && n == 16;
+      s.push_back("  " + slot(side, n) + " NUMERIC(16,4)" + (last ? ")" : ","));
+    }
+  }
+  userupdate::AddText(s, R"(AS
+  DECLARE VARIABLE WMNUM INTEGER;
+  DECLARE VARIABLE WKAR NUMERIC(18,4);
+  DECLARE VARIABLE WKAS NUMERIC(18,4);
+BEGIN)");
+  for (const char* side : {"KAR", "KAS"}) {
+    for (int n = 1; n <= 16; ++n) s.push_back("  R" + slot(side, n) + " = " + slot(side, n) + ";");
+  }
+  userupdate::AddText(s, R"(  FOR SELECT MNUM, COALESCE(SUM(KAR), 0), COALESCE(SUM(KAS), 0) FROM KAMOKU_TAX
+       WHERE SCODE=:PSISCODE AND BCODE=:PBUMCODE AND KKUBUN=:PTKCODE AND MNUM BETWEEN 1 AND 16
+       GROUP BY MNUM
+        INTO :WMNUM, :WKAR, :WKAS DO
+  BEGIN)");
+  for (int n = 1; n <= 16; ++n) {
+    s.push_back("    " + std::string(n == 1 ? "" : "ELSE ") + "IF (WMNUM = " + std::to_string(n) + ") THEN BEGIN " +
+                slot("RKAR", n) + " = " + slot("RKAR", n) + " + WKAR; " + slot("RKAS", n) + " = " + slot("RKAS", n) +
+                " + WKAS; END");
+  }
+  s.push_back("  END");
+  s.push_back("  SUSPEND;");
+  s.push_back("END ^");
+}
+
 }  // namespace
 
 int32_t ExecUserDbUpdate200() {
@@ -166,8 +212,11 @@ int32_t ExecUserDbUpdate200() {
   AddBranchLabelTrigger(s);
   s.push_back("SET TERM ; ^");
   AddCashFlowRow(s);
-  // TODO: the carry-forward procedures. Until all blocks are written this builder is not in the
-  // step table.
+  s.push_back("SET TERM ^ ;");
+  AddKurikosiZeigakuAdd(s);
+  // TODO: ALTER of SP_SETHOJOKAISIZAN, SP_KURIKOSIBUMONZANDAKA and SP_KURIKOSIZANDAKA in this
+  // block. Until all blocks are written this builder is not in the step table.
+  s.push_back("SET TERM ; ^");
   s.push_back("Commit;");
   userupdate::TStepBody body;
   body.Statements = std::move(s);

@@ -500,6 +500,24 @@ TEST_F(CompanyUpgrade200, ThresholdsBudgetAndVarianceItems) {
   }
 }
 
+TEST_F(CompanyUpgrade200, CarryOverAddsTheTaxTableOfItsKindToEachSlot) {
+  Prepare({1, 0, 5});
+  ASSERT_EQ(ExecUserDbUpdate200(), kStepOk) << ErrDataup();
+  for (const char* row : {"'01', ' ', 1, 3, 5, 7", "'01', ' ', 1, 16, 2, 0", "'01', ' ', 2, 3, 100, 100",
+                          "'02', ' ', 1, 3, 100, 100", "'01', '00', 1, 3, 100, 100"})
+    Exec(std::string("UPDATE OR INSERT INTO KAMOKU_TAX (SCODE, BCODE, KKUBUN, MNUM, KAR, KAS) VALUES (") + row +
+         ") MATCHING (SCODE, BCODE, KKUBUN, MNUM)");
+  std::string args;
+  for (int i = 0; i < 32; ++i) args += ", 1";
+  const std::string call = "FROM SP_KURIKOSI_ZEIGAKU_ADD('01', ' ', 1" + args + ")";
+  struct Case {
+    const char* column;
+    int64_t value;
+  } cases[] = {{"RKAR03", 6}, {"RKAS03", 8}, {"RKAR16", 3}, {"RKAS16", 1}, {"RKAR01", 1}, {"RKAS04", 1}};
+  for (const Case& c : cases) EXPECT_EQ(Scalar(std::string("SELECT ") + c.column + " " + call), c.value) << c.column;
+  EXPECT_EQ(Scalar("SELECT COUNT(*) " + call), 1);
+}
+
 TEST_F(CompanyUpgrade200, DeletingAnEntryMarksBothLinesAndClearsTheLink) {
   Prepare({1, 0, 5});
   ASSERT_EQ(ExecUserDbUpdate200(), kStepOk) << ErrDataup();
