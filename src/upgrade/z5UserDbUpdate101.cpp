@@ -1,6 +1,7 @@
 // Company step 1.0.1: past-year balances written slot by slot, and the comparison items of the
 // management analysis given their account ranges; the operation log is emptied.
 #include "upgrade/z5UserDbUpdate100.h"
+#include "upgrade/z5UserDbUpdateProcs.h"
 
 int32_t ExecUserDbUpdate101() {
   userupdate::Lines s;
@@ -63,8 +64,12 @@ BEGIN
   END
 END^
 SET TERM ; ^)");
-  // TODO: ALTER of SP_KANENDO_ZANDAKA, SP_KANENDO_BUMON_ZANDAKA and SP_KANENDO_GROUPZANDAKA from the
-  // shared report-procedure texts goes here; until then this builder is not in the step table.
+  s.push_back("SET TERM ^ ;");
+  for (userprocs::TKanendoMember m : {userprocs::TKanendoMember::Zandaka, userprocs::TKanendoMember::BumonZandaka,
+                                      userprocs::TKanendoMember::GroupZandaka}) {
+    s.push_back(userprocs::KanendoProcedure(m, "ALTER"));
+  }
+  s.push_back("SET TERM ; ^");
   s.insert(s.end(), {
       "UPDATE VELKORAN_HIKAKU  SET GROUPA1='4100', GROUPA2='5820', GROUPB1='',     GROUPB2=''     WHERE REC=1;",
       "UPDATE VELKORAN_HIKAKU  SET GROUPA1='4100', GROUPA2='4110', GROUPB1='',     GROUPB2=''     WHERE REC=13;",

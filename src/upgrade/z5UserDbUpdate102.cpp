@@ -12,6 +12,7 @@
 #include "platform/UiServices.h"
 #include "platform/db/IBSQL.h"
 #include "upgrade/z5UserDbUpdate100.h"
+#include "upgrade/z5UserDbUpdateProcs.h"
 
 namespace userupdate {
 
@@ -249,8 +250,10 @@ int32_t ExecUserDbUpdate102() {
                      "WHERE KNAME NOT IN ('現金','仮受消費税','仮払消費税','繰越利益剰余金','諸口','事業主借','事業主貸',"
                      "'元入金','諸口');",
                      "Commit;"});
-  // TODO: RECREATE of SP_SISANHYO_BUMON from the shared report-procedure texts, then COMMIT, goes
-  // here; until then this builder is not in the step table.
+  s.push_back("SET TERM ^ ;");
+  s.push_back(userprocs::SisanhyoBumonProcedure(userprocs::kStep102, "RECREATE"));
+  s.push_back("SET TERM ; ^");
+  s.push_back("COMMIT;");
   userupdate::TStepBody body;
   body.Statements = std::move(s);
   return userupdate::RunStep({1, 0, 2}, body);

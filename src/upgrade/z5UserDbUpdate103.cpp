@@ -2,6 +2,7 @@
 // and budgets, and an individual's year-end balances can be carried into the capital.
 #include "data/uAccRecord.h"
 #include "upgrade/z5UserDbUpdate100.h"
+#include "upgrade/z5UserDbUpdateProcs.h"
 
 namespace userupdate {
 
@@ -92,10 +93,21 @@ BEGIN
   END
 END^
 SET TERM ; ^)");
-  // TODO: the blocks of SP_ZEIGAKU_ADD with SP_SISANHYO_BUMON, SP_SISANHYO_BUMON_A4,
-  // SP_SISANHYO_BUMON_A3 and SP_MONITOR_LISTUP with SP_MONITOR_LISTDOWN, each followed by COMMIT,
-  // from the shared report-procedure texts go here; until then this builder is not in the step
-  // table.
+  using userprocs::TFixedForm;
+  using userprocs::TListMember;
+  const std::vector<std::vector<std::string>> blocks = {
+      {userprocs::ZeigakuAddProcedure("ALTER"), userprocs::SisanhyoBumonProcedure(userprocs::kStep103, "ALTER")},
+      {userprocs::SisanhyoBumonFormProcedure(TFixedForm::A4, userprocs::kStep103, "ALTER")},
+      {userprocs::SisanhyoBumonFormProcedure(TFixedForm::A3, userprocs::kStep103, "ALTER")},
+      {userprocs::JournalListProcedure(TListMember::MonitorListUp, userprocs::kStep103, "ALTER"),
+       userprocs::JournalListProcedure(TListMember::MonitorListDown, userprocs::kStep103, "ALTER")},
+  };
+  for (const auto& block : blocks) {
+    s.push_back("SET TERM ^ ;");
+    s.insert(s.end(), block.begin(), block.end());
+    s.push_back("SET TERM ; ^");
+    s.push_back("COMMIT;");
+  }
   userupdate::TStepBody body;
   body.Statements = std::move(s);
   return userupdate::RunStep({1, 0, 3}, body);

@@ -10,6 +10,7 @@
 #include "data/uAccRecord.h"
 #include "platform/db/IBSQL.h"
 #include "upgrade/z5UserDbUpdate100.h"
+#include "upgrade/z5UserDbUpdateProcs.h"
 
 namespace {
 
@@ -421,12 +422,22 @@ void ResetKsSetSwkInit(Lines& s) {
 
 int32_t ExecUserDbUpdate204() {
   userupdate::Lines s;
-  // TODO: ALTER of SP_MONITOR_LISTUP and SP_MONITOR_LISTDOWN from the shared report-procedure
-  // texts comes first; until then this builder is not in the step table.
+  using userprocs::kStep204;
+  using userprocs::TFixedForm;
+  using userprocs::TListMember;
+  auto block = [&s](std::vector<std::string> procs) {
+    s.push_back("SET TERM ^ ;");
+    s.insert(s.end(), procs.begin(), procs.end());
+    s.push_back("SET TERM ; ^");
+  };
+  block({userprocs::JournalListProcedure(TListMember::MonitorListUp, kStep204, "ALTER"),
+         userprocs::JournalListProcedure(TListMember::MonitorListDown, kStep204, "ALTER")});
   userupdate::ResetKsSetSwkInit(s);
-  // TODO: SP_SISANHYO_A4/A3, SP_SISANHYO_BUMON_A4, SP_SISANHYO_BUMON_A3 and SP_SISANHYO_KESSAN,
-  // each in its own SET TERM block, follow here; SP_KANENDO_BUMON_ZANDAKA_A4 and
-  // SP_KANENDO_BUMON_GROUPZANDAKA after SUITOTYO_SABUN.
+  block({userprocs::SisanhyoFormProcedure(TFixedForm::A4, kStep204, "ALTER"),
+         userprocs::SisanhyoFormProcedure(TFixedForm::A3, kStep204, "ALTER")});
+  block({userprocs::SisanhyoBumonFormProcedure(TFixedForm::A4, kStep204, "ALTER")});
+  block({userprocs::SisanhyoBumonFormProcedure(TFixedForm::A3, kStep204, "ALTER")});
+  block({userprocs::SisanhyoKessanProcedure(kStep204, "ALTER")});
   userupdate::AddText(s, R"(RECREATE TABLE TUSIN_ID (
   REC INTEGER NOT NULL,
   HOLDER VARCHAR(30) CHARACTER SET ASCII DEFAULT '',
@@ -440,6 +451,8 @@ RECREATE TABLE SUITOTYO_SABUN (
   SWKREC INTEGER NOT NULL,
   PRIMARY KEY (SWKREC));
 SET TERM ^ ;)");
+  s.push_back(userprocs::KanendoProcedure(userprocs::TKanendoMember::BumonZandakaA4, "RECREATE"));
+  s.push_back(userprocs::KanendoProcedure(userprocs::TKanendoMember::BumonGroupZandaka, "RECREATE"));
   s.push_back(kHojoKamokuSzIns);
   s.push_back("SET TERM ; ^");
   s.push_back("Commit;");

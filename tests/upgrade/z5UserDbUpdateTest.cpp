@@ -603,15 +603,47 @@ TEST_F(UpgradeFamilyChain, StepsInOrderFromA010Database) {
       {{1, 0, 0}, ExecUserDbUpdate100,
        {{"SELECT COUNT(*) FROM VELKORAN_HIKAKU WHERE REC=31 AND MEISHOU='一人当たり人件費'", 1}}},
       {{1, 0, 1}, ExecUserDbUpdate101,
-       {{"SELECT COUNT(*) FROM VELKORAN_HIKAKU WHERE REC=28 AND GROUPA1='5100' AND GROUPB2='5530'", 1}}},
-      {{1, 0, 2}, ExecUserDbUpdate102, {{"SELECT RPCNT FROM SP_SIWAKE_REPAIR", 0}}},
-      {{1, 0, 3}, ExecUserDbUpdate103, {{"SELECT COUNT(*) FROM SP_MOTOIREKIN_KURIIRE('01')", 0}}},
+       {{"SELECT COUNT(*) FROM VELKORAN_HIKAKU WHERE REC=28 AND GROUPA1='5100' AND GROUPB2='5530'", 1},
+        {"SELECT (SELECT COUNT(*) FROM SP_KANENDO_ZANDAKA('')) + (SELECT COUNT(*) FROM "
+         "SP_KANENDO_BUMON_ZANDAKA('01', '00', 1)) + (SELECT COUNT(*) FROM SP_KANENDO_GROUPZANDAKA('')) "
+         "FROM RDB$DATABASE",
+         0},
+        // Written by the step, not the empty stand-ins of the 0.1.0 database.
+        {"SELECT COUNT(*) FROM RDB$PROCEDURES WHERE CHAR_LENGTH(RDB$PROCEDURE_SOURCE) > 200 AND "
+         "RDB$PROCEDURE_NAME IN ('SP_KANENDO_ZANDAKA', 'SP_KANENDO_BUMON_ZANDAKA', 'SP_KANENDO_GROUPZANDAKA')",
+         3}}},
+      {{1, 0, 2}, ExecUserDbUpdate102,
+       {{"SELECT RPCNT FROM SP_SIWAKE_REPAIR", 0}, {"SELECT COUNT(*) FROM SP_SISANHYO_BUMON(0, 1, '01', '00')", 0}}},
+      {{1, 0, 3}, ExecUserDbUpdate103,
+       {{"SELECT COUNT(*) FROM SP_MOTOIREKIN_KURIIRE('01')", 0},
+        {"SELECT (SELECT COUNT(*) FROM SP_SISANHYO_BUMON(1, 1, '01', '00')) + (SELECT COUNT(*) FROM "
+         "SP_SISANHYO_BUMON_A4(1, 1, '01', '00')) + (SELECT COUNT(*) FROM SP_SISANHYO_BUMON_A3(1, 1, '01', '00')) "
+         "+ (SELECT COUNT(*) FROM SP_MONITOR_LISTUP('01', 0, 0, 0, 0, 0, 0, 10)) + (SELECT COUNT(*) FROM "
+         "SP_MONITOR_LISTDOWN('01', 0, 0, 0, 0, 0, 0, 10)) FROM RDB$DATABASE",
+         0},
+        // Written by the step, not the empty stand-ins of the 0.1.0 database.
+        {"SELECT COUNT(*) FROM RDB$PROCEDURES WHERE CHAR_LENGTH(RDB$PROCEDURE_SOURCE) > 200 AND "
+         "RDB$PROCEDURE_NAME IN ('SP_ZEIGAKU_ADD', 'SP_SISANHYO_BUMON_A4', 'SP_SISANHYO_BUMON_A3', "
+         "'SP_MONITOR_LISTUP', 'SP_MONITOR_LISTDOWN')",
+         5}}},
       // The fixture is a corporation's general code system.
       {{1, 0, 5}, ExecUserDbUpdate105,
        {{"SELECT COUNT(*) FROM ACCTOTALNAME", 38},
         {"SELECT COUNT(*) FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME='JOBCONTROL'", 4}}},
       {{2, 0, 4}, ExecUserDbUpdate204,
-       {{"SELECT COUNT(*) FROM TUSIN_ID WHERE REC=1", 1}, {"SELECT COUNT(*) FROM SUITOTYO_SABUN", 0}}},
+       {{"SELECT COUNT(*) FROM TUSIN_ID WHERE REC=1", 1},
+        {"SELECT COUNT(*) FROM SUITOTYO_SABUN", 0},
+        {"SELECT (SELECT COUNT(*) FROM SP_SISANHYO_A4(1, '01', '')) + (SELECT COUNT(*) FROM SP_SISANHYO_A3(1, '01', "
+         "'')) + (SELECT COUNT(*) FROM SP_SISANHYO_BUMON_A4(1, 1, '01', '00')) + (SELECT COUNT(*) FROM "
+         "SP_SISANHYO_BUMON_A3(1, 1, '01', '00')) + (SELECT COUNT(*) FROM SP_SISANHYO_KESSAN(1)) + (SELECT "
+         "COUNT(*) FROM SP_KANENDO_BUMON_ZANDAKA_A4('01', '00', 1)) + (SELECT COUNT(*) FROM "
+         "SP_KANENDO_BUMON_GROUPZANDAKA('01', '')) FROM RDB$DATABASE",
+         0},
+        // Written by the step, not the empty stand-ins of the 0.1.0 database.
+        {"SELECT COUNT(*) FROM RDB$PROCEDURES WHERE CHAR_LENGTH(RDB$PROCEDURE_SOURCE) > 200 AND "
+         "RDB$PROCEDURE_NAME IN ('SP_SISANHYO_A4', 'SP_SISANHYO_A3', 'SP_SISANHYO_BUMON_A4', 'SP_SISANHYO_BUMON_A3', "
+         "'SP_SISANHYO_KESSAN')",
+         5}}},
   };
   // Every installed builder before 3.0.0 has its row, in list order; the file-reading steps
   // from 3.0.0 on run in the end-to-end test of z5UserDbUpdate300Test.cpp.
