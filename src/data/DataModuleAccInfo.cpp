@@ -35,6 +35,31 @@ int32_t Int(TIBQuery& q, const char* field) { return q.FieldByName(field).AsInte
 TDateTime Date(TIBQuery& q, const char* field) { return q.FieldByName(field).AsDateTime(); }
 Currency Curr(TIBQuery& q, const char* field) { return q.FieldByName(field).AsCurrency(); }
 
+// The settings row (ACCDEF1) as a data set of any version has it: a column added by a later data
+// version reads as the value the column starts with when it is added, so the settings of an older
+// data set load before the upgrade brings it up to date.
+struct TSettingsRow {
+  TIBQuery& q;
+  std::string Str(const char* field) const {
+    TIBField* f = q.FindField(field);
+    return f ? f->AsString() : std::string();
+  }
+  int32_t Int(const char* field, int32_t def = 0) const {
+    TIBField* f = q.FindField(field);
+    return f ? f->AsInteger() : def;
+  }
+  TDateTime Date(const char* field) const {
+    TIBField* f = q.FindField(field);
+    return f ? f->AsDateTime() : TDateTime{};
+  }
+  Currency Curr(const char* field) const {
+    TIBField* f = q.FindField(field);
+    return f ? f->AsCurrency() : Currency{};
+  }
+};
+
+constexpr int32_t kDefaultGroupId = 10000;
+
 // A setting of the company's typed store, created with its default when missing.
 TAccValue AccReg(const char* group, const char* key, const char* type, const char* def) {
   TAccValue v;
@@ -279,84 +304,85 @@ bool TDM::fnGetAccInfo() {
     q.Open();
     if (q.Eof()) throw std::runtime_error("基本設定(ACCDEF1)のレコードが見つかりませんでした。");
 
-    a.GROUPID = Int(q, "GROUPID");
-    a.ENTTEXT = Str(q, "ENTTEXT");
-    a.SERIAL = Str(q, "SERIAL");
-    a.TANTOU = Int(q, "TANTOU");
-    a.GYOUSHU = Int(q, "GYOUSHU");
-    a.DATATYPE = Int(q, "DATATYPE");
+    const TSettingsRow row{q};
+    a.GROUPID = row.Int("GROUPID", kDefaultGroupId);
+    a.ENTTEXT = row.Str("ENTTEXT");
+    a.SERIAL = row.Str("SERIAL");
+    a.TANTOU = row.Int("TANTOU");
+    a.GYOUSHU = row.Int("GYOUSHU");
+    a.DATATYPE = row.Int("DATATYPE");
     GetDataTypeName(a.DATATYPE, a.DataTypeName);
-    a.CODETYPE = Int(q, "CODETYPE");
+    a.CODETYPE = row.Int("CODETYPE");
     GetCodeTypeName(a.DATATYPE, a.CODETYPE, a.CodeTypeName, false);
-    a.SCODE1 = Str(q, "SCODE1");
-    a.SCODE2 = Str(q, "SCODE2");
-    a.SKANA = Str(q, "SKANA");
-    a.SHOUGOU = Str(q, "SHOUGOU");
-    a.POST = Str(q, "POST");
-    a.ADD1 = Str(q, "ADD1");
-    a.ADD2 = Str(q, "ADD2");
-    a.TEL = Str(q, "TEL");
-    a.AO_ADD1 = Str(q, "AO_ADD1");
-    a.AO_ADD2 = Str(q, "AO_ADD2");
-    a.AO_KANA = Str(q, "AO_KANA");
-    a.AO_SIMEI = Str(q, "AO_SIMEI");
-    a.AO_GYOUSHU = Str(q, "AO_GYOUSHU");
-    a.AO_YAGO = Str(q, "AO_YAGO");
-    a.AO_KANYU = Str(q, "AO_KANYU");
-    a.AO_TEL = Str(q, "AO_TEL");
-    a.AO_SHOKUGYO1 = Str(q, "AO_SHOKUGYO1");
-    a.AO_SHOKUGYO2 = Str(q, "AO_SHOKUGYO2");
-    a.MAIL = Str(q, "MAIL");
-    a.zzKISHU = Date(q, "zzKISHU");
-    a.zKISHU = Date(q, "zKISHU");
-    a.NENDO = Int(q, "NENDO");
-    a.KISHU = Date(q, "KISHU");
-    a.KIMATU = Date(q, "KIMATU");
-    a.KAISI = Date(q, "KAISI");
-    a.SIME = Int(q, "SIME");
-    a.KAISINO = Int(q, "KAISINO");
-    a.GENGOU_FLG = Int(q, "GENGOU_FLG");
-    a.GENGOU_HOSEI = Int(q, "GENGOU_HOSEI");
-    a.GENGOU_NAME = Str(q, "GENGOU_NAME");
-    for (int i = 0; i < 3; ++i) a.YAKUMEI[i] = Str(q, Numbered("YAKUMEI", i + 1).c_str());
-    for (int i = 0; i < 5; ++i) a.OLD_TAX_RATE[i] = Curr(q, Numbered("OLD_TAX_RATE", i + 1).c_str());
-    for (int i = 0; i < 5; ++i) a.NEW_TAX_RATE[i] = Curr(q, Numbered("NEW_TAX_RATE", i + 1).c_str());
-    for (int i = 0; i < 5; ++i) a.CHG_DAYS[i] = Date(q, Numbered("CHG_DAYS", i + 1).c_str());
-    a.KANSA_FIXDATE = Date(q, "KANSA_FIXDATE");
-    a.KANSA_DATE = Date(q, "KANSA_DATE");
-    a.CALCU = Int(q, "CALCU");
-    a.TAXU_HASUU = Int(q, "TAXU_HASUU");
-    a.TAXH_HASUU = Int(q, "TAXH_HASUU");
-    a.TAXDEFUH = Int(q, "TAXDEFUH");
-    a.TAXKANNI = Int(q, "TAXKANNI");
-    a.TAXJIGYOU = Int(q, "TAXJIGYOU");
-    a.GENKAPRINT = Int(q, "GENKAPRINT");
-    a.KANSA_LOCK = Int(q, "KANSA_LOCK");
-    a.TEGATADICSW = Int(q, "TEGATADICSW");
+    a.SCODE1 = row.Str("SCODE1");
+    a.SCODE2 = row.Str("SCODE2");
+    a.SKANA = row.Str("SKANA");
+    a.SHOUGOU = row.Str("SHOUGOU");
+    a.POST = row.Str("POST");
+    a.ADD1 = row.Str("ADD1");
+    a.ADD2 = row.Str("ADD2");
+    a.TEL = row.Str("TEL");
+    a.AO_ADD1 = row.Str("AO_ADD1");
+    a.AO_ADD2 = row.Str("AO_ADD2");
+    a.AO_KANA = row.Str("AO_KANA");
+    a.AO_SIMEI = row.Str("AO_SIMEI");
+    a.AO_GYOUSHU = row.Str("AO_GYOUSHU");
+    a.AO_YAGO = row.Str("AO_YAGO");
+    a.AO_KANYU = row.Str("AO_KANYU");
+    a.AO_TEL = row.Str("AO_TEL");
+    a.AO_SHOKUGYO1 = row.Str("AO_SHOKUGYO1");
+    a.AO_SHOKUGYO2 = row.Str("AO_SHOKUGYO2");
+    a.MAIL = row.Str("MAIL");
+    a.zzKISHU = row.Date("zzKISHU");
+    a.zKISHU = row.Date("zKISHU");
+    a.NENDO = row.Int("NENDO");
+    a.KISHU = row.Date("KISHU");
+    a.KIMATU = row.Date("KIMATU");
+    a.KAISI = row.Date("KAISI");
+    a.SIME = row.Int("SIME");
+    a.KAISINO = row.Int("KAISINO");
+    a.GENGOU_FLG = row.Int("GENGOU_FLG");
+    a.GENGOU_HOSEI = row.Int("GENGOU_HOSEI");
+    a.GENGOU_NAME = row.Str("GENGOU_NAME");
+    for (int i = 0; i < 3; ++i) a.YAKUMEI[i] = row.Str(Numbered("YAKUMEI", i + 1).c_str());
+    for (int i = 0; i < 5; ++i) a.OLD_TAX_RATE[i] = row.Curr(Numbered("OLD_TAX_RATE", i + 1).c_str());
+    for (int i = 0; i < 5; ++i) a.NEW_TAX_RATE[i] = row.Curr(Numbered("NEW_TAX_RATE", i + 1).c_str());
+    for (int i = 0; i < 5; ++i) a.CHG_DAYS[i] = row.Date(Numbered("CHG_DAYS", i + 1).c_str());
+    a.KANSA_FIXDATE = row.Date("KANSA_FIXDATE");
+    a.KANSA_DATE = row.Date("KANSA_DATE");
+    a.CALCU = row.Int("CALCU");
+    a.TAXU_HASUU = row.Int("TAXU_HASUU");
+    a.TAXH_HASUU = row.Int("TAXH_HASUU");
+    a.TAXDEFUH = row.Int("TAXDEFUH");
+    a.TAXKANNI = row.Int("TAXKANNI");
+    a.TAXJIGYOU = row.Int("TAXJIGYOU");
+    a.GENKAPRINT = row.Int("GENKAPRINT");
+    a.KANSA_LOCK = row.Int("KANSA_LOCK");
+    a.TEGATADICSW = row.Int("TEGATADICSW");
     // Columns that older data versions lack keep the previous data set's values.
     if (TIBField* f = q.FindField("KESSAN_KIKAN")) a.KESSAN_KIKAN = f->AsInteger();
     if (TIBField* f = q.FindField("CASHFLOW_KIKAN1")) a.CASHFLOW_KIKAN1 = f->AsInteger();
     if (TIBField* f = q.FindField("CASHFLOW_KIKAN2")) a.CASHFLOW_KIKAN2 = f->AsInteger();
-    a.CASHFLOWSW = Int(q, "CASHFLOWSW");
-    a.SDAI_HASUU1 = Int(q, "SDAI_HASUU1");
-    a.SDAI_HASUU2 = Int(q, "SDAI_HASUU2");
+    a.CASHFLOWSW = row.Int("CASHFLOWSW");
+    a.SDAI_HASUU1 = row.Int("SDAI_HASUU1");
+    a.SDAI_HASUU2 = row.Int("SDAI_HASUU2");
     a.SDAI_HASUU3 = 0;
     if (TIBField* f = q.FindField("SDAI_HASUU3")) a.SDAI_HASUU3 = f->AsInteger();
-    a.CONVERT = Int(q, "CONVERT");
-    a.SHOUHYOU = Int(q, "SHOUHYOU");
+    a.CONVERT = row.Int("CONVERT");
+    a.SHOUHYOU = row.Int("SHOUHYOU");
     a.Reserved70 = 0;
-    a.SITEN = Int(q, "SITEN");
-    a.BUMON = Int(q, "BUMON");
-    a.DATALOCK = Int(q, "DATALOCK");
-    a.FUMEI_KCODE = Str(q, "FUMEI_KCODE");
-    a.GENKA_USE = Int(q, "GENKA_USE");
-    a.GENKA_HWORD1 = Str(q, "GENKA_HWORD1");
-    a.GENKA_HWORD2 = Str(q, "GENKA_HWORD2");
-    a.GENKA_HWORD3 = Str(q, "GENKA_HWORD3");
-    a.GENKA_HWORD4 = Str(q, "GENKA_HWORD4");
-    a.GENKA_HWORD5 = Str(q, "GENKA_HWORD5");
+    a.SITEN = row.Int("SITEN");
+    a.BUMON = row.Int("BUMON");
+    a.DATALOCK = row.Int("DATALOCK");
+    a.FUMEI_KCODE = row.Str("FUMEI_KCODE");
+    a.GENKA_USE = row.Int("GENKA_USE");
+    a.GENKA_HWORD1 = row.Str("GENKA_HWORD1");
+    a.GENKA_HWORD2 = row.Str("GENKA_HWORD2");
+    a.GENKA_HWORD3 = row.Str("GENKA_HWORD3");
+    a.GENKA_HWORD4 = row.Str("GENKA_HWORD4");
+    a.GENKA_HWORD5 = row.Str("GENKA_HWORD5");
     if (TIBField* f = q.FindField("GENKA_HWORD6")) a.GENKA_HWORD6 = f->AsString();
-    a.PASWORD = Str(q, "PASWORD");
+    a.PASWORD = row.Str("PASWORD");
     a.WEB_HOLDER.clear();
     if (TIBField* f = q.FindField("WEB_HOLDER")) a.WEB_HOLDER = f->AsString();
     a.TAXDEFUH2 = a.TAXDEFUH;
@@ -365,13 +391,20 @@ bool TDM::fnGetAccInfo() {
     if (TIBField* f = q.FindField("KURIKOSI1")) a.KURIKOSI1 = f->AsInteger();
     if (TIBField* f = q.FindField("KURIKOSI2")) a.KURIKOSI2 = f->AsInteger();
 
-    // Total-line names of the account groups 5880, 5580, 5680, 5780, 5688 and 5790.
-    fnGetAccTotalName(AccGroupCodes[68], "PLUSNAME", a.PlusName5880);
-    fnGetAccTotalName(AccGroupCodes[60], "PLUSNAME", a.PlusName5580);
-    fnGetAccTotalName(AccGroupCodes[62], "PLUSNAME", a.PlusName5680);
-    fnGetAccTotalName(AccGroupCodes[64], "PLUSNAME", a.PlusName5780);
-    fnGetAccTotalName(AccGroupCodes[87], "PLUSNAME", a.PlusName5688);
-    fnGetAccTotalName(AccGroupCodes[65], "PLUSNAME", a.PlusName5790);
+    // Total-line names of the account groups 5880, 5580, 5680, 5780, 5688 and 5790; a data set
+    // that has no total names yet leaves them empty.
+    if (fnExistence_Table("ACCTOTALNAME")) {
+      fnGetAccTotalName(AccGroupCodes[68], "PLUSNAME", a.PlusName5880);
+      fnGetAccTotalName(AccGroupCodes[60], "PLUSNAME", a.PlusName5580);
+      fnGetAccTotalName(AccGroupCodes[62], "PLUSNAME", a.PlusName5680);
+      fnGetAccTotalName(AccGroupCodes[64], "PLUSNAME", a.PlusName5780);
+      fnGetAccTotalName(AccGroupCodes[87], "PLUSNAME", a.PlusName5688);
+      fnGetAccTotalName(AccGroupCodes[65], "PLUSNAME", a.PlusName5790);
+    } else {
+      for (std::string* name : {&a.PlusName5880, &a.PlusName5580, &a.PlusName5680, &a.PlusName5780,
+                                &a.PlusName5688, &a.PlusName5790})
+        name->clear();
+    }
     a.Reserved93 = 1;
     a.IsMedical = PrepareAccDataKindTables() ? 1 : 0;
     a.Reserved95 = 0;

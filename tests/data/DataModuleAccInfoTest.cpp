@@ -2,6 +2,7 @@
 // version, and the small lookups that go with it.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <initializer_list>
 #include <memory>
 #include <stdexcept>
@@ -14,6 +15,7 @@
 #include "data/uAccScramble.h"
 #include "fixtures/FixtureDb.h"
 #include "fixtures/Installation.h"
+#include "fixtures/LegacyCompanyDb.h"
 #include "platform/DateTime.h"
 #include "platform/db/TransactionScope.h"
 #include "support/ScriptedUi.h"
@@ -276,6 +278,45 @@ TEST_F(AccInfo, OlderDataWithoutOptionalColumnsKeepsOrDefaultsThoseFields) {
   EXPECT_EQ(a.VerMajor, 6);
   EXPECT_EQ(a.DataPassword, "pass1");  // before data version 7 the plain setting counts
   EXPECT_TRUE(ui_.messages.empty());
+}
+
+// A data set of the first data version has a settings row with a handful of columns and no
+// total-name table: the load gives the later columns the values they start with and reports
+// nothing, so the upgrade can load it before its first step.
+TEST_F(AccInfo, FirstDataVersionLoadsWithTheDefaultsOfWhatItLacks) {
+  CompanyPlan setup = CompanyPlan::Corporation();
+  Company& co = Add(setup);
+  std::filesystem::remove(co.DbFile());
+  fixtures::CreateLegacyCompanyDatabase(co.DbFile());
+  // Values of a data set loaded before: every one must be replaced.
+  AccInf.GROUPID = 5;
+  AccInf.SERIAL = "old";
+  AccInf.SIME = 20;
+  AccInf.OLD_TAX_RATE[0] = Currency::FromYen(3);
+  AccInf.CHG_DAYS[0] = 40000;
+  AccInf.FUMEI_KCODE = "9999";
+  AccInf.PlusName5880 = "old";
+  AccInf.TusinHolder[1] = "old";
+
+  ASSERT_TRUE(Load(co));
+  const TACCINF& a = AccInf;
+  // What the row has.
+  EXPECT_EQ(a.SHOUGOU, "株式会社旧");
+  EXPECT_EQ(a.NENDO, 2008);
+  EXPECT_EQ(a.BUMON, 2);
+  EXPECT_EQ(D(a.KISHU) + "-" + D(a.KIMATU), "2008/04/01-2009/03/31");
+  EXPECT_EQ(a.VerMajor * 10000 + a.VerMinor1 * 100 + a.VerMinor2, 100);
+  // What it lacks.
+  EXPECT_EQ(a.GROUPID, 10000);
+  EXPECT_EQ(a.SERIAL, "");
+  EXPECT_EQ(a.SIME, 0);
+  EXPECT_EQ(a.OLD_TAX_RATE[0], Currency{});
+  EXPECT_EQ(a.CHG_DAYS[0], 0);
+  EXPECT_EQ(a.FUMEI_KCODE, "");
+  EXPECT_EQ(a.PlusName5880, "");
+  EXPECT_EQ(a.TusinHolder[1], "");
+  EXPECT_EQ(D(a.KiStart[1]), "2007/04/01");  // no recorded previous year: a year before
+  for (const auto& m : ui_.messages) ADD_FAILURE() << (m.lines.empty() ? "" : m.lines[0]) << " / " << m.detail;
 }
 
 TEST_F(AccInfo, DataPasswordFromVersion7IsUnscrambled) {

@@ -473,7 +473,6 @@ class CompanyUpgrade015Run : public OneCompanyTestBase<fixtures::CompanyPlan::Co
     env_ = std::make_unique<fixtures::InstallationEnv>(*inst_);
     fs::remove(company_->DbFile());
     fixtures::CreateLegacyCompanyDatabase(company_->DbFile());
-    AddSettingsColumns();
     CreateDataModule();
     ASSERT_TRUE(DM->fnAccDefConnected("", true));
     box = CreateForm<TDbUpdateBox>(nullptr);
@@ -484,39 +483,6 @@ class CompanyUpgrade015Run : public OneCompanyTestBase<fixtures::CompanyPlan::Co
     env_.reset();
     ResetDbErrorTerminating();
     OneCompanyTestBase::TearDown();
-  }
-
-  // A run loads the company's facts before its first step; the settings row of the 0.1.0
-  // fixture carries only the columns the steps use, so the others are added here as the base
-  // schema has them (none of them is one that a step adds).
-  void AddSettingsColumns() {
-    std::vector<std::string> columns = {
-        "GROUPID INTEGER DEFAULT 0", "SERIAL VARCHAR(20) DEFAULT ''", "TANTOU INTEGER DEFAULT 0",
-        "GYOUSHU INTEGER DEFAULT 0", "SCODE1 VARCHAR(10) DEFAULT ''", "SCODE2 VARCHAR(10) DEFAULT ''",
-        "SKANA VARCHAR(40) DEFAULT ''", "POST VARCHAR(10) DEFAULT ''", "ADD1 VARCHAR(40) DEFAULT ''",
-        "ADD2 VARCHAR(40) DEFAULT ''", "TEL VARCHAR(20) DEFAULT ''", "AO_ADD1 VARCHAR(40) DEFAULT ''",
-        "AO_ADD2 VARCHAR(40) DEFAULT ''", "AO_KANA VARCHAR(40) DEFAULT ''", "AO_SIMEI VARCHAR(40) DEFAULT ''",
-        "AO_GYOUSHU VARCHAR(40) DEFAULT ''", "AO_YAGO VARCHAR(40) DEFAULT ''", "AO_KANYU VARCHAR(40) DEFAULT ''",
-        "AO_TEL VARCHAR(20) DEFAULT ''", "AO_SHOKUGYO1 VARCHAR(40) DEFAULT ''", "AO_SHOKUGYO2 VARCHAR(40) DEFAULT ''",
-        "MAIL VARCHAR(60) DEFAULT ''", "ZZKISHU DATE", "ZKISHU DATE", "SIME INTEGER DEFAULT 31",
-        "GENGOU_FLG INTEGER DEFAULT 0", "GENGOU_HOSEI INTEGER DEFAULT 0", "GENGOU_NAME VARCHAR(10) DEFAULT ''",
-        "KANSA_FIXDATE DATE", "KANSA_DATE DATE", "CALCU INTEGER DEFAULT 0", "TAXU_HASUU INTEGER DEFAULT 0",
-        "TAXH_HASUU INTEGER DEFAULT 0", "TAXKANNI INTEGER DEFAULT 0", "TAXJIGYOU INTEGER DEFAULT 0",
-        "GENKAPRINT INTEGER DEFAULT 0", "KANSA_LOCK INTEGER DEFAULT 0", "TEGATADICSW INTEGER DEFAULT 0",
-        "CASHFLOWSW INTEGER DEFAULT 0", "SHOUHYOU INTEGER DEFAULT 0", "DATALOCK INTEGER DEFAULT 0",
-        "FUMEI_KCODE VARCHAR(6) CHARACTER SET ASCII DEFAULT ''", "GENKA_USE INTEGER DEFAULT 0"};
-    for (int i = 1; i <= 3; ++i) columns.push_back("YAKUMEI" + std::to_string(i) + " VARCHAR(20) DEFAULT ''");
-    for (int i = 1; i <= 5; ++i) {
-      columns.push_back("OLD_TAX_RATE" + std::to_string(i) + " NUMERIC(18,4) DEFAULT 0");
-      columns.push_back("NEW_TAX_RATE" + std::to_string(i) + " NUMERIC(18,4) DEFAULT 0");
-      columns.push_back("CHG_DAYS" + std::to_string(i) + " DATE");
-      columns.push_back("GENKA_HWORD" + std::to_string(i) + " VARCHAR(10) DEFAULT ''");
-    }
-    fixtures::DbSession s(company_->DbFile());
-    std::string alter = "ALTER TABLE ACCDEF1";
-    for (size_t i = 0; i < columns.size(); ++i) alter += (i ? ", ADD " : " ADD ") + columns[i];
-    s.Exec(alter);
-    s.Commit();
   }
 
   ScriptedUi ui;
