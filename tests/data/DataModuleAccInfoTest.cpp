@@ -283,7 +283,11 @@ TEST_F(AccInfo, OlderDataWithoutOptionalColumnsKeepsOrDefaultsThoseFields) {
 // A data set of the first data version has a settings row with a handful of columns and no
 // total-name table: the load gives the later columns the values they start with and reports
 // nothing, so the upgrade can load it before its first step.
-TEST_F(AccInfo, FirstDataVersionLoadsWithTheDefaultsOfWhatItLacks) {
+// Its database comes from the legacy fixture script, which the run as a user without database
+// rights does not create: the suite's name keeps it out of that run.
+class LegacyAccInfo : public AccInfo {};
+
+TEST_F(LegacyAccInfo, FirstDataVersionLoadsWithTheDefaultsOfWhatItLacks) {
   CompanyPlan setup = CompanyPlan::Corporation();
   Company& co = Add(setup);
   std::filesystem::remove(co.DbFile());
