@@ -255,10 +255,10 @@ int UtiwakeInitialRowCount(const char* table) {
   return 1;
 }
 
-std::string UtiwakeColumn(const std::string& spec) {
-  const size_t sp = spec.find(' ');
-  const std::string name = spec.substr(0, sp);
-  const std::string type = spec.substr(sp + 1);
+std::string UtiwakeColumn(const std::string& column) {
+  const size_t sp = column.find(' ');
+  const std::string name = column.substr(0, sp);
+  const std::string type = column.substr(sp + 1);
   if (type == "d3") {
     return name + "YY VARCHAR(2) CHARACTER SET ASCII, " + name + "MM VARCHAR(2) CHARACTER SET ASCII, " + name +
            "DD VARCHAR(2) CHARACTER SET ASCII";
@@ -277,7 +277,7 @@ void AddUtiwakeTables(Lines& s) {
     std::string text = std::string("RECREATE TABLE ") + t.Name + " (";
     if (t.WithRec) text += "REC INTEGER NOT NULL, ";
     std::istringstream columns(t.Columns);
-    for (std::string spec; std::getline(columns, spec, ',');) text += UtiwakeColumn(spec) + ", ";
+    for (std::string column; std::getline(columns, column, ',');) text += UtiwakeColumn(column) + ", ";
     text += std::string("PRIMARY KEY (") + t.Key + ")";
     if (t.ForeignKey) {
       text += std::string(", CONSTRAINT ") + t.ForeignKey +
