@@ -11,6 +11,8 @@
 #include "upgrade/z5UserDbUpdate011.h"
 #include "upgrade/z5UserDbUpdate014.h"
 #include "upgrade/z5UserDbUpdate020.h"
+#include "upgrade/z5UserDbUpdate022.h"
+#include "upgrade/z5UserDbUpdateProcs.h"
 
 namespace {
 
@@ -129,28 +131,33 @@ COMMIT;)");
   s.push_back("COMMIT;");
 }
 
-// From here on the fixed-asset classes of a facility's accounts come from their own group.
-void AddCallSisetuByGroupM0(Lines& s) {
-  userupdate::AddText(s, R"(SET TERM ^ ;
-ALTER PROCEDURE SP_KS_INSSETSWK_CALL_SISETU (
-  PSCODE VARCHAR(12) CHARACTER SET SJIS_0208)
-AS
-  DECLARE VARIABLE VKCODE VARCHAR(6) CHARACTER SET ASCII;
-  DECLARE VARIABLE VGROUPM0 INTEGER;
-BEGIN
-  FOR SELECT KCODE, GROUPM0 FROM KAMOKUMST
-    WHERE GROUPM0 >= 1400 AND GROUPM0 <= 1800
-    INTO :VKCODE, :VGROUPM0
-  DO EXECUTE PROCEDURE SP_KS_INSSETSWK(:PSCODE, :VGROUPM0, :VKCODE);
-END^
-SET TERM ; ^
-COMMIT;)");
+// The procedures and the view that read the account master, dropped before it changes: the
+// view cannot be re-created while a procedure uses it.
+constexpr const char* kDependentProcedures[] = {
+    "SP_BUMONKAISIZAN_COUNT",   "SP_BUMONKAISIZAN_LIST",         "SP_KAISIZAN_COUNT",
+    "SP_KAISIZAN_LIST",         "SP_KANENDOZAN_YOMIKOMI",        "SP_KANENDO_BUMON_GROUPZANDAKA",
+    "SP_KANENDO_BUMON_ZANDAKA", "SP_KANENDO_ZANDAKA",            "SP_MB_SELECT_KANENDOZAN",
+    "SP_MB_SELECT_YOSAN",       "SP_MB_SELECT_YOSOKU",           "SP_MB_UPDATE_JISSEKIYOSAN",
+    "SP_SISANHYO_BUMON",        "SP_SISANHYO_BUMON_GROUP",       "SP_YOSAN_READ",
+    "SP_ZENKURI",
+};
+
+// One SET TERM block holding the given procedure texts.
+void AddProcedures(Lines& s, std::initializer_list<std::string> procedures) {
+  s.push_back("SET TERM ^ ;");
+  for (const std::string& p : procedures) s.push_back(p);
+  s.push_back("SET TERM ; ^");
 }
 
+// The settings and blue-return tables, then the accounts' own group column, the view with it
+// and the first procedures that read it.
 void AddGroupM0Block(Lines& s) {
+  AddSettingsBlock(s);
+  AddBlueReturnBlock(s);
   userupdate::AddText(s, R"(ALTER TABLE KAMOKUMST ADD GROUPM0 AC_CODE;
-UPDATE KAMOKUMST SET GROUPM0=GROUPM1;
-DROP VIEW KAMOKU_VIEW;
+UPDATE KAMOKUMST SET GROUPM0=GROUPM1;)");
+  for (const char* p : kDependentProcedures) s.push_back(std::string("DROP PROCEDURE ") + p + ";");
+  userupdate::AddText(s, R"(DROP VIEW KAMOKU_VIEW;
 COMMIT;
 RECREATE VIEW KAMOKU_VIEW (SCODE, SNAME, GROUPM0, GROUPM1, GROUPM2, KCODE, USERCODE, KNAME, DAC, BCODE, BNAME,
   BPFLG, HCODE, HNAME, KAISIZAN) AS
@@ -160,8 +167,38 @@ FROM KAMOKU_SZ Z
 JOIN SISETUMST S ON S.SCODE = Z.SCODE
 JOIN BUMONMST B ON B.BCODE = Z.BCODE
 JOIN KAMOKUMST K ON K.KCODE = Z.KCODE
-JOIN HOJOMST H ON H.KCODE = Z.KCODE AND H.HCODE = Z.HCODE;
-COMMIT;)");
+JOIN HOJOMST H ON H.KCODE = Z.KCODE AND H.HCODE = Z.HCODE;)");
+  AddProcedures(s, {step022::BumonKaisizanCount(), step022::BumonKaisizanList(), step022::KaisizanList(),
+                    step022::KaisizanCount(), step022::KanendozanYomikomi(),
+                    userprocs::KanendoProcedure(userprocs::TKanendoMember::BumonGroupZandaka, "ReCREATE",
+                                                userprocs::kStep022)});
+}
+
+// The past-year balances and the budgets.
+void AddKanendoZandakaBlock(Lines& s) {
+  using userprocs::TKanendoMember;
+  AddProcedures(s, {userprocs::KanendoProcedure(TKanendoMember::BumonZandaka, "ReCREATE", userprocs::kStep022),
+                    userprocs::KanendoProcedure(TKanendoMember::Zandaka, "ReCREATE", userprocs::kStep022),
+                    step022::MbSelectKanendozan(), step022::MbSelectYosan(), step022::MbSelectYosoku(),
+                    step022::MbUpdateJissekiYosan()});
+}
+
+// The trial balances, the budget input and the carry into retained earnings; from here on the
+// fixed-asset classes of a facility's accounts come from their own group.
+void AddSisanhyoBumonBlock(Lines& s) {
+  AddProcedures(s, {userprocs::SisanhyoBumonProcedure(userprocs::kStep102, "ReCREATE"), step022::SisanhyoBumonGroup(),
+                    step022::YosanRead(), step022::Zenkuri(), R"(ALTER PROCEDURE SP_KS_INSSETSWK_CALL_SISETU (
+  PSCODE VARCHAR(12) CHARACTER SET SJIS_0208)
+AS
+  DECLARE VARIABLE VKCODE VARCHAR(6) CHARACTER SET ASCII;
+  DECLARE VARIABLE VGROUPM0 INTEGER;
+BEGIN
+  FOR SELECT KCODE, GROUPM0 FROM KAMOKUMST
+    WHERE GROUPM0 >= 1400 AND GROUPM0 <= 1800
+    INTO :VKCODE, :VGROUPM0
+  DO EXECUTE PROCEDURE SP_KS_INSSETSWK(:PSCODE, :VGROUPM0, :VKCODE);
+END^)"});
+  s.push_back("COMMIT;");
 }
 
 // The account-breakdown statement tables, in the order they are written. Column notation:
@@ -300,10 +337,9 @@ void AddUtiwakeTables(Lines& s) {
 int32_t ExecUserDbUpdate022() {
   Lines s;
   if (!userupdate::ColumnExists("KAMOKUMST", "GROUPM0")) {
-    AddSettingsBlock(s);
-    AddBlueReturnBlock(s);
     AddGroupM0Block(s);
-    AddCallSisetuByGroupM0(s);
+    AddKanendoZandakaBlock(s);
+    AddSisanhyoBumonBlock(s);
     AddUtiwakeTables(s);
     AddCashFlowItems(s);
   }

@@ -1072,6 +1072,170 @@ void AddKanendoShared(Lines& s, const std::string& in, const std::string& keys, 
   s.push_back(in + "END");
 }
 
+// Sets the balance (`zan`) or budget column of slot VMNUM to VOWN.
+void AddKanendoSet(Lines& s, const std::string& in, bool zan) {
+  const int first = zan ? -32 : 1;
+  for (int n = first; n <= 15; ++n) {
+    const std::string col = zan ? ZanColumn(n) : "YOSAN" + Two(n);
+    s.push_back(in + (n == first ? "" : "ELSE ") + "IF (VMNUM = " + Num(n) + ") THEN " + col + " = VOWN;");
+  }
+}
+
+// The start month of the data (1 to 12).
+void AddKaisinoRead(Lines& s) {
+  s.push_back("  VKAISINO = 1;");
+  s.push_back("  SELECT COALESCE(KAISINO, 1) FROM ACCDEF1 WHERE REC = 1 INTO :VKAISINO;");
+}
+
+// The readers as step 0.2.2 writes them (see the header).
+std::string Kanendo022(TKanendoMember member, const std::string& verb) {
+  using M = TKanendoMember;
+  if (member != M::Zandaka && member != M::BumonZandaka && member != M::BumonGroupZandaka)
+    throw std::invalid_argument(std::string(KanendoMemberName(member)) + " is not written by step 0.2.2");
+  Lines s{verb + " PROCEDURE \"" + KanendoMemberName(member) + "\" ("};
+  if (member == M::Zandaka)
+    AddInputs(s, {{"PSCODE", kCodeType}});
+  else if (member == M::BumonZandaka)
+    AddInputs(s, {{"PSCODE", kCodeType}, {"PBCODE", kCodeType}, {"PHIBUN", "INTEGER"}});
+  else
+    AddInputs(s, {{"PSCODE", kCodeType}, {"PGCODE", kCodeType}});
+  s.push_back("RETURNS (");
+  Columns out = {{"USERCODE", kCodeType}, {"KCODE", kCodeType}, {"HCODE", kCodeType}};
+  for (int n = -32; n <= 15; ++n) out.push_back({ZanColumn(n), kAmountType});
+  for (int i = 1; i <= 15; ++i) out.push_back({"YOSAN" + Two(i), kAmountType});
+  AddDeclared(s, out);
+  s.push_back("AS");
+  AddDeclare(s, SlotNames("H", 1, 16), kWorkType);
+  AddDeclare(s, {"VOWN", "VCOM", "VRATE"}, kWorkType);
+  AddDeclare(s, {"VMNUM", "VKAISINO"}, "INTEGER");
+  s.push_back("BEGIN");
+
+  if (member == M::BumonGroupZandaka) {
+    const std::string inGroup = "BCODE IN (SELECT G.BCODE FROM GROUPLIST G WHERE G.GCODE = :PGCODE)";
+    const std::string keys = "SCODE = :PSCODE AND KCODE = :KCODE AND HCODE = :HCODE AND " + inGroup;
+    s.insert(s.end(), {
+        "  FOR SELECT KCODE, USERCODE FROM KAMOKU_VIEW WHERE SCODE = :PSCODE AND " + inGroup,
+        "    GROUP BY KCODE, USERCODE ORDER BY KCODE INTO :KCODE, :USERCODE",
+        "  DO",
+        "  FOR SELECT HCODE FROM KAMOKU_SZ WHERE SCODE = :PSCODE AND KCODE = :KCODE AND " + inGroup,
+        "    GROUP BY HCODE ORDER BY HCODE INTO :HCODE",
+        "  DO",
+        "  BEGIN",
+    });
+    AddKanendoClear(s, "    ");
+    s.insert(s.end(), {
+        "    FOR SELECT MNUM, COALESCE(BYOSAN, 0) FROM KAMOKU_MS WHERE " + keys + " AND MNUM BETWEEN 1 AND 15",
+        "      INTO :VMNUM, :VOWN",
+        "    DO",
+        "    BEGIN",
+    });
+    AddKanendoSet(s, "      ", false);
+    s.insert(s.end(), {
+        "    END",
+        "    FOR SELECT MNUM, COALESCE(NUKIZAN, 0) FROM KAMOKU_PZ WHERE " + keys + " AND MNUM BETWEEN -32 AND 15",
+        "      INTO :VMNUM, :VOWN",
+        "    DO",
+        "    BEGIN",
+    });
+    AddKanendoSet(s, "      ", true);
+    s.insert(s.end(), {"    END", "    SUSPEND;", "  END", "END ^", ""});
+    return Join(s);
+  }
+
+  AddKaisinoRead(s);
+  if (member == M::Zandaka) {
+    const std::string branch = "(COALESCE(:PSCODE, '') = '' OR SCODE = :PSCODE)";
+    const std::string keys = branch + " AND KCODE = :KCODE AND HCODE = :HCODE";
+    s.insert(s.end(), {
+        "  FOR SELECT USERCODE, KCODE FROM KAMOKU_VIEW WHERE " + branch,
+        "    GROUP BY USERCODE, KCODE INTO :USERCODE, :KCODE",
+        "  DO",
+        "  FOR SELECT HCODE FROM KAMOKU_SZ WHERE " + branch + " AND KCODE = :KCODE",
+        "    GROUP BY HCODE ORDER BY HCODE INTO :HCODE",
+        "  DO",
+        "  BEGIN",
+    });
+    AddKanendoClear(s, "    ");
+    s.insert(s.end(), {
+        "    FOR SELECT MNUM, COALESCE(SUM(BYOSAN), 0) FROM KAMOKU_MS WHERE " + keys + " AND MNUM BETWEEN 1 AND 15",
+        "      GROUP BY MNUM INTO :VMNUM, :VOWN",
+        "    DO",
+        "    BEGIN",
+    });
+    AddKanendoSet(s, "      ", false);
+    s.insert(s.end(), {
+        "    END",
+        "    FOR SELECT MNUM, COALESCE(SUM(NUKIZAN), 0) FROM KAMOKU_PZ WHERE " + keys,
+        "      AND MNUM BETWEEN -32 AND 15 AND MNUM < :VKAISINO",
+        "      GROUP BY MNUM INTO :VMNUM, :VOWN",
+        "    DO",
+        "    BEGIN",
+    });
+    AddKanendoSet(s, "      ", true);
+    s.insert(s.end(), {"    END", "    SUSPEND;", "  END", "END ^", ""});
+    return Join(s);
+  }
+
+  // One department; with allocation the common department "00" keeps its rated share and the
+  // others add theirs of the common amount, each share rounded on its own.
+  const std::string keys = "SCODE = :PSCODE AND KCODE = :KCODE AND HCODE = :HCODE";
+  s.insert(s.end(), {
+      "  FOR SELECT USERCODE, KCODE FROM KAMOKU_VIEW WHERE SCODE = :PSCODE AND BCODE = :PBCODE",
+      "    GROUP BY USERCODE, KCODE INTO :USERCODE, :KCODE",
+      "  DO",
+      "  BEGIN",
+  });
+  AddPerSlot(s, "    ", 1, 16, [](int i) { return "H" + Two(i) + " = 0;"; });
+  s.insert(s.end(), {
+      "    IF (PHIBUN = 1) THEN",
+      "      SELECT " + SlotList("HAIBUN", 1, 16, "COALESCE(", ", 0) * 0.01"),
+      "        FROM KAMOKU_SZ WHERE SCODE = :PSCODE AND KCODE = :KCODE AND HCODE = ' ' AND BCODE = :PBCODE",
+      "        INTO " + SlotList("H", 1, 16, ":") + ";",
+      "    FOR SELECT HCODE FROM KAMOKU_SZ WHERE SCODE = :PSCODE AND KCODE = :KCODE AND BCODE = :PBCODE",
+      "      GROUP BY HCODE ORDER BY HCODE INTO :HCODE",
+      "    DO",
+      "    BEGIN",
+  });
+  AddKanendoClear(s, "      ");
+  s.insert(s.end(), {
+      "      IF (PHIBUN = 1) THEN",
+      "      FOR SELECT MNUM, COALESCE(BYOSAN, 0) FROM KAMOKU_MS WHERE " + keys + " AND BCODE = :PBCODE",
+      "        AND MNUM BETWEEN 1 AND 15 INTO :VMNUM, :VOWN",
+      "      DO",
+      "      BEGIN",
+      "        VCOM = 0;",
+      "        IF (PBCODE = '00') THEN",
+      "        BEGIN",
+      "          VCOM = VOWN;",
+      "          VOWN = 0;",
+      "        END",
+      "        ELSE",
+      "          SELECT COALESCE(SUM(BYOSAN), 0) FROM KAMOKU_MS WHERE SCODE = :PSCODE AND KCODE = :KCODE",
+      "            AND BCODE = '00' AND MNUM = :VMNUM INTO :VCOM;",
+      "        VOWN = VOWN + FLOOR(0.5 + VCOM * (" + RateOfSlot("VMNUM") + "));",
+  });
+  AddKanendoSet(s, "        ", false);
+  s.insert(s.end(), {
+      "      END",
+      "      FOR SELECT MNUM, COALESCE(NUKIZAN, 0), CAST(COALESCE(HAIBUN, 0) * 0.01 AS NUMERIC(18,4)) FROM KAMOKU_PZ",
+      "        WHERE " + keys + " AND BCODE = :PBCODE AND MNUM BETWEEN -32 AND 15 AND MNUM < :VKAISINO",
+      "        INTO :VMNUM, :VOWN, :VRATE",
+      "      DO",
+      "      BEGIN",
+      "        IF (PHIBUN = 1 AND PBCODE = '00') THEN VOWN = FLOOR(0.5 + VOWN * VRATE);",
+      "        ELSE IF (PHIBUN = 1) THEN",
+      "        BEGIN",
+      "          VCOM = 0;",
+      "          SELECT COALESCE(NUKIZAN, 0) FROM KAMOKU_PZ WHERE " + keys + " AND BCODE = '00' AND MNUM = :VMNUM",
+      "            INTO :VCOM;",
+      "          VOWN = VOWN + FLOOR(0.5 + VCOM * VRATE);",
+      "        END",
+  });
+  AddKanendoSet(s, "        ", true);
+  s.insert(s.end(), {"      END", "      SUSPEND;", "    END", "  END", "END ^", ""});
+  return Join(s);
+}
+
 }  // namespace
 
 const char* KanendoMemberName(TKanendoMember member) {
@@ -1090,7 +1254,8 @@ const char* KanendoMemberName(TKanendoMember member) {
   return "";
 }
 
-std::string KanendoProcedure(TKanendoMember member, const std::string& verb) {
+std::string KanendoProcedure(TKanendoMember member, const std::string& verb, int32_t step) {
+  if (step == kStep022) return Kanendo022(member, verb);
   using M = TKanendoMember;
   Lines s{verb + " PROCEDURE " + KanendoMemberName(member) + " ("};
   switch (member) {

@@ -10,6 +10,7 @@
 namespace userprocs {
 
 // The company step that writes a version, as major * 100 + minor1 * 10 + minor2 (1.0.3 -> 103).
+constexpr int32_t kStep022 = 22;
 constexpr int32_t kStep101 = 101;
 constexpr int32_t kStep102 = 102;
 constexpr int32_t kStep103 = 103;
@@ -65,8 +66,14 @@ std::string SisanhyoBumonFormProcedure(TFixedForm form, int32_t step, const std:
 // The closing-statement fixed form with the past-year balances (SP_SISANHYO_KESSAN); `step`
 // 200 (previous year only) or 204.
 std::string SisanhyoKessanProcedure(int32_t step, const std::string& verb);
-// A past-year balance and budget reader (SP_KANENDO_*).
-std::string KanendoProcedure(TKanendoMember member, const std::string& verb);
+// A past-year balance and budget reader (SP_KANENDO_*). `step` 101 gives the form from step
+// 1.0.1 on; 22 the first form of step 0.2.2, written for Zandaka, BumonZandaka and
+// BumonGroupZandaka only (std::invalid_argument otherwise). In that form the balances stop below
+// the data's start month, read as a slot number (KAISINO 6 reads the slots up to 5), budgets
+// of one department are read only with allocation, and a department group's slot takes the
+// value of the department read last. Every returned row starts from zero, so a sub-account never
+// shows the slots of the sub-account returned before it.
+std::string KanendoProcedure(TKanendoMember member, const std::string& verb, int32_t step = kStep101);
 const char* KanendoMemberName(TKanendoMember member);
 
 }  // namespace userprocs

@@ -287,6 +287,168 @@ TEST_F(CompanyUpgrade02, BlueReturnTablesAndTheCashFlowLayoutStartAnew) {
   EXPECT_GT(Scalar("SELECT COUNT(*) FROM CASHFMKU WHERE CM_REC = 33"), 0);
 }
 
+// The procedures that read the account master, re-created by step 0.2.2 on a small chart of
+// branch 01: cash 1101 (opening 1000), the bank 1102 with its sub-account 001, payables 2104,
+// retained earnings 2205, the clearing account 8202, and the expense 6107 kept on the blank,
+// the common "00" and the department 01 (rate 30 % in slot 2).
+class CompanyUpgrade022Procs : public CompanyUpgrade02 {
+ protected:
+  void SetUp() override {
+    CompanyUpgrade02::SetUp();
+    ASSERT_NO_FATAL_FAILURE(RunSteps01());
+    ASSERT_EQ(ExecUserDbUpdate022(), kStepOk) << ErrDataup();
+    const std::string sz = "INSERT INTO KAMOKU_SZ (SCODE, KCODE, HCODE, BCODE, KAISIZAN, HAIBUN02) VALUES ";
+    const std::string pz = "INSERT INTO KAMOKU_PZ (SCODE, KCODE, HCODE, BCODE, MNUM, NUKIZAN, ZEIGAKU, HAIBUN) VALUES ";
+    const std::string ms = "INSERT INTO KAMOKU_MS (SCODE, BCODE, KCODE, HCODE, MNUM, KAR_NUK, BYOSAN) VALUES ";
+    Exec({"UPDATE KAMOKUMST SET BPFLG = CASE WHEN KCODE < '4000' THEN 'B' ELSE 'P' END",
+          "INSERT INTO ACCDEF2 (KCODE, KNAME) VALUES ('8202', '諸口')",
+          "INSERT INTO ACCDEF2 (KCODE, KNAME) VALUES ('2205', '繰越利益剰余金')",
+          "INSERT INTO GROUPLIST (GCODE, BCODE) VALUES ('G1', '00')",
+          "INSERT INTO GROUPLIST (GCODE, BCODE) VALUES ('G1', '01')",
+          sz + "('01', '1101', ' ', ' ', 1000, 0)", sz + "('01', '1102', ' ', ' ', 0, 0)",
+          sz + "('01', '1102', '001', ' ', 500, 0)", sz + "('01', '2104', ' ', ' ', 300, 0)",
+          sz + "('01', '2205', ' ', ' ', 0, 0)", sz + "('01', '8202', ' ', ' ', 77, 0)",
+          sz + "('01', '6107', ' ', ' ', 0, 0)", sz + "('01', '6107', ' ', '00', 20, 0)",
+          sz + "('01', '6107', ' ', '01', 30, 30)", sz + "('01', '6109', ' ', ' ', 0, 0)",
+          pz + "('01', '1101', ' ', ' ', -32, 1, 0, 0)", pz + "('01', '1101', ' ', ' ', -20, 2, 0, 0)",
+          pz + "('01', '1101', ' ', ' ', 0, 4, 3, 0)", pz + "('01', '1101', ' ', ' ', 5, 32, 0, 0)",
+          pz + "('01', '1101', ' ', ' ', 7, 8, 0, 0)", pz + "('01', '1101', ' ', ' ', 8, 16, 0, 0)",
+          pz + "('01', '1102', ' ', ' ', -3, 10, 0, 0)",
+          pz + "('01', '6107', ' ', '00', -3, 205, 0, 40)", pz + "('01', '6107', ' ', '01', -3, 50, 0, 30)",
+          ms + "('01', '00', '6107', ' ', 2, 7, 1001)", ms + "('01', '01', '6107', ' ', 2, 5, 100)",
+          ms + "('01', ' ', '1101', ' ', 2, 0, 70)"});
+  }
+  int64_t Cell(const std::string& column, const std::string& procedure, const std::string& where) {
+    return Scalar("SELECT " + column + " FROM " + procedure + " WHERE " + where);
+  }
+};
+
+TEST_F(CompanyUpgrade022Procs, EachIsReCreated) {
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM RDB$PROCEDURES WHERE RDB$PROCEDURE_NAME IN ('SP_BUMONKAISIZAN_COUNT', "
+                   "'SP_BUMONKAISIZAN_LIST', 'SP_KAISIZAN_COUNT', 'SP_KAISIZAN_LIST', 'SP_KANENDOZAN_YOMIKOMI', "
+                   "'SP_KANENDO_BUMON_GROUPZANDAKA', 'SP_KANENDO_BUMON_ZANDAKA', 'SP_KANENDO_ZANDAKA', "
+                   "'SP_MB_SELECT_KANENDOZAN', 'SP_MB_SELECT_YOSAN', 'SP_MB_SELECT_YOSOKU', 'SP_MB_UPDATE_JISSEKIYOSAN', "
+                   "'SP_SISANHYO_BUMON', 'SP_SISANHYO_BUMON_GROUP', 'SP_YOSAN_READ', 'SP_ZENKURI')"),
+            16);
+  // The view's readers now read its group column.
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM RDB$DEPENDENCIES WHERE RDB$DEPENDED_ON_NAME='KAMOKU_VIEW' AND "
+                   "RDB$FIELD_NAME='GROUPM0' AND RDB$DEPENDENT_NAME IN ('SP_BUMONKAISIZAN_LIST', 'SP_KAISIZAN_LIST', "
+                   "'SP_KANENDOZAN_YOMIKOMI', 'SP_MB_SELECT_KANENDOZAN', 'SP_MB_SELECT_YOSAN', 'SP_MB_SELECT_YOSOKU')"),
+            6);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM RDB$DEPENDENCIES WHERE RDB$DEPENDENT_NAME='SP_KAISIZAN_COUNT' AND "
+                   "RDB$DEPENDED_ON_NAME='SP_KAISIZAN_LIST'"),
+            1);
+  // The department trial balance in the later steps' form runs on the new view.
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM SP_SISANHYO_BUMON(0, 1, '01', '01') WHERE KCODE = '6107'"), 1);
+}
+
+TEST_F(CompanyUpgrade022Procs, OpeningBalanceLists) {
+  const std::string list = "SP_KAISIZAN_LIST('01', '')";
+  // The clearing account never shows; the bank shows only by its sub-account.
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM " + list + " WHERE KCODE = '8202'"), 0);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM " + list + " WHERE KCODE = '1102' AND HCODE = ' '"), 0);
+  EXPECT_EQ(Cell("KAISIZAN", list, "KCODE = '1102' AND HCODE = '001'"), 500);
+  EXPECT_EQ(Cell("KAISIZAN + BUMONZAN", list, "KCODE = '1101' AND KGROUP = '1100'"), 1000);
+  EXPECT_EQ(Scalar("SELECT RECCOUNT FROM SP_KAISIZAN_COUNT('01', '')"), Scalar("SELECT COUNT(*) FROM " + list));
+  // Department rows with the total over the departments; the common department's count.
+  EXPECT_EQ(Cell("KAISIZAN * 1000 + BUMGOUKEI * 10 + HCNT", "SP_BUMONKAISIZAN_LIST('01')", "BCODE = '01'"), 30501);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM SP_BUMONKAISIZAN_LIST('01') WHERE BCODE = ' '"), 0);
+  EXPECT_EQ(Scalar("SELECT RECCOUNT FROM SP_BUMONKAISIZAN_COUNT('01')"), 1);
+}
+
+// Retained earnings take the opening balance sheet's difference, for a corporation only.
+TEST_F(CompanyUpgrade022Procs, OpeningBalanceSheetCarriedIntoRetainedEarnings) {
+  const struct {
+    int dataType;
+    int64_t rows, retained;
+  } cases[] = {{2, 0, 5}, {1, 1, 1000 + 500 - 300}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.dataType);
+    Exec({"UPDATE ACCDEF1 SET DATATYPE = " + std::to_string(c.dataType) + ", BUMON = 0",
+          "UPDATE KAMOKU_SZ SET KAISIZAN = 5 WHERE KCODE = '2205'"});
+    fixtures::DbSession s(file());
+    EXPECT_EQ(s.Scalar("SELECT COUNT(*) FROM SP_ZENKURI('01', '') WHERE BCODE = ' '"), c.rows);
+    s.Commit();
+    EXPECT_EQ(Scalar("SELECT KAISIZAN FROM KAMOKU_SZ WHERE SCODE = '01' AND KCODE = '2205'"), c.retained);
+  }
+}
+
+TEST_F(CompanyUpgrade022Procs, PastYearBalancesStopAtTheStartMonth) {
+  Exec({"UPDATE ACCDEF1 SET KAISINO = 6"});
+  const std::string yomikomi = "SP_KANENDOZAN_YOMIKOMI('01', ' ')", zandaka = "SP_KANENDO_ZANDAKA('01')";
+  const std::string cash = "KCODE = '1101' AND HCODE = ' '";
+  const struct {
+    std::string procedure, column, where;
+    int64_t value;
+  } cases[] = {
+      // The input screen reads every slot before the start month's slot 8.
+      {yomikomi, "ZANM32 + ZANM20 + ZANM00", cash, 7},
+      {yomikomi, "ZANP05 + ZANP07", cash, 40},
+      {yomikomi, "ZANP08", cash, 0},
+      {yomikomi, "CAST(KGROUP AS INTEGER)", cash, 1100},
+      // The reader stops below the start month's number, and budgets by slot.
+      {zandaka, "ZANP05", cash, 32},
+      {zandaka, "ZANP07", cash, 0},
+      {zandaka, "YOSAN02", cash, 70},
+      // A sub-account row starts from nothing, not from the account row before it.
+      {zandaka, "ZANM03", "KCODE = '1102' AND HCODE = ' '", 10},
+      {zandaka, "ZANM03", "KCODE = '1102' AND HCODE = '001'", 0},
+      // One department: the common department's share by each row's own rate, rounded on its own;
+      // budgets only with allocation.
+      {"SP_KANENDO_BUMON_ZANDAKA('01', '01', 1)", "ZANM03", "KCODE = '6107'", 50 + 62},
+      {"SP_KANENDO_BUMON_ZANDAKA('01', '01', 1)", "YOSAN02", "KCODE = '6107'", 100 + 300},
+      {"SP_KANENDO_BUMON_ZANDAKA('01', '00', 1)", "ZANM03", "KCODE = '6107'", 82},
+      {"SP_KANENDO_BUMON_ZANDAKA('01', '00', 1)", "YOSAN02", "KCODE = '6107'", 0},
+      {"SP_KANENDO_BUMON_ZANDAKA('01', '01', 0)", "ZANM03 * 1000 + YOSAN02", "KCODE = '6107'", 50000},
+      // Three years for the analysis, with tax unless asked without.
+      {"SP_MB_SELECT_KANENDOZAN('01', '', 0)", "ZZZ_ZAN16 * 100 + ZZ_ZAN12 * 10 + Z_ZAN16", "KCODE = '1101'", 127},
+      {"SP_MB_SELECT_KANENDOZAN('01', '', 1)", "Z_ZAN16 * 100 + T_ZAN5", "KCODE = '1101'", 432},
+      {"SP_MB_SELECT_KANENDOZAN('01', '01', 1)", "Z_ZAN13", "KCODE = '6107' AND BCODE = '01'", 50},
+      {"SP_MB_SELECT_KANENDOZAN('01', ' ', 1)", "Z_ZAN13", "KCODE = '6107' AND BCODE = ''", 255},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.procedure + " " + c.column);
+    EXPECT_EQ(Cell(c.column, c.procedure, c.where), c.value);
+  }
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM SP_MB_SELECT_KANENDOZAN('01', '', 0) WHERE KCODE = '1101'"), 1);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM SP_MB_SELECT_KANENDOZAN('02', '', 0)"), 0);
+}
+
+TEST_F(CompanyUpgrade022Procs, BudgetsFromLastYearsActuals) {
+  // Account 6109: monthly budgets of 10 (stored as running totals), last year's monthly actuals
+  // 100 + the month (running totals too, the closing slots repeating the quarter's total).
+  std::vector<std::string> rows;
+  int64_t budget = 0, actual = 0;
+  for (int slot = 1; slot <= 16; ++slot) {
+    const int month = slot - (slot - 1) / 4;
+    if (slot % 4 != 0) {
+      budget += 10;
+      actual += 100 + month;
+    }
+    rows.push_back("INSERT INTO KAMOKU_MS (SCODE, BCODE, KCODE, HCODE, MNUM, BYOSAN) VALUES ('01', ' ', '6109', ' ', " +
+                   std::to_string(slot) + ", " + std::to_string(budget) + ")");
+    rows.push_back("INSERT INTO KAMOKU_PZ (SCODE, KCODE, HCODE, BCODE, MNUM, NUKIZAN, ZEIGAKU) VALUES ('01', '6109', ' ', "
+                   "' ', " + std::to_string(slot - 16) + ", " + std::to_string(actual - 1) + ", 1)");
+  }
+  Exec(rows);
+  Exec({"EXECUTE PROCEDURE SP_MB_UPDATE_JISSEKIYOSAN('01', '6109', '', 1.5, 4, 6)"});
+  // Months 4 to 6 take 1.5 times last year's 104, 105 and 106 (157.5 rounds up); the others keep 10.
+  const std::string read = "SP_YOSAN_READ('01', ' ')", sixNine = "KCODE = '6109'";
+  const struct {
+    int month;
+    int64_t value;
+  } cases[] = {{3, 30}, {4, 30 + 156}, {5, 186 + 158}, {6, 344 + 159}, {7, 513}, {12, 563}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.month);
+    EXPECT_EQ(Cell((c.month < 10 ? "YOSAN0" : "YOSAN") + std::to_string(c.month), read, sixNine), c.value);
+    EXPECT_EQ(Cell("T_YOSAN" + std::to_string(c.month), "SP_MB_SELECT_YOSAN('01', '')", sixNine), c.value);
+  }
+  // The group of departments: summed amounts and openings, without allocation.
+  EXPECT_EQ(Cell("KAR02 * 1000 + KAISIZAN", "SP_SISANHYO_BUMON_GROUP(0, '01', 'G1')", "KCODE = '6107' AND HCODE = ''"),
+            12050);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM SP_MB_SELECT_YOSOKU('01', '') WHERE KCODE = '6109'"), 1);
+}
+
 // ------------------------------------------------------------------ 0.3.x
 
 class CompanyUpgrade03 : public CompanyUpgradeSteps {};
