@@ -143,6 +143,7 @@ void InstallUserDbUpdateBuilders(TArrayDbUpdateListRec& list) {
       {{1, 0, 2}, ExecUserDbUpdate102},
       {{1, 0, 3}, ExecUserDbUpdate103},
       {{1, 0, 5}, ExecUserDbUpdate105},
+      {{2, 0, 0}, ExecUserDbUpdate200},
       {{2, 0, 4}, ExecUserDbUpdate204},
       {{3, 0, 0}, ExecUserDbUpdate300},   {{3, 0, 1}, ExecUserDbUpdate301},   {{3, 0, 3}, ExecUserDbUpdate303},
       {{3, 0, 4}, ExecUserDbUpdate304},   {{3, 0, 6}, ExecUserDbUpdate306},   {{3, 0, 7}, ExecUserDbUpdate307},

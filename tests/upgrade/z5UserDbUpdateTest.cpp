@@ -130,7 +130,7 @@ TEST(UpgradeFamily, GenerationsAndFiltersOfTheSteps) {
   }
   EXPECT_EQ(installed, (std::vector<std::string>{"0.1.1", "0.1.2", "0.1.3", "0.1.4", "0.1.5", "0.2.0", "0.2.1", "0.2.2",
                                                  "0.3.0", "0.3.1", "0.3.2", "0.3.3", "0.3.4", "0.4.0", "0.4.1", "1.0.0",
-                                                 "1.0.1", "1.0.2", "1.0.3", "1.0.5", "2.0.4", "3.0.0", "3.0.1", "3.0.3",
+                                                 "1.0.1", "1.0.2", "1.0.3", "1.0.5", "2.0.0", "2.0.4", "3.0.0", "3.0.1", "3.0.3",
                                                  "3.0.4", "3.0.6", "3.0.7", "4.0.0", "4.0.2", "5.0.0", "5.0.2", "5.0.5",
                                                  "6.0.0", "6.1.0", "6.1.3", "7.0.0", "7.0.2", "7.0.3", "7.0.4", "8.0.0",
                                                  "8.0.2", "8.0.3", "9.0.0", "9.0.1", "9.0.2", "9.0.3", "9.0.4", "9.0.5",
@@ -630,6 +630,18 @@ TEST_F(UpgradeFamilyChain, StepsInOrderFromA010Database) {
       {{1, 0, 5}, ExecUserDbUpdate105,
        {{"SELECT COUNT(*) FROM ACCTOTALNAME", 38},
         {"SELECT COUNT(*) FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME='JOBCONTROL'", 4}}},
+      {{2, 0, 0}, ExecUserDbUpdate200,
+       {{"SELECT COUNT(*) FROM VELKORAN_YOJITUHENDOU", 5},
+        {"SELECT (SELECT COUNT(*) FROM SP_YOJITU_HENDOU_SONEKI(0, '', '')) + (SELECT COUNT(*) FROM "
+         "SP_YOJITU_HENDOUSONEKI_BUMON(1, 1, '01', '01')) + (SELECT COUNT(*) FROM SP_YOSAN_READ(1, '01', ' ')) + "
+         "(SELECT COUNT(*) FROM SP_KURIKOSIZANDAKA(1, '01')) + (SELECT COUNT(*) FROM "
+         "SP_KURIKOSIBUMONZANDAKA(1, '01')) FROM RDB$DATABASE",
+         0},
+        // Written by the step, not the empty stand-ins of the 0.1.0 database.
+        {"SELECT COUNT(*) FROM RDB$PROCEDURES WHERE CHAR_LENGTH(RDB$PROCEDURE_SOURCE) > 200 AND "
+         "RDB$PROCEDURE_NAME IN ('SP_YOSAN_READ', 'SP_UPDATE_YOSANSUB', 'SP_UPDATE_YOSAN', 'SP_SETHOJOKAISIZAN', "
+         "'SP_KURIKOSIZANDAKA', 'SP_KURIKOSIBUMONZANDAKA', 'SP_SISANHYO_A4', 'SP_SISANHYO_KESSAN')",
+         8}}},
       {{2, 0, 4}, ExecUserDbUpdate204,
        {{"SELECT COUNT(*) FROM TUSIN_ID WHERE REC=1", 1},
         {"SELECT COUNT(*) FROM SUITOTYO_SABUN", 0},
