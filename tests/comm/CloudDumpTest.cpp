@@ -422,6 +422,30 @@ TEST_F(CloudDump, FailuresReturnFalseEndTheTransactionAndKeepTheFilePrivate) {
     EXPECT_EQ(st.st_mode & 0777, 0700u);
   }
   {
+    // A query failing half-way: the transaction the writer started is ended all the same.
+    const std::string folder = CopyOf(*ordinary_, "broken");
+    {
+      fixtures::DbSession s(fs::path(folder) / "qvacc.fdb");
+      s.Exec("DROP TABLE MB_KMKGROUP");
+      s.Commit();
+    }
+    ASSERT_TRUE(DM->fnAccDatConnected("", folder, false));
+    ASSERT_TRUE(DM->fnGetAccInfo());
+    SystemDef.BaseDir = SourceDir();
+    TWebDbSqlDump dump;
+    dump.DatabaseName = "x";
+    EXPECT_FALSE(dump.WriteDump());
+    EXPECT_FALSE(DM->IBTransactionDAT.Active());
+    EXPECT_TRUE(ui_.Shown("SQLDumpファイルの作成に失敗しました。"));
+    EXPECT_TRUE(ui_.Shown("MB_KMKGROUP"));
+    // What was written so far stays, up to the table that failed.
+    const std::string bytes = TempDir::Read(dump.ScriptPath());
+    EXPECT_NE(bytes.find("DELETE FROM MB_KMKGROUP;"), std::string::npos);
+    EXPECT_EQ(bytes.find("DELETE FROM VELKORAN_HIKAKU;"), std::string::npos);
+    ui_.messages.clear();
+    Connect(*ordinary_);
+  }
+  {
     // A transaction the caller holds stays the caller's.
     SystemDef.BaseDir = SourceDir();
     DM->IBTransactionDAT.StartTransaction();
