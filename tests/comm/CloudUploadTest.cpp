@@ -116,7 +116,9 @@ TEST_F(CloudUpload, DataVersionSentToTheService) {
   for (const auto& c : cases)
     EXPECT_EQ(CloudDataVersionText(c.major, c.minor1, c.minor2), c.dvr) << c.major << "." << c.minor1 << "." << c.minor2;
 
-  // Folder 10: two-digit folder on the server, plain number in the request.
+  // Folder 10: two-digit folder on the server, plain number in the request. Header names in
+  // another case and values between blanks are read all the same.
+  servers_->WriteState("faults.json", R"({"cloud_odd_headers": true})");
   EXPECT_EQ(Uploader()->UploadDump("AB12CD", 10), "000");
   EXPECT_TRUE(fs::exists(servers_->StateDir() / "ftp/cloud/AB12CD/10/qvacc.zip"));
   EXPECT_EQ(JournalWith("pmd=1100&fnm=AB12CD&dno=10&dvr=10.2.0&").size(), 1u);
@@ -143,6 +145,7 @@ TEST_F(CloudUpload, ServiceRefusalEndsBeforeFtpAndDeletesTheScript) {
     const char* status;
   } cases[] = {
       {nullptr, "ZZ-99", false, "902"},                    // an ID the service does not know
+      {nullptr, "AB12CD&x=1", false, "902"},               // the "&" stays part of the ID
       {R"({"cloud_status": "902"})", "AB12CD", false, "902"},
       {R"({"cloud_status": ""})", "AB12CD", false, ""},    // no X-Status at all
       {R"({"cloud_http_status": 500})", "AB12CD", false, "831"},

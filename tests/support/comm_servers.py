@@ -27,6 +27,7 @@ FAULTS (keys of faults.json):
     ftp_refuse_stor: true               every STOR fails
     cloud_status: "xxx"                 X-Status of every cloud reply ("" = header left out)
     cloud_http_status: N                HTTP status of every cloud reply (200 by default)
+    cloud_odd_headers: true             header names in lower case, values between blanks
 """
 import argparse
 import base64
@@ -290,9 +291,10 @@ class CloudHandler(BaseHTTPRequestHandler):
         if forced is not None:
             headers["X-Status"] = forced
         self.send_response(int(faults().get("cloud_http_status", 200)))
+        odd = faults().get("cloud_odd_headers")
         for name, value in headers.items():
             if value != "":
-                self.send_header(name, value)
+                self.send_header(name.lower() if odd else name, "  %s\t" % value if odd else value)
         self.send_header("Content-Length", "0")
         self.end_headers()
 
