@@ -172,3 +172,19 @@ bool TFtpSession::Retrieve(const std::string& remotePath, const std::string& loc
 }
 
 void TFtpSession::Close() { easy_.reset(); }
+
+bool TFtpSession::Login() {
+  if (!Prepare("")) return false;
+  CURL* h = easy_.get();
+  curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
+  if (!Finish(curl_easy_perform(h))) return false;
+  char* entry = nullptr;
+  if (curl_easy_getinfo(h, CURLINFO_FTP_ENTRY_PATH, &entry) == CURLE_OK && entry) entryPath_ = entry;
+  return true;
+}
+
+bool TFtpSession::CanEnter(const std::string& folder) {
+  // Back to the login folder at once: every other operation names its path from there.
+  if (entryPath_.empty() && !Login()) return false;
+  return Command("CWD " + folder, "CWD " + entryPath_);
+}

@@ -30,6 +30,10 @@ class TFtpSession {
   bool Retrieve(const std::string& remotePath, const std::string& localFile);
   // Ends the session (QUIT); later operations log in again.
   void Close();
+  // Connects and logs in, nothing more; false when the server or the login refuses.
+  bool Login();
+  // True when the server lets us into the folder; the session stays in its login folder.
+  bool CanEnter(const std::string& folder);
 
   // Why the last operation failed (libcurl's text; never the URL or credentials).
   const std::string& LastError() const { return lastError_; }
@@ -45,4 +49,5 @@ class TFtpSession {
   std::string password_;
   CurlEasy easy_;
   std::string lastError_;
+  std::string entryPath_;  // the login folder as the server named it
 };

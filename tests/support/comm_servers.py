@@ -23,7 +23,11 @@ FAULTS (keys of faults.json):
     relay_delay: seconds                wait before replying
     ftp_refuse_login: true              every FTP login fails
     ftp_size_add: N                     SIZE answers the real size + N
-    cloud_status: "xxx"                 X-Status of the cloud account request ("" = header left out)
+    ftp_refuse_cwd: true                every CWD fails
+    ftp_refuse_stor: true               every STOR fails
+    cloud_status: "xxx"                 X-Status of every cloud reply ("" = header left out)
+    cloud_http_status: N                HTTP status of every cloud reply (200 by default)
+    cloud_odd_headers: true             header names in lower case, values between blanks
 """
 import argparse
 import base64
@@ -240,6 +244,18 @@ class JournalFtpHandler(FTPHandler):
     def on_file_received(self, file):
         journal({"endpoint": "ftp", "event": "stored", "path": file})
 
+    def ftp_CWD(self, path):
+        if faults().get("ftp_refuse_cwd"):
+            self.respond("550 No such directory.")
+            return
+        return super().ftp_CWD(path)
+
+    def ftp_STOR(self, file, mode="w"):
+        if faults().get("ftp_refuse_stor"):
+            self.respond("553 Not allowed.")
+            return
+        return super().ftp_STOR(file, mode)
+
     def ftp_SIZE(self, path):
         add = int(faults().get("ftp_size_add", 0))
         if add and os.path.isfile(path):
@@ -274,26 +290,34 @@ class CloudHandler(BaseHTTPRequestHandler):
         forced = faults().get("cloud_status")
         if forced is not None:
             headers["X-Status"] = forced
-        self.send_response(200)
+        self.send_response(int(faults().get("cloud_http_status", 200)))
+        odd = faults().get("cloud_odd_headers")
         for name, value in headers.items():
             if value != "":
-                self.send_header(name, value)
+                self.send_header(name.lower() if odd else name, "  %s\t" % value if odd else value)
         self.send_header("Content-Length", "0")
         self.end_headers()
 
     def check_upload(self, query):
+        """Opens the uploaded zip as the service would; journals what it found."""
         fnm, dno = query.get("fnm", ""), query.get("dno", "")
         path = os.path.join(STATE, "ftp", "cloud", fnm, dno.zfill(2), "qvacc.zip")
         try:
-            with zipfile.ZipFile(path) as z:
-                names = z.namelist()
-                if names != ["qvacc.sql"]:
-                    return "922"
-                script = z.read("qvacc.sql", pwd=query.get("fpa", "").encode("latin-1"))
-        except FileNotFoundError:
+            z = zipfile.ZipFile(path)
+        except (OSError, zipfile.BadZipFile):
             return "921"
-        except (RuntimeError, zipfile.BadZipFile):
-            return "923"
+        with z:
+            names = z.namelist()
+            journal({"endpoint": "cloud-zip", "names": names,
+                     "encrypted": [bool(i.flag_bits & 1) for i in z.infolist()]})
+            if "qvacc.sql" not in names:
+                return "924"
+            try:
+                script = z.read("qvacc.sql", pwd=query.get("fpa", "").encode("latin-1"))
+            except RuntimeError:
+                return "922"
+            except (zipfile.BadZipFile, OSError):
+                return "923"
         if ("velkor_d_%s_%s" % (fnm, dno)).encode() not in script:
             return "924"
         return "000"
