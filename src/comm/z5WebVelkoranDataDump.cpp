@@ -10,18 +10,10 @@
 #include "comm/CurlSupport.h"
 #include "comm/FtpSession.h"
 #include "comm/uAccZip.h"
+#include "comm/z5WebDbSqlDump.h"
 #include "data/uAccFunction2Win.h"
 #include "data/uAccRecord.h"
 #include "data/z5AppInfo.h"
-
-// The company dump writer comes in its own unit; until that unit is part of the build the
-// uploader has nothing to write with (every upload ends in 811).
-#if __has_include("comm/z5WebDbSqlDump.h")
-#include "comm/z5WebDbSqlDump.h"
-#define RENDO_HAS_DUMP_WRITER 1
-#else
-#define RENDO_HAS_DUMP_WRITER 0
-#endif
 
 namespace fs = std::filesystem;
 
@@ -32,16 +24,12 @@ constexpr std::int64_t kEmptyZipSize = 22;
 
 // The writer the object starts with: the company dump writer, created with the object.
 TFtpWebDbSqlDump::TScriptWriter DefaultScriptWriter() {
-#if RENDO_HAS_DUMP_WRITER
   auto dump = std::make_shared<TWebDbSqlDump>();
   return {[dump](const std::string& databaseName) {
             dump->DatabaseName = databaseName;
             return dump->WriteDump();
           },
           dump->ScriptPath()};
-#else
-  return {[](const std::string&) { return false; }, std::string()};
-#endif
 }
 
 std::string Trim(const std::string& text) {

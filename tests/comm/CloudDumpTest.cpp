@@ -11,12 +11,14 @@
 #include <vector>
 
 #include "comm/z5WebDbSqlDump.h"
+#include "comm/z5WebVelkoranDataDump.h"
 #include "data/DataModule.h"
 #include "data/uAccRecord.h"
 #include "fixtures/FixtureDb.h"
 #include "fixtures/Installation.h"
 #include "platform/Encoding.h"
 #include "platform/db/IBField.h"
+#include "support/CommServers.h"
 #include "support/DataModuleTestBase.h"
 #include "support/TempDir.h"
 
@@ -468,4 +470,32 @@ TEST_F(CloudDump, FailuresReturnFalseEndTheTransactionAndKeepTheFilePrivate) {
       EXPECT_EQ(std::string(e.what()), "\"" + dump.ScriptPath() + "\"が使用中です。");
     }
   }
+}
+
+// The uploader with its own writer: the open company's script reaches the service zipped,
+// under the data set's database name, and no copy of it stays behind.
+TEST_F(CloudDump, TheUploaderSendsTheOpenCompanysScript) {
+  Connect(*ordinary_);
+  CommServers servers;
+  servers.WriteState("cloud.json", R"({"files": {"AB12CD": {"ftp_password": "pw"}}})");
+  TCommConfig config;
+  config.CloudHost = "localhost";
+  config.CloudPort = servers.CloudPort();
+  config.FtpPort = servers.FtpPort();
+  config.CaFile = servers.CaFile();
+  config.ConnectTimeoutMs = 5000;
+  config.ReadTimeoutMs = 5000;
+
+  TFtpWebDbSqlDump upload(config);
+  ASSERT_EQ(upload.UploadDump("AB12CD", 4), "000");
+
+  EXPECT_TRUE(fs::exists(servers.StateDir() / "ftp/cloud/AB12CD/04/qvacc.zip"));
+  bool opened = false;
+  for (const auto& line : servers.Journal())
+    if (line.find(R"("endpoint": "cloud-zip")") != std::string::npos) {
+      opened = true;
+      EXPECT_NE(line.find(R"("names": ["qvacc.sql"])"), std::string::npos) << line;
+    }
+  EXPECT_TRUE(opened);
+  EXPECT_FALSE(fs::exists(TWebDbSqlDump().ScriptPath()));
 }
