@@ -39,7 +39,7 @@ TIBDatabase::TIBDatabase() {
 TIBDatabase::~TIBDatabase() {
   ForceClose();
   for (ibdb::Client* c : std::vector<ibdb::Client*>(clients_)) c->DatabaseDestroyed(this);
-  for (TIBTransaction* t : std::vector<TIBTransaction*>(transactions_)) t->DatabaseDestroyed();
+  for (TIBTransaction* t : std::vector<TIBTransaction*>(transactions_)) t->DatabaseDestroyed(this);
   std::lock_guard<std::mutex> lock(registryMutex);
   Remove(Registry(), static_cast<TIBDatabase*>(this));
 }
@@ -171,6 +171,30 @@ TIBTransaction::~TIBTransaction() {
     if (db_->DefaultTransaction == this) db_->DefaultTransaction = nullptr;
     db_->RemoveTransaction(this);
   }
+  for (TIBDatabase* d : more_) d->RemoveTransaction(this);
+}
+
+void TIBTransaction::AddDatabase(TIBDatabase* db) {
+  if (!db || HasDatabase(db)) return;
+  if (tra_) throw EIBError("Cannot add a database to an active transaction");
+  more_.push_back(db);
+  db->AddTransaction(this);
+}
+
+void TIBTransaction::RemoveDatabase(TIBDatabase* db) {
+  if (std::find(more_.begin(), more_.end(), db) == more_.end()) return;
+  if (tra_) throw EIBError("Cannot remove a database from an active transaction");
+  Remove(more_, db);
+  db->RemoveTransaction(this);
+}
+
+bool TIBTransaction::HasDatabase(const TIBDatabase* db) const {
+  return db && (db == db_ || std::find(more_.begin(), more_.end(), db) != more_.end());
+}
+
+void TIBTransaction::DatabaseDestroyed(TIBDatabase* db) {
+  if (db == db_) db_ = nullptr;
+  Remove(more_, db);
 }
 
 void TIBTransaction::SetDefaultDatabase(TIBDatabase* db) {
@@ -193,11 +217,27 @@ void TIBTransaction::StartTransaction() {
   if (tra_) throw EIBError("Transaction is already active");
   if (!db_) throw EIBError("Transaction has no database");
   if (!db_->Connected()) throw EIBError("Database not open");
+  for (TIBDatabase* d : more_)
+    if (!d->Connected()) throw EIBError("Database not open");
   ibdb::Block tpb = ibdb::BuildTpb(Params);
   ibdb::Status st;
   try {
-    tra_ = db_->Attachment()->startTransaction(st.get(), static_cast<unsigned>(tpb.size()),
-                                               tpb.empty() ? nullptr : tpb.data());
+    if (more_.empty()) {
+      tra_ = db_->Attachment()->startTransaction(st.get(), static_cast<unsigned>(tpb.size()),
+                                                 tpb.empty() ? nullptr : tpb.data());
+      return;
+    }
+    // One transaction over several attachments: the dispatcher commits it in two phases.
+    IDtcStart* builder = ibdb::Master()->getDtc()->startBuilder(st.get());
+    try {
+      builder->addWithTpb(st.get(), db_->Attachment(), static_cast<unsigned>(tpb.size()), tpb.empty() ? nullptr : tpb.data());
+      for (TIBDatabase* d : more_)
+        builder->addWithTpb(st.get(), d->Attachment(), static_cast<unsigned>(tpb.size()), tpb.empty() ? nullptr : tpb.data());
+    } catch (...) {
+      builder->dispose();
+      throw;
+    }
+    tra_ = builder->start(st.get());  // the builder is gone afterwards
   } catch (const FbException& e) {
     ibdb::Raise(e);
   }

@@ -105,6 +105,12 @@ class TIBTransaction {
 
   void SetDefaultDatabase(TIBDatabase* db);
   TIBDatabase* DefaultDatabase() const { return db_; }
+  // A second database for the same transaction: work on both commits or rolls back as one
+  // (two-phase commit). Statements of either database may then run in it. Only while idle.
+  void AddDatabase(TIBDatabase* db);
+  void RemoveDatabase(TIBDatabase* db);
+  // The default database or one added.
+  bool HasDatabase(const TIBDatabase* db) const;
 
   void StartTransaction();  // raises when already active or the database is not connected
   void Commit();            // closes the cursors of the transaction's statements
@@ -120,13 +126,14 @@ class TIBTransaction {
   void RemoveClient(ibdb::Client* c);
   // The connection is going away: roll back (quietly when forced).
   void DatabaseClosing(bool force);
-  void DatabaseDestroyed() { db_ = nullptr; }
+  void DatabaseDestroyed(TIBDatabase* db);
 
  private:
   void CheckActive(const char* what) const;
   void EndCursors();
 
   TIBDatabase* db_ = nullptr;
+  std::vector<TIBDatabase*> more_;  // added databases
   Firebird::ITransaction* tra_ = nullptr;
   std::vector<ibdb::Client*> clients_;
 };

@@ -132,7 +132,7 @@ TIBTransaction* TIBStatement::ActiveTransaction() const {
   if (!db_->Connected()) throw EIBError("Database not open");
   TIBTransaction* tr = Transaction();
   if (!tr) throw EIBError("The statement has no transaction");
-  if (tr->DefaultDatabase() != db_) throw EIBError("The statement's transaction belongs to another database");
+  if (!tr->HasDatabase(db_)) throw EIBError("The statement's transaction belongs to another database");
   if (!tr->InTransaction()) throw EIBError("Transaction is not active");
   return tr;
 }
