@@ -12,12 +12,14 @@
 
 #include "app/AppStartup.h"
 #include "app/Main.h"
+#include "comm/z5DataTusin.h"
 #include "selection/z5DataSentaku.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   StartupEnvironment environment;
   RegisterDataSentakuBox();
+  RegisterDataTusin();
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
   return RunProgram(args);
