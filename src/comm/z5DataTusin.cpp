@@ -600,7 +600,9 @@ void TfmDataTusin::CMFocusChanged(TControl* control) {
 
 void TfmDataTusin::PerfectGrid1CellGotFocus(int Row) {
   if (Row == TPerfectGrid::kNoRow || Row < 0 || Row >= PerfectGrid1->Rows()) return;
-  PerfectGrid1->SetRowBackColor(Row, SystemDef.ActiveColor);
+  // The operator's highlight colour marks the text of the current row, as in the data selection;
+  // as a background it would hide the row (it is often dark).
+  PerfectGrid1->SetRowForeColor(Row, SystemDef.ActiveColor);
   TFontSpec f = FFont;
   f.Style = 0;
   PerfectGrid1->SetRowFont(Row, f);
@@ -608,7 +610,7 @@ void TfmDataTusin::PerfectGrid1CellGotFocus(int Row) {
 
 void TfmDataTusin::PerfectGrid1CellLostFocus(int Row) {
   if (Row == TPerfectGrid::kNoRow || Row < 0 || Row >= PerfectGrid1->Rows()) return;
-  PerfectGrid1->SetRowBackColor(Row, clDefault);
+  PerfectGrid1->SetRowForeColor(Row, clDefault);
   PerfectGrid1->ResetRowFont(Row);
 }
 
