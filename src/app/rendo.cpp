@@ -13,6 +13,7 @@
 #include "app/AppStartup.h"
 #include "app/Main.h"
 #include "comm/WebMenuL.h"
+#include "comm/z5DataTusin.h"
 #include "selection/z5DataSentaku.h"
 
 int main(int argc, char** argv) {
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
   StartupEnvironment environment;
   RegisterDataSentakuBox();
   RegisterWebMenuL();
+  RegisterDataTusin();
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
   return RunProgram(args);
