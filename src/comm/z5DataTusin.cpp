@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cxxabi.h>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <thread>
@@ -101,6 +102,17 @@ bool RemoveIfPresent(const std::string& path) {
   if (!fs::exists(p, ec)) return true;
   fs::remove(p, ec);
   return !fs::exists(p, ec);
+}
+
+bool LocalExists(const std::string& path) {
+  std::error_code ec;
+  return fs::exists(ResolvePath(path), ec);
+}
+
+std::string TwoDigits(int n) {
+  char b[8];
+  std::snprintf(b, sizeof b, "%02d", n);
+  return b;
 }
 
 }  // namespace commmsg

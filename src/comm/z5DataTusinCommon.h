@@ -16,6 +16,10 @@ bool Ask(const std::string& text);
 std::string ExceptionClassName(const std::exception& e);
 // Deletes a local file when it is there; false when it stays.
 bool RemoveIfPresent(const std::string& path);
+// True when a local file (a path that may carry a drive letter) is there.
+bool LocalExists(const std::string& path);
+// A relay folder's number as its name on the server ("03").
+std::string TwoDigits(int n);
 
 }  // namespace commmsg
 

@@ -35,17 +35,6 @@ namespace {
 constexpr const char* kNoData = "　\r\n選択したフォルダには、データは存在しません。\r\n ";
 constexpr const char* kNoConnect = "　\r\nサーバーに接続出来ません。\r\n ";
 
-std::string TwoDigits(int n) {
-  char b[8];
-  std::snprintf(b, sizeof b, "%02d", n);
-  return b;
-}
-
-bool LocalExists(const std::string& path) {
-  std::error_code ec;
-  return fs::exists(ResolvePath(path), ec);
-}
-
 // The consolidation refusal for an open kind and a received kind; empty when the restore
 // may go on.
 std::string GassanRefusal(const std::string& open, int received) {

@@ -28,17 +28,6 @@ namespace {
 constexpr const char* kAntivirus =
     "送信処理に失敗しました。ウイルス対策ソフトを実行中の場合は、終了してから再度送信を行ってください。";
 
-std::string TwoDigits(int n) {
-  char b[8];
-  std::snprintf(b, sizeof b, "%02d", n);
-  return b;
-}
-
-bool LocalExists(const std::string& path) {
-  std::error_code ec;
-  return fs::exists(ResolvePath(path), ec);
-}
-
 // "yyyymmddhhnn" as "yyyy/mm/dd hh:nn".
 std::string WireTimeText(const std::string& t) {
   if (t.size() < 12) return t;

@@ -478,15 +478,7 @@ TEST_F(CloudDump, TheUploaderSendsTheOpenCompanysScript) {
   Connect(*ordinary_);
   CommServers servers;
   servers.WriteState("cloud.json", R"({"files": {"AB12CD": {"ftp_password": "pw"}}})");
-  TCommConfig config;
-  config.CloudHost = "localhost";
-  config.CloudPort = servers.CloudPort();
-  config.FtpPort = servers.FtpPort();
-  config.CaFile = servers.CaFile();
-  config.ConnectTimeoutMs = 5000;
-  config.ReadTimeoutMs = 5000;
-
-  TFtpWebDbSqlDump upload(config);
+  TFtpWebDbSqlDump upload(LoopbackCommConfig(servers));
   ASSERT_EQ(upload.UploadDump("AB12CD", 4), "000");
 
   EXPECT_TRUE(fs::exists(servers.StateDir() / "ftp/cloud/AB12CD/04/qvacc.zip"));

@@ -32,12 +32,7 @@ class CloudUpload : public ::testing::Test {
     servers_->ClearJournal();
     servers_->WriteState("cloud.json", R"({"files": {"AB12CD": {"ftp_password": "pa:ss word"}}})");
     fs::remove_all(servers_->StateDir() / "ftp/cloud");
-    config_.CloudHost = "localhost";
-    config_.CloudPort = servers_->CloudPort();
-    config_.FtpPort = servers_->FtpPort();
-    config_.CaFile = servers_->CaFile();
-    config_.ConnectTimeoutMs = 5000;
-    config_.ReadTimeoutMs = 5000;
+    config_ = LoopbackCommConfig(*servers_);
     saved_ = {AccInf.VerMajor, AccInf.VerMinor1, AccInf.VerMinor2};
     SetDataVersion(10, 2, 5);
   }

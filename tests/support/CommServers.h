@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "comm/CommConfig.h"
 #include "support/PipedHelper.h"
 #include "support/TempDir.h"
 
@@ -45,3 +46,17 @@ class CommServers {
   PipedHelper server_;
   int relayPort_ = 0, untrustedPort_ = 0, ftpPort_ = 0, cloudPort_ = 0;
 };
+
+// The channels pointed at these servers, trusting the test CA, with short time-outs.
+inline TCommConfig LoopbackCommConfig(const CommServers& servers) {
+  TCommConfig config;
+  config.RelayHost = "localhost";
+  config.RelayPort = servers.RelayPort();
+  config.CloudHost = "localhost";
+  config.CloudPort = servers.CloudPort();
+  config.FtpPort = servers.FtpPort();
+  config.CaFile = servers.CaFile();
+  config.ConnectTimeoutMs = 5000;
+  config.ReadTimeoutMs = 5000;
+  return config;
+}
