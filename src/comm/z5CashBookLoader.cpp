@@ -22,6 +22,17 @@ void TCashBookLoaderBox::OpenReceivedDatabase(const std::string& path) {
   ReceiveIBDatabase.Params = {"user_name=" + SystemDef.DbUser, "password=" + SystemDef.DbPassword, "lc_ctype=SJIS_0208"};
 }
 
+void TCashBookLoaderBox::SetAutoRun(bool on) { autoRun_ = on; }
+
+// The import's stages come with the box's form; until then a run stops at once, logged as a
+// stopped import, so a caller never takes it for a success.
+void TCashBookLoaderBox::RunQuiet() { AddLog(3, -100, "取り込み処理を中止しました。"); }
+
+int TCashBookLoaderBox::ShowModal() {
+  RunQuiet();
+  return 1;
+}
+
 void TCashBookLoaderBox::AddLog(uint8_t kind, int32_t result, const std::string& text) {
   Info.Kind = kind;
   Info.Result = result;

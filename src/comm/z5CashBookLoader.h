@@ -25,6 +25,14 @@ class TCashBookLoaderBox {
   // Keeps the path; when the file exists the received connection is set to it.
   void OpenReceivedDatabase(const std::string& path);
 
+  // True: the box runs by itself (OK hidden, the cancel button reads "閉じる"); set at creation.
+  void SetAutoRun(bool on);
+  // Data of the accounting side: runs the import without showing the box; a failed run shows
+  // the box with its log.
+  void RunQuiet();
+  // Cash-book data: shows the box modally and the import starts by itself; the modal result.
+  int ShowModal();
+
   void AddLog(uint8_t kind, int32_t result, const std::string& text);
   int32_t GetResult() const;
   int32_t LastResult() const { return lastResult_; }
@@ -44,5 +52,6 @@ class TCashBookLoaderBox {
   TIBTransaction ReceiveIBTransaction;
 
  private:
+  bool autoRun_ = true;
   int32_t lastResult_ = 0;
 };
