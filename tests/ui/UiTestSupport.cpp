@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <cstdlib>
+#include <cxxabi.h>
 #include <memory>
 
 #include "ui/forms/Application.h"
@@ -111,39 +113,146 @@ std::string FocusedName() {
   return c ? c->Name() : std::string();
 }
 
-ModalScript::ModalScript(std::vector<std::function<void(forms::TForm&)>> steps) {
-  auto remaining = std::make_shared<std::vector<std::function<void(forms::TForm&)>>>(std::move(steps));
-  auto fired = fired_;
-  hook_ = forms::Application().AddModalShownHook([remaining, fired](forms::TForm& form) {
-    if (remaining->empty()) return;
-    auto queue = std::make_shared<std::vector<std::function<void(forms::TForm&)>>>(std::move(*remaining));
-    remaining->clear();
-    QPointer<QWidget> target(&form);
-    // Each step runs from the event queue, after the modal loop has looked at the result.
-    auto next = std::make_shared<std::function<void(size_t)>>();
-    std::weak_ptr<std::function<void(size_t)>> self = next;
-    *next = [queue, target, self](size_t i) {
-      if (!target || i >= queue->size()) return;
-      (*queue)[i](*static_cast<forms::TForm*>(target.data()));
-      if (auto step = self.lock(); step && target) QTimer::singleShot(0, target.data(), [step, i] { (*step)(i + 1); });
-    };
-    // Start once the form is the active window, as a user would.
-    for (int i = 0; i < 100 && target && QApplication::activeWindow() != target; ++i) {
-      QCoreApplication::processEvents(QEventLoop::AllEvents);
-    }
-    (*next)(0);
-    // The watchdog only prevents a hang. A script step may run a whole database job (a backup,
-    // isql scripts, a restore) inside the modal loop, which on a loaded two-core machine can
-    // take far longer than on a quiet one, so it leaves a generous minute.
-    QTimer::singleShot(60000, target.data(), [target, fired] {
-      if (auto* f = static_cast<forms::TForm*>(target.data()); f && f->Modal()) {
-        *fired = true;
-        f->SetModalResult(forms::mrAbort);
-      }
-    });
-  });
+Dialog Dialog::Captioned(std::string caption) {
+  return {"a dialog captioned \"" + caption + "\"", [caption](forms::TForm& f) { return f.Caption() == caption; }};
 }
 
-ModalScript::~ModalScript() { forms::Application().RemoveModalShownHook(hook_); }
+std::string Dialog::ClassName(const std::type_info& type) {
+  int status = 0;
+  std::unique_ptr<char, void (*)(void*)> name(abi::__cxa_demangle(type.name(), nullptr, nullptr, &status), std::free);
+  return status == 0 && name ? std::string(name.get()) : std::string(type.name());
+}
+
+std::string Describe(forms::TForm& form) { return Dialog::ClassName(typeid(form)) + " \"" + form.Caption() + "\""; }
+
+struct ModalScript::State {
+  Dialog dialog;
+  std::vector<Step> steps;
+  bool taken = false;
+  bool fired = false;
+};
+
+namespace {
+
+// The scripts alive, oldest first, and the forms given out or refused while they live (the
+// stack of modal loops, outermost first). One hook serves them all, installed while any lives.
+struct Director {
+  std::vector<std::shared_ptr<ModalScript::State>> scripts;
+  std::vector<QPointer<forms::TForm>> open;
+  int hook = 0;
+};
+
+Director& TheDirector() {
+  static Director d;
+  return d;
+}
+
+void Prune(Director& d) {
+  std::erase_if(d.open, [](const QPointer<forms::TForm>& f) { return !f || !f->Modal(); });
+}
+
+// Ends `form` with mrAbort, the modal forms opened above it first (innermost first), so that a
+// modal loop waiting under another one gets back control. Returns their descriptions.
+std::string AbortFrom(forms::TForm& form) {
+  Director& d = TheDirector();
+  Prune(d);
+  std::string names;
+  for (auto it = d.open.rbegin(); it != d.open.rend(); ++it) {
+    forms::TForm* f = it->data();
+    names += (names.empty() ? "" : ", ") + Describe(*f);
+    f->SetModalResult(forms::mrAbort);
+    if (f == &form) return names;
+  }
+  if (form.Modal()) {
+    names += (names.empty() ? "" : ", ") + Describe(form);
+    form.SetModalResult(forms::mrAbort);
+  }
+  return names;
+}
+
+// Runs step `i` of `state` on `target`, then schedules the next one from the modal loop's
+// event queue (after the loop has looked at the result of this one).
+void RunStep(std::shared_ptr<ModalScript::State> state, QPointer<QWidget> target, size_t i) {
+  if (!target || i >= state->steps.size()) return;
+  auto& form = *static_cast<forms::TForm*>(target.data());
+  const std::string name = Describe(form);
+  try {
+    state->steps[i](form);
+  } catch (const std::exception& e) {
+    ADD_FAILURE() << "step " << i + 1 << " of the script for " << name << " threw: " << e.what();
+    if (target) AbortFrom(form);
+    return;
+  } catch (...) {
+    ADD_FAILURE() << "step " << i + 1 << " of the script for " << name << " threw";
+    if (target) AbortFrom(form);
+    return;
+  }
+  if (target && i + 1 < state->steps.size()) {
+    QTimer::singleShot(0, target.data(), [state, target, i] { RunStep(state, target, i + 1); });
+  }
+}
+
+void FormShownModally(forms::TForm& form) {
+  Director& d = TheDirector();
+  Prune(d);
+  d.open.emplace_back(&form);
+  std::shared_ptr<ModalScript::State> state;
+  for (const auto& s : d.scripts) {
+    if (!s->taken && (!s->dialog.matches || s->dialog.matches(form))) {
+      state = s;
+      break;
+    }
+  }
+  if (!state) {
+    // Nobody will answer it: waiting would hang the test until the test runner kills it.
+    ADD_FAILURE() << "an unexpected modal dialog opened: " << Describe(form) << " (no script is waiting for it)";
+    form.SetModalResult(forms::mrAbort);
+    return;
+  }
+  state->taken = true;
+  QPointer<QWidget> target(&form);
+  // Start once the form is the active window, as a user would.
+  for (int i = 0; i < 100 && target && QApplication::activeWindow() != target; ++i) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+  }
+  if (!target) return;
+  // The watchdog only prevents a hang. A script step may run a whole database job (a backup,
+  // isql scripts, a restore) inside the modal loop, which on a loaded two-core machine can
+  // take far longer than on a quiet one, so it leaves a generous minute.
+  QTimer::singleShot(60000, target.data(), [target, state] {
+    auto* f = static_cast<forms::TForm*>(target.data());
+    if (!f || !f->Modal()) return;
+    state->fired = true;
+    const std::string names = AbortFrom(*f);
+    ADD_FAILURE() << "the script for " << Describe(*f) << " did not end it within a minute; ended: " << names;
+  });
+  RunStep(state, target, 0);
+}
+
+}  // namespace
+
+ModalScript::ModalScript(std::vector<Step> steps) : ModalScript(Dialog::Any(), std::move(steps)) {}
+
+ModalScript::ModalScript(Dialog dialog, std::vector<Step> steps) : state_(std::make_shared<State>()) {
+  state_->dialog = std::move(dialog);
+  state_->steps = std::move(steps);
+  Director& d = TheDirector();
+  d.scripts.push_back(state_);
+  if (!d.hook) d.hook = forms::Application().AddModalShownHook(FormShownModally);
+}
+
+ModalScript::~ModalScript() {
+  Director& d = TheDirector();
+  std::erase(d.scripts, state_);
+  if (d.scripts.empty() && d.hook) {
+    forms::Application().RemoveModalShownHook(d.hook);
+    d.hook = 0;
+    d.open.clear();
+  }
+}
+
+bool ModalScript::WatchdogFired() const { return state_->fired; }
+
+bool ModalScript::Taken() const { return state_->taken; }
 
 }  // namespace uitest
