@@ -569,6 +569,9 @@ bool TControl::ControlEvent(QEvent* event, bool& result) {
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove:
+      // A disabled control takes no clicks (a greyed OK must not confirm); Qt's own handling
+      // drops the event, as it does for its widgets.
+      if (!self_->isEnabled()) return false;
       result = MouseEvent(event);
       return true;
     case QEvent::ParentChange:
