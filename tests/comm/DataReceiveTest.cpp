@@ -1,6 +1,6 @@
 // The data receive against the loopback relay and FTP servers: one office sends its company,
-// the other receives it over its open data; a damaged deposit leaves the open data as it was;
-// F5 empties a relay folder.
+// the other receives it over its open data; another company's deposit asks for consent first;
+// a damaged deposit leaves the open data as it was; F5 empties a relay folder.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -10,6 +10,7 @@
 #include "platform/db/IBSQL.h"
 #include "selection/z5Kidou.h"
 #include "ui/UiTestSupport.h"
+#include "ui/z5MessageDlg.h"
 
 using namespace forms;
 using namespace commtest;
@@ -96,6 +97,75 @@ TEST_F(DataReceive, ReceivesTheSentCompanyOverTheOpenData) {
             Text(sender.company->DbFile(), "SELECT NENDO AS T FROM ACCDEF1"))
       << "the data-list row follows the received data";
   EXPECT_EQ(JournalCount({"Scode=1830", "fSname=03"}), 1);
+}
+
+// Another company's deposit: the check lists the difference and the restore waits for the
+// user's consent; without it the open data stays as it was and the relay is not told.
+TEST_F(DataReceive, AnotherCompanysDepositNeedsConsent) {
+  Office sender("本社データ", 40);
+  Office receiver("支店データ", 3);
+  {
+    fixtures::DbSession s(sender.company->DbFile());
+    s.Exec("UPDATE ACCDEF1 SET SHOUGOU='株式会社ベツノ物産'");
+    s.Commit();
+  }
+  Enter(sender);
+  ui_.messageAnswers = {uis::mrYes};
+  ASSERT_EQ(Run("SyoriType=1", 2, Qt::Key_F12), 0) << Messages();
+  ASSERT_TRUE(fs::exists(RelayFile("03"))) << Messages();
+  Leave();
+
+  const struct {
+    bool agree;
+    int result;
+    const char* name;  // the open company's name afterwards
+    int completions;   // 1830 requests
+  } cases[] = {
+      {false, 0, "株式会社サンプル商事", 0},
+      {true, 1, "株式会社ベツノ物産", 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.agree ? "agreed" : "declined");
+    servers_->ClearJournal();
+    Enter(receiver);
+    const std::string before = Content(receiver);
+    ui_.messages.clear();
+    ui_.messageAnswers = std::deque<int>(8, uis::mrYes);
+    std::string caption, headline, agree;
+    std::vector<std::string> lines;
+    bool okBeforeTick = true, openAfterUntickedOk = false;
+    uitest::ModalScript check(uitest::Dialog::Of<TMessageBox>(), {[&](TForm& f) {
+      auto& box = dynamic_cast<TMessageBox&>(f);
+      caption = box.Caption();
+      headline = box.lblMain->Caption();
+      agree = box.cboxAgree->Caption();
+      lines = box.Lines();
+      okBeforeTick = box.btnOK->isEnabled();
+      uitest::Click(box.btnOK);
+      openAfterUntickedOk = box.ModalResult() == mrNone;
+      if (c.agree) {
+        uitest::Click(box.cboxAgree);
+        uitest::Click(box.btnOK);
+      } else {
+        uitest::Click(box.btnCancel);
+      }
+    }});
+    EXPECT_EQ(Run("SyoriType=2", 2, Qt::Key_F12), c.result) << Messages();
+    EXPECT_TRUE(check.Taken()) << "the difference was not shown";
+    EXPECT_EQ(caption, "データ照合チェックの結果");
+    EXPECT_EQ(headline, "以下の項目に違いが検出されました。");
+    EXPECT_EQ(agree, "データ復元処理の続行に同意します。");
+    EXPECT_EQ(lines, (std::vector<std::string>{"会社名に違いがありました。", "　【復元元】：株式会社ベツノ物産",
+                                               "　【復元先】：株式会社サンプル商事", ""}));
+    EXPECT_FALSE(okBeforeTick);
+    EXPECT_TRUE(openAfterUntickedOk) << "OK counted before the consent was given";
+    EXPECT_EQ(ui_.Shown("データ受信処理が終了しました。"), c.agree) << Messages();
+    Leave();
+    EXPECT_EQ(Text(receiver.company->DbFile(), "SELECT SHOUGOU AS T FROM ACCDEF1"), c.name);
+    if (!c.agree) EXPECT_EQ(Content(receiver), before);
+    if (c.agree) EXPECT_EQ(Content(receiver), Content(sender));
+    EXPECT_EQ(JournalCount({"Scode=1830", "fSname=03"}), c.completions);
+  }
 }
 
 TEST_F(DataReceive, RefusalsLeaveTheOpenDataAsItWas) {
