@@ -141,6 +141,7 @@ TEST_F(DataReceive, AnotherCompanysDepositNeedsConsent) {
       agree = box.cboxAgree->Caption();
       lines = box.Lines();
       okBeforeTick = box.btnOK->isEnabled();
+      if (!c.agree) box.grab().save(QStringLiteral("comm_receive_check.png"));
       uitest::Click(box.btnOK);
       openAfterUntickedOk = box.ModalResult() == mrNone;
       if (c.agree) {
