@@ -2,7 +2,7 @@
 // "/02" and are marked as linked, a master send clears "/02" first, the folder rules refuse
 // what would lose data, and a receive deletes its relay folder only after a successful
 // import. The marking of the cash rows is checked row by row on a small journal.
-// Picture: comm_cashbook_notice.png.
+// Pictures: comm_cashbook_notice.png, comm_cashbook_notice_note.png, comm_cashbook_notice_question.png.
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -394,7 +394,8 @@ TEST_F(CashBookExchange, DifferenceNotice) {
     EXPECT_EQ(note, c.note) << c.what;
     EXPECT_TRUE(ui_.messages.empty()) << c.what << Messages();
     EXPECT_EQ(JournalCount({"ftp", "login"}), 0) << c.what;
-    if (c.kind == 10 && !c.question) EXPECT_TRUE(shot.save(QStringLiteral("comm_cashbook_notice.png")));
+    const std::string picture = "comm_cashbook_notice" + std::string(c.question ? "_question" : *c.note ? "_note" : "") + ".png";
+    EXPECT_TRUE(shot.save(QString::fromStdString(picture))) << picture;
   }
 }
 
