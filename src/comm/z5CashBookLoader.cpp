@@ -26,7 +26,6 @@ TCashBookLogList::TCashBookLogList(QWidget* parent) : TWidgetControl<QTreeWidget
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setAllColumnsShowFocus(true);
-  setStyleSheet("QTreeView::item { border-right: 1px solid #d0d0d0; border-bottom: 1px solid #d0d0d0; }");
   connect(this, &QTreeWidget::currentItemChanged, this, [this] {
     if (OnSelectItem) OnSelectItem(this);
   });

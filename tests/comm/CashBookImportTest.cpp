@@ -470,9 +470,24 @@ TEST_F(CashBookImport, ReceivedMasterReplacesTheCompanyFile) {
   // Titles are matched by position: the received data has its own first title.
   Exec(received_, "INSERT INTO TEKDICTI (CREC, SCODE, SORTCODE, TEXT) VALUES (3, ' ', 1, '古い')");
 
+  // A host program that installed the data hooks hears of the new data.
+  std::vector<std::string> heard;
+  DataCaptionHook = [&](int32_t kind, const std::string& text, int32_t siten, const std::string& more) {
+    heard.push_back("caption " + std::to_string(kind) + " " + text + " " + std::to_string(siten) + " " + more);
+  };
+  DataMenuHook = [&](int32_t kind, int32_t value) {
+    heard.push_back("menu " + std::to_string(kind) + " " + std::to_string(value));
+  };
   TCashBookLoaderBox box;
   RunQuiet(box, 1, 0);
+  DataCaptionHook = nullptr;
+  DataMenuHook = nullptr;
   ASSERT_EQ(box.GetResult(), 1) << ::testing::PrintToString(Lines(box));
+  ASSERT_EQ(heard.size(), 4u);
+  EXPECT_EQ(heard[0].rfind("caption 0 受信商事 0 ", 0), 0u) << heard[0];
+  EXPECT_EQ(heard[1].rfind("caption 1 ", 0), 0u) << heard[1];
+  EXPECT_EQ(heard[2], "menu 0 0");
+  EXPECT_EQ(heard[3], "menu 1 0");
   EXPECT_FALSE(fs::exists(company_->Folder() / "qvacc.f00"));
   EXPECT_EQ(Rows(open, "SELECT SHOUGOU, ENTTEXT, WEB_HOLDER, PASWORD, DATALOCK FROM ACCDEF1"),
             std::vector<std::string>{"受信商事|本社データ|||1"});
