@@ -374,6 +374,10 @@ int32_t TfmDataTusin::ExecuteKind(bool Modal) {
     return -1;
   }
   Screen().SetCursor(crHourGlass);
+  if (SyoriType != 8 && !CashBookPreChecks()) {
+    Screen().SetCursor(crDefault);
+    return -1;
+  }
   bool dialog = false;
   try {
     StartInfoSteps();
@@ -444,12 +448,6 @@ int32_t TfmDataTusin::RunDialog(bool Modal) {
   if (SyoriType == 8) return -1;
   (void)shown;
   return Success ? 1 : 0;
-}
-
-int32_t TfmDataTusin::RunCashBookBranch() {
-  // The cash-book exchanges come with their own module; until then the kinds are refused.
-  uis::ShowMessage(uis::MsgKind::Information, "この機能はまだ使用できません。");
-  return kCashBookNotBuilt;
 }
 
 // ---------------------------------------------------------------------------------------

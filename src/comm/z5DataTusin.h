@@ -8,11 +8,20 @@
 //
 // Kinds (SyoriType): 1 data send, 2 data receive (both a dialog over the ten relay folders;
 // F12 runs the chain, F5 empties a folder), 8 server check (the three cash-book folders; F5
-// empties one without asking), 3 to 7, 9 and 10 the cash-book exchanges.
+// empties one without asking), 3 to 7, 9 and 10 the cash-book exchanges (no dialog).
 //
 // Execute: -1 refused or stopped before anything ran (also a modal server check, which ends
 // without a result); 0 a modeless dialog was shown, the relay information could not be read,
 // or a dialog ended without a restore; 1 a receive restored data.
+//
+// The cash-book exchanges use the cash-book account (TUSIN_ID row 1) and the relay folders
+// "/01" (cash journals of the cash book: sent by 7 and 9, received by 4), "/02" (cash journals
+// of this program: sent by 3, received by 6 and 10) and "/03" (the whole company: sent by 5,
+// received by 6 and 10 before "/02"). Their results: 1 a send completed or "/01"/"/02" was
+// imported, 2 "/03" was imported; 0 the relay could not be read, a chain failed (after its
+// message) or there was nothing to receive; -1 refused or declined. A cash-book send reports
+// "finished" only when its whole chain completed; a relay folder is emptied (1750) only after
+// its import succeeded.
 //
 // The chains return a not-completed flag (true = declined or failed, the dialog stays open);
 // a completed chain closes the dialog. Each chain deletes its work files ("ComS" or "ComR"
@@ -55,8 +64,10 @@ class TFtpSession;
 // constant followed by the password. The same on every installation.
 std::string CommFileKey(const std::string& password);
 
-// What the not-built cash-book branch answers (the kind is refused as if nothing ran).
-inline constexpr int kCashBookNotBuilt = -1;
+// The title of the cash-book product's version-up window. While it runs, a named lock of this
+// name is held (there are no top-level windows of other programs to look for here), and the
+// cash-book sends stop without a word.
+inline constexpr const char* kCashBookVersionUpLock = "現金出納帳バージョンアップ";
 
 class TfmDataTusin : public TBSDI, public ISyoriKidou {
  public:
@@ -135,8 +146,21 @@ class TfmDataTusin : public TBSDI, public ISyoriKidou {
   void UpdateDataListRecord(int Index);
   int32_t DeleteRelayFolder();
   int32_t DeleteCashBookFolder(int Index);
-  // The cash-book kinds (3 to 7, 9, 10): not built yet.
+  // The cash-book kinds (3 to 7, 9, 10): the checks before the relay is asked (consolidated
+  // data, the version-up window, the send confirmation); false: refused.
+  bool CashBookPreChecks();
+  // With the relay folders read: the folder rules, then the send or receive chain; the result
+  // of Execute.
   int32_t RunCashBookBranch();
+  // How a cash-book send chain ended: completed; stopped at a step that showed its message;
+  // stopped because the journal rows could not be marked (also after its message).
+  enum class TCashBookSend { Completed, Failed, MarkingFailed };
+  TCashBookSend SendCashBook();
+  // Receives, restores into the work database and imports relay folder 0..2 ("/01".."/03");
+  // true only when the import succeeded. On false ReportedFailure says whether a message (or
+  // the import box's log) already told the user.
+  bool ReceiveCashBook(int FolderIndex);
+  bool ReportedFailure = false;
 
   // ---- handlers ----
   void FormCreate(QObject* Sender) override;
@@ -173,6 +197,8 @@ class TfmDataTusin : public TBSDI, public ISyoriKidou {
   // Reconnects the company data after a receive replaced it (the close rule).
   void ReconnectAfterReceive();
   std::string HelpPage() const;
+  // The difference notice of a cash-book receive; true when answered yes or OK.
+  bool ShowReceiveNotice(const TRelayFolder& f, bool name, bool period, bool question);
   // The folder number of the grid's current row ("01".."10"); empty without one.
   int CurrentRow() const;
 

@@ -2,8 +2,10 @@
 // Small pieces the module's chains share: the message calls in the module's button sets and
 // the name of an exception's class for the chains' error box.
 #include <exception>
+#include <functional>
 #include <string>
 
+#include "comm/CommConfig.h"
 #include "platform/UiServices.h"
 
 namespace commmsg {
@@ -29,3 +31,17 @@ bool IsFtpConnectFailure(const std::string& error);
 // The display form of a completion reply's time "yyyymmddhhnn" ("yyyy/mm/dd hh:nn", or the
 // era date and "hh:nn" with the era-display setting).
 std::string CommTimeDisplay(const std::string& wire);
+
+// How an archive's upload into a relay folder ended.
+enum class TRelayUpload { Stored, NoConnection, NoFolder, Failed, SizeMismatch };
+
+// Uploads the local file as "qvacc.wen" of relay folder `folderNo` ("/01".."/10"). A file
+// already there is moved aside as "qvacc.wenbak" (a stale one deleted first) and stays there
+// after a good upload; when the upload fails or the server's size differs from the local
+// size, the partial file is deleted and the previous one put back. `afterStore` runs between
+// the transfer and the size check (the chains' step pause).
+TRelayUpload UploadToRelayFolder(const TCommConfig& config, const std::string& host, const std::string& user,
+                                 const std::string& password, const std::string& localFile, int folderNo,
+                                 const std::function<void()>& afterStore);
+// Shows the chains' message for a failed upload (nothing for Stored).
+void SayUploadFailure(TRelayUpload result);

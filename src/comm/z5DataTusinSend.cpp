@@ -52,6 +52,64 @@ std::string CommTimeDisplay(const std::string& wire) {
   return FormatDateStyle("yy/mm/dd", 2, d) + " " + text.substr(11);
 }
 
+TRelayUpload UploadToRelayFolder(const TCommConfig& config, const std::string& host, const std::string& user,
+                                 const std::string& password, const std::string& localFile, int folderNo,
+                                 const std::function<void()>& afterStore) {
+  std::error_code ec;
+  const auto localSize = static_cast<std::int64_t>(fs::file_size(localFile, ec));
+  if (ec) return TRelayUpload::Failed;
+  const std::string dir = "/" + TwoDigits(folderNo);
+  const std::string remote = dir + "/qvacc.wen";
+  const std::string backup = dir + "/qvacc.wenbak";
+  TFtpSession ftp(config, host, user, password);
+  if (!ftp.Login()) {
+    ftp.Close();
+    return TRelayUpload::NoConnection;
+  }
+  if (!ftp.CanEnter(dir)) {
+    ftp.Close();
+    return TRelayUpload::NoFolder;
+  }
+  bool movedAside = false;
+  if (ftp.Size(remote) > 0) {
+    // A server that refuses to rename over an existing file would otherwise fail every
+    // second upload into a used folder.
+    if (ftp.Size(backup) >= 0) ftp.Delete(backup);
+    if (!ftp.Rename(remote, backup)) {
+      ftp.Close();
+      return TRelayUpload::Failed;
+    }
+    movedAside = true;
+  }
+  // After a failed or short upload the previous deposit goes back in place.
+  auto restorePrevious = [&] {
+    if (ftp.Size(remote) > 0) ftp.Delete(remote);
+    if (movedAside && ftp.Size(backup) > 0) ftp.Rename(backup, remote);
+    ftp.Close();
+  };
+  if (!ftp.Store(localFile, remote)) {
+    restorePrevious();
+    return TRelayUpload::Failed;
+  }
+  if (afterStore) afterStore();
+  if (ftp.Size(remote) != localSize) {
+    restorePrevious();
+    return TRelayUpload::SizeMismatch;
+  }
+  ftp.Close();
+  return TRelayUpload::Stored;
+}
+
+void SayUploadFailure(TRelayUpload result) {
+  switch (result) {
+    case TRelayUpload::Stored: return;
+    case TRelayUpload::NoConnection: Say(uis::MsgKind::Error, "　\r\nサーバーの接続に失敗しました。\r\n ", uis::Buttons::Ok); return;
+    case TRelayUpload::NoFolder: Say(uis::MsgKind::Error, "　\r\n転送先のディレクトリが存在しません。\r\n ", uis::Buttons::Ok); return;
+    case TRelayUpload::Failed: Say(uis::MsgKind::Error, "　\r\nデータの送信に失敗しました。\r\n ", uis::Buttons::Ok); return;
+    case TRelayUpload::SizeMismatch: Say(uis::MsgKind::Error, kAntivirus, uis::Buttons::Yes); return;
+  }
+}
+
 bool TfmDataTusin::SendDataToRelay() {
   const int row = std::max(0, PerfectGrid1->Row() == TPerfectGrid::kNoRow ? 0 : PerfectGrid1->Row());
   const int folderNo = row + 1;
@@ -129,45 +187,12 @@ bool TfmDataTusin::SendDataToRelay() {
   StepWait();
 
   // Upload. The previous deposit stays as qvacc.wenbak until the new file is complete.
-  std::error_code ec;
-  const auto localSize = static_cast<std::int64_t>(fs::file_size(ResolvePath(wen), ec));
-  if (ec) return fail("　\r\n暗号化ファイルが見つかりません。\r\n ");
-  {
-    const std::string dir = "/" + TwoDigits(folderNo);
-    const std::string remote = dir + "/qvacc.wen";
-    const std::string backup = dir + "/qvacc.wenbak";
-    TFtpSession ftp(Config, RelayInfo.FtpHost, AccInf.WEB_HOLDER, RelayInfo.FtpPassword);
-    // The first question logs in: a failure there is a connection failure.
-    const std::int64_t previous = ftp.Size(remote);
-    if (previous < 0 && IsFtpConnectFailure(ftp.LastError())) {
-      ftp.Close();
-      return fail("　\r\nサーバーの接続に失敗しました。\r\n ", uis::Buttons::Ok);
-    }
-    bool movedAside = false;
-    if (previous > 0) {
-      if (ftp.Size(backup) >= 0) ftp.Delete(backup);
-      if (!ftp.Rename(remote, backup)) {
-        ftp.Close();
-        return fail("　\r\nデータの送信に失敗しました。\r\n ", uis::Buttons::Ok);
-      }
-      movedAside = true;
-    }
-    // Puts the previous deposit back after a failed or short upload.
-    auto restorePrevious = [&] {
-      if (ftp.Size(remote) > 0) ftp.Delete(remote);
-      if (movedAside && ftp.Size(backup) > 0) ftp.Rename(backup, remote);
-      ftp.Close();
-    };
-    if (!ftp.Store(ResolvePath(wen), remote)) {
-      restorePrevious();
-      return fail("　\r\nデータの送信に失敗しました。\r\n ", uis::Buttons::Ok);
-    }
-    StepWait();
-    if (ftp.Size(remote) != localSize) {
-      restorePrevious();
-      return fail(kAntivirus);
-    }
-    ftp.Close();
+  if (!LocalExists(wen)) return fail("　\r\n暗号化ファイルが見つかりません。\r\n ");
+  const TRelayUpload upload = UploadToRelayFolder(Config, RelayInfo.FtpHost, AccInf.WEB_HOLDER, RelayInfo.FtpPassword,
+                                                  ResolvePath(wen), folderNo, [this] { StepWait(); });
+  if (upload != TRelayUpload::Stored) {
+    SayUploadFailure(upload);
+    return true;
   }
 
   // Completion.

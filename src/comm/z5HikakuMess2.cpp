@@ -58,7 +58,7 @@ void TfmHikakuMess2::Button2Click(QObject*) {
   Close();
 }
 
-void TfmHikakuMess2::Arrange(bool password, bool name, bool period, bool question) {
+void TfmHikakuMess2::Arrange(bool password, bool name, bool period, bool question, bool note) {
   const int dpi = uis::Ui().ScreenDpi();
   auto s = [dpi](int v) { return ScaleByDpi(v, dpi, 96); };
   Label3->SetVisible(password);
@@ -85,8 +85,10 @@ void TfmHikakuMess2::Arrange(bool password, bool name, bool period, bool questio
     place(Label8, 48, 20);
     place(Label9, 48, 24);
   }
-  Label2->SetVisible(question);
-  if (question) place(Label2, 16, 28);
+  // A question given as the headline leaves Label2 empty: no blank line for it.
+  const bool second = (question || note) && !Label2->Caption().empty();
+  Label2->SetVisible(second);
+  if (second) place(Label2, 16, 28);
   y += 4;
   int width = 456;
   for (TLabel* l : {Label1, Label2, Label5, Label6, Label8, Label9})

@@ -36,8 +36,9 @@ class TfmHikakuMess2 : public forms::TForm {
 
   // Hides the lines that do not apply, stacks the others in the order password, company
   // name, period under the headline, scales every position to the screen and sizes the
-  // window to fit. Without a question only Button1 shows, captioned "ＯＫ".
-  void Arrange(bool password, bool name, bool period, bool question);
+  // window to fit. Without a question only Button1 shows, captioned "ＯＫ"; `note` then still
+  // shows Label2 (a hint instead of a question) above it.
+  void Arrange(bool password, bool name, bool period, bool question, bool note = false);
 };
 
 // The label texts of the two sides.

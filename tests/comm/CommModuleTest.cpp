@@ -96,13 +96,13 @@ TEST_F(CommModule, ExecuteResultByKind) {
        true, -1, ""},
       {"server check with other windows open", "SyoriType=8", [] { MenuHook = [](int32_t, const std::string&) { return 1; }; },
        false, -1, "メニュー以外の画面を表示中"},
-      {"cash-book send is not built yet", "SyoriType=3",
+      {"cash-book send declined", "SyoriType=3",
        [] {
          AccInf.TusinHolder[1] = kCommId;
          AccInf.TusinPassword[1] = "cb";
        },
-       false, kCashBookNotBuilt, "この機能はまだ使用できません。"},
-      {"relay unknown to the server", "SyoriType=5",
+       false, -1, "中継サーバーにデータを送信します。"},
+      {"relay unknown to the server", "SyoriType=4",
        [] {
          AccInf.TusinHolder[1] = "NOBODY";
          AccInf.TusinPassword[1] = "cb";
