@@ -2,7 +2,8 @@
 // Check box and radio button. OnClick fires whenever the check state changes, by the user
 // or by the program. Radio buttons with the same parent form a group; a radio button is a
 // tab stop exactly while it is checked, and one that receives the focus other than by a
-// click becomes checked, as the platform's radio buttons do.
+// click becomes checked, as the platform's radio buttons do. A click anywhere on the control
+// counts, not only on the box and its text: the platform's buttons take the whole rectangle.
 #include <QCheckBox>
 #include <QRadioButton>
 #include <string>
@@ -32,6 +33,7 @@ class TCheckBox : public TWidgetControl<QCheckBox> {
 
  protected:
   void BaseKeyPress(QKeyEvent* event) override;
+  bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
 
  private:
   TAlignment alignment_ = taRightJustify;
@@ -49,6 +51,7 @@ class TRadioButton : public TWidgetControl<QRadioButton> {
  protected:
   void focusInEvent(QFocusEvent* event) override;
   void BaseKeyPress(QKeyEvent* event) override;
+  bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
 };
 
 }  // namespace forms

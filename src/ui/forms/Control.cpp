@@ -570,8 +570,10 @@ bool TControl::ControlEvent(QEvent* event, bool& result) {
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove:
       // A disabled control takes no clicks (a greyed OK must not confirm); Qt's own handling
-      // drops the event, as it does for its widgets.
-      if (!self_->isEnabled()) return false;
+      // drops the event, as it does for its widgets. A press made while it was enabled still
+      // gets its release, as the platform's mouse capture delivers it (a control that the
+      // press itself disables, by moving the focus, is still clicked).
+      if (!self_->isEnabled() && !(event->type() == QEvent::MouseButtonRelease && leftPressed_)) return false;
       result = MouseEvent(event);
       return true;
     case QEvent::ParentChange:
