@@ -19,7 +19,8 @@
 // of this program: sent by 3, received by 6 and 10) and "/03" (the whole company: sent by 5,
 // received by 6 and 10 before "/02"). Their results: 1 a send completed or "/01"/"/02" was
 // imported, 2 "/03" was imported; 0 the relay could not be read, a chain failed (after its
-// message) or there was nothing to receive; -1 refused or declined. A cash-book send reports
+// message), there was nothing to receive or the receive's last question was declined; -1
+// refused, or declined before anything was sent or deleted. A cash-book send reports
 // "finished" only when its whole chain completed; a relay folder is emptied (1750) only after
 // its import succeeded.
 //

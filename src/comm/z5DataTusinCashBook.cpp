@@ -387,7 +387,19 @@ bool TfmDataTusin::ReceiveCashBook(int FolderIndex) {
     std::string path;
     ~WorkDbCleanup() { RemoveIfPresent(path); }
   } workDbCleanup{workDb};
-  if (!RestoreReceivedData()) {
+  // The restore goes through the data module's company connection and leaves it on the work
+  // database; the import (and everything after this run) needs it on the company data again.
+  const std::string companyDb = DM->IBDatabaseDAT.DatabaseName;
+  const bool restored = RestoreReceivedData();
+  if (!DM->IBDatabaseDAT.Connected() || DM->IBDatabaseDAT.DatabaseName != companyDb) {
+    if (DM->IBDatabaseDAT.Connected()) DM->IBDatabaseDAT.Close();
+    ReconnectAfterReceive();  // warns when it cannot
+    if (!DM->IBDatabaseDAT.Connected()) {
+      ReportedFailure = true;
+      return false;
+    }
+  }
+  if (!restored) {
     ReportedFailure = true;
     return false;
   }
