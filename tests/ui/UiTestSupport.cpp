@@ -170,10 +170,29 @@ std::string AbortFrom(forms::TForm& form) {
   return names;
 }
 
+// The watchdog only prevents a hang: a form still open well after its script's last step
+// ran, which nobody will close. It is armed only then, because a step may run a whole database
+// job (a backup, isql scripts, a restore, an upgrade) inside the modal loop, which on a loaded
+// two-core machine takes many times as long as on a quiet one.
+void ArmWatchdog(std::shared_ptr<ModalScript::State> state, QPointer<QWidget> target) {
+  QTimer::singleShot(120000, target.data(), [target, state] {
+    auto* f = static_cast<forms::TForm*>(target.data());
+    if (!f || !f->Modal()) return;
+    state->fired = true;
+    const std::string names = AbortFrom(*f);
+    ADD_FAILURE() << "the script for " << Describe(*f) << " did not end it within two minutes of its last step; ended: "
+                  << names;
+  });
+}
+
 // Runs step `i` of `state` on `target`, then schedules the next one from the modal loop's
 // event queue (after the loop has looked at the result of this one).
 void RunStep(std::shared_ptr<ModalScript::State> state, QPointer<QWidget> target, size_t i) {
-  if (!target || i >= state->steps.size()) return;
+  if (!target) return;
+  if (i >= state->steps.size()) {
+    ArmWatchdog(state, target);
+    return;
+  }
   auto& form = *static_cast<forms::TForm*>(target.data());
   const std::string name = Describe(form);
   try {
@@ -187,9 +206,7 @@ void RunStep(std::shared_ptr<ModalScript::State> state, QPointer<QWidget> target
     if (target) AbortFrom(form);
     return;
   }
-  if (target && i + 1 < state->steps.size()) {
-    QTimer::singleShot(0, target.data(), [state, target, i] { RunStep(state, target, i + 1); });
-  }
+  if (target) QTimer::singleShot(0, target.data(), [state, target, i] { RunStep(state, target, i + 1); });
 }
 
 void FormShownModally(forms::TForm& form) {
@@ -216,16 +233,6 @@ void FormShownModally(forms::TForm& form) {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
   }
   if (!target) return;
-  // The watchdog only prevents a hang. A script step may run a whole database job (a backup,
-  // isql scripts, a restore) inside the modal loop, which on a loaded two-core machine can
-  // take far longer than on a quiet one, so it leaves a generous minute.
-  QTimer::singleShot(60000, target.data(), [target, state] {
-    auto* f = static_cast<forms::TForm*>(target.data());
-    if (!f || !f->Modal()) return;
-    state->fired = true;
-    const std::string names = AbortFrom(*f);
-    ADD_FAILURE() << "the script for " << Describe(*f) << " did not end it within a minute; ended: " << names;
-  });
   RunStep(state, target, 0);
 }
 

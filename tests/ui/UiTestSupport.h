@@ -67,9 +67,10 @@ std::string Describe(forms::TForm& form);
 //
 // A form that no script takes while any is alive is not waited on: the test fails naming it
 // and the form ends with mrAbort. A step that throws fails the test the same way. A watchdog
-// ends the script's form with mrAbort (and every modal form still open above it) if the
-// script has not ended it, and fails the test naming the forms, so a broken test fails
-// instead of hanging.
+// ends the script's form with mrAbort (and every modal form still open above it) when it is
+// still open two minutes after the script's last step ran, and fails the test naming the
+// forms, so a broken test fails instead of hanging; time spent inside the steps (a long
+// database job on a loaded machine) does not count.
 class ModalScript {
  public:
   explicit ModalScript(std::vector<Step> steps);
