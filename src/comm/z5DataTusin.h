@@ -138,6 +138,8 @@ class TfmDataTusin : public TBSDI, public ISyoriKidou {
   bool SendCloudDump();
   bool ReceiveDataFromRelay();
   bool RestoreReceivedData();
+  std::string DecryptAndExtract(const std::string& work, const std::string& wen, const std::string& lzh,
+                                const std::string& fbk, const std::string& key);
   bool CheckDataMatch(const std::string& Op, const TDataInfomationRec& Source, const TDataInfomationRec& Target);
   bool CheckRestoredMatch(const std::string& Op, const std::string& Host, const std::string& Target,
                           const std::string& Source);

@@ -357,30 +357,10 @@ bool TfmDataTusin::ReceiveCashBook(int FolderIndex) {
   WaitMess->SetStep(WaitMess->CheckBox1, "中継サーバーからデータ受信　終了", TfmWaitMess::Finished);
   WaitMess->SetStep(WaitMess->CheckBox2, "受信データ暗号解読　実行中", TfmWaitMess::Running);
   StepWait();
-  if (!LocalExists(wen)) return fail("　\r\n受信ファイルが見つかりません。\r\n ");
-  if (!RemoveIfPresent(lzh)) return fail("旧圧縮ファイルが削除出来ません。");
-  try {
-    DecryptFile(ResolvePath(wen), ResolvePath(lzh), CommFileKey(AccInf.TusinPassword[1]));
-  } catch (const std::exception&) {
-    return fail("　\r\n暗号解読失敗\r\n ");
-  }
+  if (const std::string failure = DecryptAndExtract(work, wen, lzh, fbk, CommFileKey(AccInf.TusinPassword[1]));
+      !failure.empty())
+    return fail(failure);
 
-  WaitMess->SetStep(WaitMess->CheckBox2, "受信データ暗号解読　終了", TfmWaitMess::Finished);
-  WaitMess->SetStep(WaitMess->CheckBox3, "受信データ圧縮解凍　実行中", TfmWaitMess::Running);
-  StepWait();
-  if (!LocalExists(lzh)) return fail("　\r\n解読ファイルが見つかりません。\r\n ");
-  if (!RemoveIfPresent(fbk)) return fail("旧復元ファイルが削除出来ません。");
-  try {
-    if (!ArchiverLoaded) return fail("　\r\n解凍失敗\r\n ");
-    const std::string command = "e \"" + ResolvePath(lzh) + "\" \"" + ResolvePath(work) + "/\"";
-    if (Archiver.Unlha(this, command.c_str(), nullptr, 0) != 0) return fail("　\r\n解凍失敗\r\n ");
-  } catch (const std::exception&) {
-    return fail("　\r\n解凍失敗\r\n ");
-  }
-
-  WaitMess->SetStep(WaitMess->CheckBox3, "受信データ圧縮解凍　終了", TfmWaitMess::Finished);
-  WaitMess->SetStep(WaitMess->CheckBox4, "受信データ復元・照合　実行中", TfmWaitMess::Running);
-  StepWait();
   if (!LocalExists(fbk)) return fail("　\r\n解凍ファイルが見つかりません。\r\n ");
   const std::string workDb = ExcludePathDelim(SystemDef.TempDir) + "/qvacc.fdb";
   struct WorkDbCleanup {

@@ -55,6 +55,37 @@ std::string GassanRefusal(const std::string& open, int received) {
 // ---------------------------------------------------------------------------------------
 // Receive
 
+// The receive's middle steps, shared by the data and the cash-book receive: the downloaded
+// file decrypted into the archive (a wrong key or a damaged file leaves none), the archive
+// extracted into the work folder, the step window moved on. The failure's message, or empty.
+std::string TfmDataTusin::DecryptAndExtract(const std::string& work, const std::string& wen, const std::string& lzh,
+                                            const std::string& fbk, const std::string& key) {
+  if (!LocalExists(wen)) return "　\r\n受信ファイルが見つかりません。\r\n ";
+  if (!RemoveIfPresent(lzh)) return "旧圧縮ファイルが削除出来ません。";
+  try {
+    DecryptFile(ResolvePath(wen), ResolvePath(lzh), key);
+  } catch (const std::exception&) {
+    return "　\r\n暗号解読失敗\r\n ";
+  }
+  WaitMess->SetStep(WaitMess->CheckBox2, "受信データ暗号解読　終了", TfmWaitMess::Finished);
+  WaitMess->SetStep(WaitMess->CheckBox3, "受信データ圧縮解凍　実行中", TfmWaitMess::Running);
+  StepWait();
+
+  if (!LocalExists(lzh)) return "　\r\n解読ファイルが見つかりません。\r\n ";
+  if (!RemoveIfPresent(fbk)) return "旧復元ファイルが削除出来ません。";
+  try {
+    if (!ArchiverLoaded) return "　\r\n解凍失敗\r\n ";
+    const std::string command = "e \"" + ResolvePath(lzh) + "\" \"" + ResolvePath(work) + "/\"";
+    if (Archiver.Unlha(this, command.c_str(), nullptr, 0) != 0) return "　\r\n解凍失敗\r\n ";
+  } catch (const std::exception&) {
+    return "　\r\n解凍失敗\r\n ";
+  }
+  WaitMess->SetStep(WaitMess->CheckBox3, "受信データ圧縮解凍　終了", TfmWaitMess::Finished);
+  WaitMess->SetStep(WaitMess->CheckBox4, "受信データ復元・照合　実行中", TfmWaitMess::Running);
+  StepWait();
+  return "";
+}
+
 bool TfmDataTusin::ReceiveDataFromRelay() {
   const int row = PerfectGrid1->Row() == TPerfectGrid::kNoRow ? -1 : PerfectGrid1->Row();
   if (row < 0 || TrimZenkaku(PerfectGrid1->CellText(1, row)).empty()) {
@@ -137,32 +168,8 @@ bool TfmDataTusin::ReceiveDataFromRelay() {
   WaitMess->SetStep(WaitMess->CheckBox2, "受信データ暗号解読　実行中", TfmWaitMess::Running);
   StepWait();
 
-  // Decrypt: a wrong key or a damaged file leaves no archive.
-  if (!LocalExists(wen)) return fail("　\r\n受信ファイルが見つかりません。\r\n ");
-  if (!RemoveIfPresent(lzh)) return fail("旧圧縮ファイルが削除出来ません。");
-  try {
-    DecryptFile(ResolvePath(wen), ResolvePath(lzh), CommFileKey(AccInf.PASWORD));
-  } catch (const std::exception&) {
-    return fail("　\r\n暗号解読失敗\r\n ");
-  }
-  WaitMess->SetStep(WaitMess->CheckBox2, "受信データ暗号解読　終了", TfmWaitMess::Finished);
-  WaitMess->SetStep(WaitMess->CheckBox3, "受信データ圧縮解凍　実行中", TfmWaitMess::Running);
-  StepWait();
-
-  // Extract.
-  if (!LocalExists(lzh)) return fail("　\r\n解読ファイルが見つかりません。\r\n ");
-  if (!RemoveIfPresent(fbk)) return fail("旧復元ファイルが削除出来ません。");
-  try {
-    if (!ArchiverLoaded) return fail("　\r\n解凍失敗\r\n ");
-    const std::string command = "e \"" + ResolvePath(lzh) + "\" \"" + ResolvePath(work) + "/\"";
-    if (Archiver.Unlha(this, command.c_str(), nullptr, 0) != 0) return fail("　\r\n解凍失敗\r\n ");
-  } catch (const std::exception&) {
-    return fail("　\r\n解凍失敗\r\n ");
-  }
-  WaitMess->SetStep(WaitMess->CheckBox3, "受信データ圧縮解凍　終了", TfmWaitMess::Finished);
-  WaitMess->SetStep(WaitMess->CheckBox4, "受信データ復元・照合　実行中", TfmWaitMess::Running);
-  StepWait();
-
+  if (const std::string failure = DecryptAndExtract(work, wen, lzh, fbk, CommFileKey(AccInf.PASWORD)); !failure.empty())
+    return fail(failure);
   if (!LocalExists(fbk)) return fail("　\r\n解凍ファイルが見つかりません。\r\n ");
   if (!RestoreReceivedData()) return true;
   WaitMess->SetStep(WaitMess->CheckBox4, "受信データ復元　終了", TfmWaitMess::Finished);
