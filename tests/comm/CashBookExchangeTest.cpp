@@ -2,11 +2,14 @@
 // "/02" and are marked as linked, a master send clears "/02" first, the folder rules refuse
 // what would lose data, and a receive deletes its relay folder only after a successful
 // import. The marking of the cash rows is checked row by row on a small journal.
-// Pictures: comm_cashbook_notice.png, comm_cashbook_notice_note.png, comm_cashbook_notice_question.png.
+// Pictures: comm_cashbook_notice.png, comm_cashbook_notice_note.png, comm_cashbook_notice_question.png,
+// comm_cashbook_receive01.png (the import box after a receive of the cash-book side's data).
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 #include <fstream>
 #include <unistd.h>
 
@@ -448,6 +451,101 @@ TEST_F(CashBookExchange, SecondInstallationImportsTheJournalsAndEmptiesTheFolder
   Leave();
   // The five live cash entries of the sender, two lines each.
   EXPECT_EQ(Count(receiver, "SELECT COUNT(*) FROM SIWAKE WHERE DELFLG=0 AND (KCODE='1110' OR R_KCODE='1110')"), 10);
+}
+
+
+// The cash-book side's journals ("/01") come in through the import box shown modally: it runs
+// by itself, and the clerk closes it once it has ended.
+TEST_F(CashBookExchange, CashBookDataIsImportedInTheBoxAndFolder01Emptied) {
+  ui_.messageAnswers = {uis::mrYes};
+  ASSERT_EQ(Run(7), 1) << Messages();
+  ASSERT_TRUE(fs::exists(RelayFile("01"))) << Messages();
+  Leave();
+  CashOffice receiver("本社データ");
+  {
+    fixtures::DbSession s(receiver.company->DbFile());
+    s.Exec("DELETE FROM SIWAKE2");
+    s.Exec("DELETE FROM SIWAKE");
+    s.Commit();
+  }
+  Enter(receiver);
+  servers_->ClearJournal();
+  ui_.messages.clear();
+  ui_.messageAnswers = {uis::mrYes};
+  bool ended = false;
+  std::string log;
+  QImage shot;
+  uitest::ModalScript script(uitest::Dialog::Of<TCashBookLoaderBox>(), {[&](TForm& f) {
+    auto& box = dynamic_cast<TCashBookLoaderBox&>(f);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    while (!(ended = box.btnCancel->Enabled() && box.btnCancel->Caption() == "閉じる") &&
+           std::chrono::steady_clock::now() < deadline) {
+      uitest::Pump();
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    for (int r = 0; r < box.ListView1->Count(); ++r) log += box.ListView1->Text(r, 1) + "\n";
+    shot = f.grab().toImage();
+    uitest::Click(box.btnCancel);
+  }});
+  EXPECT_EQ(Run(4), 1) << Messages() << log;
+  EXPECT_TRUE(ended) << "the box ran by itself and let the clerk close it";
+  EXPECT_FALSE(script.WatchdogFired());
+  EXPECT_NE(log.find("取り込み処理が成功しました。"), std::string::npos) << log;
+  EXPECT_EQ(JournalCount({"Scode=1750", "fSname=01"}), 1);
+  EXPECT_FALSE(fs::exists(RelayFile("01")));
+  EXPECT_TRUE(shot.save("comm_cashbook_receive01.png"));
+  Leave();
+  // The five live cash entries of the sender, two lines each.
+  EXPECT_EQ(Count(receiver, "SELECT COUNT(*) FROM SIWAKE WHERE DELFLG=0 AND (KCODE='1110' OR R_KCODE='1110')"), 10);
+}
+
+// A master ("/03") takes the place of the receiver's company file; the receiver's own
+// dictionaries and data-list name survive it.
+TEST_F(CashBookExchange, MasterReplacesTheSecondInstallationsCompanyFile) {
+  {
+    // Dictionary titles are slots matched by position: the master brings its own first one.
+    fixtures::DbSession s(office_->company->DbFile());
+    s.Exec("UPDATE OR INSERT INTO TEKDICTI (CREC, SCODE, SORTCODE, TEXT) VALUES (3, ' ', 1, '送信側分類') MATCHING (CREC)");
+    s.Commit();
+  }
+  ui_.messageAnswers = {uis::mrYes, uis::mrYes};
+  ASSERT_EQ(Run(5), 1) << Messages();
+  ASSERT_TRUE(fs::exists(RelayFile("03"))) << Messages();
+  Leave();
+  CashOffice receiver("受信側データ");
+  {
+    fixtures::DbSession s(receiver.company->DbFile());
+    s.Exec("DELETE FROM SIWAKE2");
+    s.Exec("DELETE FROM SIWAKE");
+    s.Exec("INSERT INTO TEKDICTI (CREC, SCODE, SORTCODE, TEXT) VALUES (7, ' ', 1, '受信側分類')");
+    s.Exec("INSERT INTO TEKDIC (TEKCODE, CREC, KANA, TEXT, SCODE) VALUES (1, 7, 'ｼﾞｭｼﾝ', '受信側摘要', ' ')");
+    s.Commit();
+  }
+  Enter(receiver);
+  servers_->ClearJournal();
+  ui_.messages.clear();
+  ui_.messageAnswers = {uis::mrYes};
+  // A failed import shows its log: read it into the failure instead of waiting.
+  std::string log;
+  uitest::ModalScript script({[&](TForm& f) {
+    if (auto* box = dynamic_cast<TCashBookLoaderBox*>(&f))
+      for (int r = 0; r < box->ListView1->Count(); ++r) log += box->ListView1->Text(r, 1) + "\n";
+    f.SetModalResult(mrCancel);
+  }});
+  EXPECT_EQ(Run(10), 2) << Messages() << log;
+  EXPECT_FALSE(script.Taken()) << log;
+  EXPECT_EQ(JournalCount({"Scode=1750", "fSname=03"}), 1);
+  EXPECT_FALSE(fs::exists(RelayFile("03")));
+  Leave();
+  const char* settings = "SELECT SHOUGOU || '|' || NENDO || '|' || KISHU || '|' || KIMATU || '|' || SITEN || '|' || BUMON AS T FROM ACCDEF1";
+  EXPECT_EQ(Text(receiver.company->DbFile(), settings), Text(office_->company->DbFile(), settings));
+  for (const char* sql : {"SELECT COUNT(*) FROM SIWAKE", "SELECT COUNT(*) FROM SIWAKE WHERE LINKKUB=10"})
+    EXPECT_EQ(Count(receiver, sql), Count(*office_, sql)) << sql;
+  EXPECT_GT(Count(receiver, "SELECT COUNT(*) FROM SIWAKE"), 0);
+  EXPECT_EQ(Text(receiver.company->DbFile(), "SELECT ENTTEXT || '|' || COALESCE(WEB_HOLDER,'') AS T FROM ACCDEF1"),
+            "受信側データ|");
+  EXPECT_EQ(Text(receiver.company->DbFile(), "SELECT H.TEXT || '|' || T.TEXT AS T FROM TEKDIC T JOIN TEKDICTI H ON H.CREC=T.CREC"),
+            "受信側分類|受信側摘要");
 }
 
 }  // namespace
