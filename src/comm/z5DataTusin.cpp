@@ -479,6 +479,30 @@ void TfmDataTusin::FreeWaitMess() {
   WaitMess = nullptr;
 }
 
+void TfmDataTusin::OpenChainSteps(const std::array<const char*, 4>& rows, const char* cloudRow) {
+  FreeWaitMess();
+  WaitMess = CreateWaitMess(this, 435, cloudRow ? 206 : 194);
+  WaitMess->SetStep(WaitMess->CheckBox1, std::string(rows[0]) + "　実行中", TfmWaitMess::Running);
+  WaitMess->SetStep(WaitMess->CheckBox2, rows[1], TfmWaitMess::Waiting);
+  WaitMess->SetStep(WaitMess->CheckBox3, rows[2], TfmWaitMess::Waiting);
+  WaitMess->SetStep(WaitMess->CheckBox4, rows[3], TfmWaitMess::Waiting);
+  if (cloudRow) WaitMess->SetStep(WaitMess->CheckBox5, cloudRow, TfmWaitMess::Waiting);
+  else WaitMess->CheckBox5->SetVisible(false);
+  EnableWindow(this, false);
+  StepWait();
+}
+
+TfmDataTusin::TChainCleanup::~TChainCleanup() {
+  EnableWindow(form, true);
+  if (keys) {
+    form->F12->SetEnabled(true);
+    form->F5->SetEnabled(true);
+  }
+  Screen().SetCursor(crDefault);
+  form->FreeWaitMess();
+  for (const char* name : {"qvacc.fbk", "qvacc.lzh", "qvacc.wen"}) commmsg::RemoveIfPresent(work + "/" + name);
+}
+
 bool TfmDataTusin::GetRelayFolderList() {
   std::string trKubn;
   if (SyoriType == 1 || SyoriType == 2) {

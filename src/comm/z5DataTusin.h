@@ -193,7 +193,17 @@ class TfmDataTusin : public TBSDI, public ISyoriKidou {
   bool RunInfoSteps();
   void FreeWaitMess();
   void ClearRow(int row);
-  void DeleteWorkFiles(const std::string& folder);
+  // A chain's step window over the disabled form: four rows, the first one running; the fifth
+  // (the cloud row) only when given.
+  void OpenChainSteps(const std::array<const char*, 4>& rows, const char* cloudRow = nullptr);
+  // Every way out of a chain past its confirmation: the form usable again (with F12 and F5
+  // when `keys`), the default cursor, the step window gone, the chain's work files deleted.
+  struct TChainCleanup {
+    TfmDataTusin* form;
+    std::string work;
+    bool keys = false;
+    ~TChainCleanup();
+  };
   bool RunThread(TBackupRestoreThread& t);
   // Opens the form's own connection on the selected data; false after reporting.
   bool ConnectOwn();

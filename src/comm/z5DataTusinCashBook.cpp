@@ -190,26 +190,8 @@ TfmDataTusin::TCashBookSend TfmDataTusin::SendCashBook() {
   const std::string fbk = work + "/" + BackupFileName;
   const std::string lzh = work + "/qvacc.lzh";
   const std::string wen = work + "/qvacc.wen";
-  FreeWaitMess();
-  WaitMess = CreateWaitMess(this, 435, 194);
-  WaitMess->CheckBox5->SetVisible(false);
-  WaitMess->SetStep(WaitMess->CheckBox1, "送信用データ保存　実行中", TfmWaitMess::Running);
-  WaitMess->SetStep(WaitMess->CheckBox2, "送信用データ圧縮", TfmWaitMess::Waiting);
-  WaitMess->SetStep(WaitMess->CheckBox3, "送信用データ暗号化", TfmWaitMess::Waiting);
-  WaitMess->SetStep(WaitMess->CheckBox4, "中継サーバーへデータ送信", TfmWaitMess::Waiting);
-  StepWait();
-  EnableWindow(this, false);
-
-  struct Cleanup {
-    TfmDataTusin* form;
-    std::string work;
-    ~Cleanup() {
-      EnableWindow(form, true);
-      Screen().SetCursor(crDefault);
-      form->FreeWaitMess();
-      for (const char* name : {"qvacc.fbk", "qvacc.lzh", "qvacc.wen"}) RemoveIfPresent(work + "/" + name);
-    }
-  } cleanup{this, work};
+  OpenChainSteps({"送信用データ保存", "送信用データ圧縮", "送信用データ暗号化", "中継サーバーへデータ送信"});
+  TChainCleanup cleanup{this, work};
   auto fail = [](const std::string& text, uis::Buttons buttons = uis::Buttons::Yes) {
     Say(uis::MsgKind::Error, text, buttons);
     return TCashBookSend::Failed;
@@ -306,26 +288,8 @@ bool TfmDataTusin::ReceiveCashBook(int FolderIndex) {
   const std::string wen = work + "/qvacc.wen";
   const std::string lzh = work + "/qvacc.lzh";
   const std::string fbk = work + "/" + BackupFileName;
-  FreeWaitMess();
-  WaitMess = CreateWaitMess(this, 435, 194);
-  WaitMess->CheckBox5->SetVisible(false);
-  WaitMess->SetStep(WaitMess->CheckBox1, "中継サーバーからデータ受信　実行中", TfmWaitMess::Running);
-  WaitMess->SetStep(WaitMess->CheckBox2, "受信データ暗号解読", TfmWaitMess::Waiting);
-  WaitMess->SetStep(WaitMess->CheckBox3, "受信データ圧縮解凍", TfmWaitMess::Waiting);
-  WaitMess->SetStep(WaitMess->CheckBox4, "受信データ復元・照合", TfmWaitMess::Waiting);
-  StepWait();
-  EnableWindow(this, false);
-
-  struct Cleanup {
-    TfmDataTusin* form;
-    std::string work;
-    ~Cleanup() {
-      EnableWindow(form, true);
-      Screen().SetCursor(crDefault);
-      form->FreeWaitMess();
-      for (const char* name : {"qvacc.wen", "qvacc.lzh", "qvacc.fbk"}) RemoveIfPresent(work + "/" + name);
-    }
-  } cleanup{this, work};
+  OpenChainSteps({"中継サーバーからデータ受信", "受信データ暗号解読", "受信データ圧縮解凍", "受信データ復元・照合"});
+  TChainCleanup cleanup{this, work};
   auto fail = [this](const std::string& text, uis::Buttons buttons = uis::Buttons::Yes,
                      uis::MsgKind kind = uis::MsgKind::Error) {
     Say(kind, text, buttons);

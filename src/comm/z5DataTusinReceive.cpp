@@ -113,29 +113,8 @@ bool TfmDataTusin::ReceiveDataFromRelay() {
   const std::string wen = work + "/qvacc.wen";
   const std::string lzh = work + "/qvacc.lzh";
   const std::string fbk = work + "/" + BackupFileName;
-  FreeWaitMess();
-  WaitMess = CreateWaitMess(this, 435, 194);
-  WaitMess->CheckBox5->SetVisible(false);
-  WaitMess->SetStep(WaitMess->CheckBox1, "中継サーバーからデータ受信　実行中", TfmWaitMess::Running);
-  WaitMess->SetStep(WaitMess->CheckBox2, "受信データ暗号解読", TfmWaitMess::Waiting);
-  WaitMess->SetStep(WaitMess->CheckBox3, "受信データ圧縮解凍", TfmWaitMess::Waiting);
-  WaitMess->SetStep(WaitMess->CheckBox4, "受信データ復元・照合", TfmWaitMess::Waiting);
-  EnableWindow(this, false);
-  StepWait();
-
-  struct Cleanup {
-    TfmDataTusin* form;
-    std::string work;
-    ~Cleanup() {
-      EnableWindow(form, true);
-      form->F12->SetEnabled(true);
-      form->F5->SetEnabled(true);
-      Screen().SetCursor(crDefault);
-      if (form->WaitMess) form->WaitMess->Free();
-      form->WaitMess = nullptr;
-      for (const char* name : {"qvacc.wen", "qvacc.lzh", "qvacc.fbk"}) RemoveIfPresent(work + "/" + name);
-    }
-  } cleanup{this, work};
+  OpenChainSteps({"中継サーバーからデータ受信", "受信データ暗号解読", "受信データ圧縮解凍", "受信データ復元・照合"});
+  TChainCleanup cleanup{this, work, true};
   auto fail = [](const std::string& text, uis::Buttons buttons = uis::Buttons::Yes,
                  uis::MsgKind kind = uis::MsgKind::Error) {
     Say(kind, text, buttons);

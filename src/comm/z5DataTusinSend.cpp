@@ -122,30 +122,9 @@ bool TfmDataTusin::SendDataToRelay() {
   const std::string fbk = work + "/" + BackupFileName;
   const std::string lzh = work + "/qvacc.lzh";
   const std::string wen = work + "/qvacc.wen";
-  FreeWaitMess();
-  WaitMess = CreateWaitMess(this, 435, CloudKind == 1 ? 206 : 194);
-  WaitMess->SetStep(WaitMess->CheckBox1, "送信用データ保存　実行中", TfmWaitMess::Running);
-  WaitMess->SetStep(WaitMess->CheckBox2, "送信用データ圧縮", TfmWaitMess::Waiting);
-  WaitMess->SetStep(WaitMess->CheckBox3, "送信用データ暗号化", TfmWaitMess::Waiting);
-  WaitMess->SetStep(WaitMess->CheckBox4, "中継サーバーへデータ送信", TfmWaitMess::Waiting);
-  if (CloudKind == 1) WaitMess->SetStep(WaitMess->CheckBox5, "経営Velkoranクラウドへデータ送信", TfmWaitMess::Waiting);
-  else WaitMess->CheckBox5->SetVisible(false);
-  EnableWindow(this, false);
-  StepWait();
-
-  // Every way out past the confirmation: the form usable again, the step window gone, the
-  // work files deleted.
-  struct Cleanup {
-    TfmDataTusin* form;
-    std::string work;
-    ~Cleanup() {
-      EnableWindow(form, true);
-      Screen().SetCursor(crDefault);
-      form->WaitMess ? form->WaitMess->Free() : void();
-      form->WaitMess = nullptr;
-      for (const char* name : {"qvacc.fbk", "qvacc.lzh", "qvacc.wen"}) RemoveIfPresent(work + "/" + name);
-    }
-  } cleanup{this, work};
+  OpenChainSteps({"送信用データ保存", "送信用データ圧縮", "送信用データ暗号化", "中継サーバーへデータ送信"},
+                 CloudKind == 1 ? "経営Velkoranクラウドへデータ送信" : nullptr);
+  TChainCleanup cleanup{this, work};
   auto fail = [](const std::string& text, uis::Buttons buttons = uis::Buttons::Yes) {
     Say(uis::MsgKind::Error, text, buttons);
     return true;
